@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Installs what the builds, tests and benchmarks need on a Debian 12 machine.
+# Safe to run again: packages already present are skipped by apt.
+set -euo pipefail
+
+want_windows=1
+want_bench=0
+for arg in "$@"; do
+  case "$arg" in
+    --no-windows) want_windows=0 ;;
+    --bench) want_bench=1 ;;
+  esac
+done
+
+packages=(build-essential cmake ninja-build pkg-config
+          libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+          libcairo2-dev libgdal-dev gdal-bin libpng-dev)
+# The machine may already carry its own Node.js; Debian's would conflict with it.
+command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
+if [ "$want_windows" = 1 ]; then
+  packages+=(mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
+             wine wine32:i386 wine64 libwine-dev fonts-liberation)
+fi
+if [ "$want_bench" = 1 ]; then
+  packages+=(python3-mapnik)
+fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+
+if [ "${#missing[@]}" -gt 0 ]; then
+  export DEBIAN_FRONTEND=noninteractive
+  sudo_cmd=""
+  [ "$(id -u)" = 0 ] || sudo_cmd="sudo"
+  if [ "$want_windows" = 1 ] && ! dpkg --print-foreign-architectures | grep -q i386; then
+    $sudo_cmd dpkg --add-architecture i386
+  fi
+  $sudo_cmd apt-get update -q
+  $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
