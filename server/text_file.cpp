@@ -1,0 +1,69 @@
+#include "server/text_file.h"
+
+#include "platform/runtime_error.h"
+#include "platform/text.h"
+
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace tolm::server {
+
+namespace {
+
+const char* const k_source = "TolmServer7";
+
+}  // namespace
+
+std::filesystem::path file_system_path(const std::string& utf8_path) {
+    return std::filesystem::path(std::u8string(utf8_path.begin(), utf8_path.end()));
+}
+
+std::vector<std::string> read_text_lines(const std::string& path) {
+    std::ifstream in(file_system_path(path), std::ios::binary);
+    if (!in) raise_runtime_error(runtime_errors::file_not_found, k_source);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (in.bad()) raise_runtime_error(runtime_errors::path_file_access_error, k_source);
+
+    std::vector<std::string> lines;
+    std::string line;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        char c = bytes[i];
+        if (c == '\r' || c == '\n') {
+            if (c == '\r' && i + 1 < bytes.size() && bytes[i + 1] == '\n') ++i;
+            lines.push_back(ansi_to_utf8(line));
+            line.clear();
+        } else {
+            line += c;
+        }
+    }
+    if (!line.empty()) lines.push_back(ansi_to_utf8(line));
+    return lines;
+}
+
+void write_text_lines_replacing(const std::string& path, const std::vector<std::string>& lines) {
+    const std::filesystem::path target = file_system_path(path);
+    std::filesystem::path beside = target;
+    beside += ".new";
+    {
+        std::ofstream out(beside, std::ios::binary | std::ios::trunc);
+        if (!out) raise_runtime_error(runtime_errors::path_not_found, k_source);
+        for (const auto& line : lines) out << utf8_to_ansi(line) << "\r\n";
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            std::filesystem::remove(beside, ignored);
+            raise_runtime_error(runtime_errors::path_file_access_error, k_source);
+        }
+    }
+    std::error_code ec;
+    std::filesystem::rename(beside, target, ec);
+    if (ec) {
+        std::error_code ignored;
+        std::filesystem::remove(beside, ignored);
+        raise_runtime_error(runtime_errors::path_file_access_error, k_source);
+    }
+}
+
+}  // namespace tolm::server
