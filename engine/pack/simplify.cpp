@@ -1,0 +1,58 @@
+#include "engine/pack/simplify.h"
+
+#include <algorithm>
+#include <cmath>
+#include <utility>
+
+namespace tolm::engine::detail {
+
+namespace {
+
+double squared_segment_distance(const LonLat& p, const LonLat& a, const LonLat& b) noexcept {
+    double dx = b.lon - a.lon;
+    double dy = b.lat - a.lat;
+    double t = 0;
+    const double length2 = dx * dx + dy * dy;
+    if (length2 > 0) t = std::clamp(((p.lon - a.lon) * dx + (p.lat - a.lat) * dy) / length2, 0.0, 1.0);
+    dx = a.lon + t * dx - p.lon;
+    dy = a.lat + t * dy - p.lat;
+    return dx * dx + dy * dy;
+}
+
+}  // namespace
+
+std::vector<LonLat> simplify_line(const std::vector<LonLat>& points, double tolerance) {
+    if (points.size() <= 2 || tolerance <= 0) return points;
+    std::vector<bool> keep(points.size(), false);
+    keep.front() = keep.back() = true;
+    const double tolerance2 = tolerance * tolerance;
+    // An explicit stack: country-scale rings have tens of thousands of points.
+    std::vector<std::pair<std::size_t, std::size_t>> stack{{0, points.size() - 1}};
+    while (!stack.empty()) {
+        auto [first, last] = stack.back();
+        stack.pop_back();
+        double farthest = -1;
+        std::size_t index = first;
+        const bool closed = points[first] == points[last];
+        for (std::size_t i = first + 1; i < last; ++i) {
+            // A closed span has no chord; measure from its anchor point instead.
+            const double d = closed ? squared_segment_distance(points[i], points[first], points[first])
+                                    : squared_segment_distance(points[i], points[first], points[last]);
+            if (d > farthest) {
+                farthest = d;
+                index = i;
+            }
+        }
+        if (farthest > tolerance2) {
+            keep[index] = true;
+            if (index - first > 1) stack.emplace_back(first, index);
+            if (last - index > 1) stack.emplace_back(index, last);
+        }
+    }
+    std::vector<LonLat> result;
+    for (std::size_t i = 0; i < points.size(); ++i)
+        if (keep[i]) result.push_back(points[i]);
+    return result;
+}
+
+}  // namespace tolm::engine::detail
