@@ -1,0 +1,22 @@
+#pragma once
+
+#include "engine/feature_set.h"
+#include "tools/tolm-import/import_data.h"
+#include "tools/tolm-import/progress.h"
+
+#include <string>
+
+namespace tolm::importer {
+
+// Census boundaries as the atlas TopoJSON (or any GDAL source with the same layers) carries them:
+// layer "states" and "counties" with the FIPS code in "id" (or GEOID/STATEFP) and the name in
+// "name" (or NAME), and layer "nation". States and counties become areas; the water is everything
+// outside the nation, cut into 10-degree cells so that a view loads only the coast it shows.
+// Broken features (an empty county, self-intersecting rings) are repaired or skipped with a warning.
+// Raises ImportError when the file holds none of these layers.
+void read_census_boundaries(const std::string& path, ImportData& out, Progress& progress);
+
+// TIGER/Line county subdivision (COUSUB) or place (PLACE) polygons: NAME, GEOID and STATEFP.
+void read_tiger_areas(const std::string& path, engine::AreaKind kind, ImportData& out, Progress& progress);
+
+}  // namespace tolm::importer

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/feature_set.h"
+
+#include <string>
+#include <vector>
+
+namespace tolm::importer {
+
+// A boundary feature that the source names but gives no shape (the atlas has such a county).
+struct UnshapedArea {
+    engine::AreaKind kind = engine::AreaKind::county;
+    std::string name;
+    std::string code;
+    std::string state_code;
+};
+
+// Everything one import gathers before it is split into packs and search files.
+struct ImportData {
+    engine::FeatureSet features;
+    std::vector<UnshapedArea> unshaped;
+};
+
+}  // namespace tolm::importer
