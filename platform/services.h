@@ -19,8 +19,8 @@ enum class MutexCreation { created, opened_existing, failed };
 // the mutex is a marker held for the life of the process.
 MutexCreation create_named_mutex(const std::string& name);
 
-// True while this process holds a mutex of that name (created or opened through create_named_mutex).
-bool named_mutex_held(const std::string& name);
+// True while a mutex of that name exists (on Linux: was made in this process).
+bool named_mutex_exists(const std::string& name);
 
 // ---- Files ---------------------------------------------------------------------------------------
 

@@ -101,6 +101,9 @@ public:
     const std::vector<ModalRecord>& modal_forms() const noexcept { return m_modal_forms; }
     // Every pointer set, in order.
     const std::vector<std::int32_t>& mouse_pointers() const noexcept { return m_mouse_pointers; }
+    // What went wrong with the answers: a dialog without an answer, a script that left its form open,
+    // a button the message box does not have... Also kept when the caller swallowed the error.
+    const std::vector<std::string>& problems() const noexcept { return m_problems; }
     // True between a WinHelp call that opens a topic and HELP_QUIT.
     bool help_window_open() const noexcept { return m_help_open; }
 
@@ -134,7 +137,8 @@ private:
     };
 
     WindowHandle next_handle() { return m_next_handle += 4; }
-    [[noreturn]] void unanswered(const std::string& what) const;
+    [[noreturn]] void unanswered(const std::string& what);
+    [[noreturn]] void script_error(const std::string& what);
 
     UnansweredPolicy m_policy;
     ScreenMetrics m_screen;
@@ -150,6 +154,7 @@ private:
     std::vector<HelpCall> m_help_calls;
     std::vector<ModalRecord> m_modal_forms;
     std::vector<std::int32_t> m_mouse_pointers;
+    std::vector<std::string> m_problems;
     int m_modal_depth = 0;
     bool m_help_open = false;
     // The folder dialog being shown, which BFFM_SETSELECTIONA addresses.

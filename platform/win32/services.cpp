@@ -1,0 +1,62 @@
+#include "platform/services.h"
+#include "platform/text.h"
+
+#include <windows.h>
+
+namespace tolm::platform {
+
+MutexCreation create_named_mutex(const std::string& name) {
+    const std::string ansi = utf8_to_ansi(name);
+    HANDLE handle = CreateMutexA(nullptr, FALSE, name.empty() ? nullptr : ansi.c_str());
+    if (!handle) return MutexCreation::failed;
+    const bool existed = GetLastError() == ERROR_ALREADY_EXISTS;
+    // The handle stays open for the life of the process: that is what keeps the mutex alive.
+    return existed ? MutexCreation::opened_existing : MutexCreation::created;
+}
+
+bool named_mutex_exists(const std::string& name) {
+    if (name.empty()) return false;
+    HANDLE handle = OpenMutexA(SYNCHRONIZE, FALSE, utf8_to_ansi(name).c_str());
+    if (!handle) return false;
+    CloseHandle(handle);
+    return true;
+}
+
+bool file_exists(const std::string& path) noexcept {
+    if (path.empty()) return false;
+    try {
+        return GetFileAttributesA(utf8_to_ansi(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+    } catch (...) {
+        return false;
+    }
+}
+
+namespace native {
+
+WindowHandle find_window(const std::string& title) {
+    return reinterpret_cast<WindowHandle>(FindWindowA(nullptr, utf8_to_ansi(title).c_str()));
+}
+
+ScreenMetrics screen_metrics() {
+    ScreenMetrics metrics;
+    metrics.width_pixels = GetSystemMetrics(SM_CXSCREEN);
+    metrics.height_pixels = GetSystemMetrics(SM_CYSCREEN);
+    HDC screen = GetDC(nullptr);
+    if (screen) {
+        // 1440 twips to the inch.
+        const int dpi_x = GetDeviceCaps(screen, LOGPIXELSX);
+        const int dpi_y = GetDeviceCaps(screen, LOGPIXELSY);
+        if (dpi_x > 0) metrics.twips_per_pixel_x = 1440 / dpi_x;
+        if (dpi_y > 0) metrics.twips_per_pixel_y = 1440 / dpi_y;
+        ReleaseDC(nullptr, screen);
+    }
+    return metrics;
+}
+
+void win_help(WindowHandle owner, const std::string& help_file, std::uint32_t command, std::uintptr_t data) {
+    WinHelpA(reinterpret_cast<HWND>(owner), utf8_to_ansi(help_file).c_str(), command, static_cast<ULONG_PTR>(data));
+}
+
+}  // namespace native
+
+}  // namespace tolm::platform
