@@ -19,5 +19,5 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 
-find_program(TOLM_WINE NAMES wine)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/scripts/wine-run.sh)
+# Test programs run under Wine through scripts/wine-run.sh: the top-level CMakeLists.txt sets that
+# up, because only there the source folder is known for certain.

@@ -1,0 +1,102 @@
+#include "server/frame/win32/registration.h"
+
+#include "server/frame/registration_table.h"
+#include "server/frame/win32/module_state.h"
+
+#include <oleauto.h>
+#include <olectl.h>
+
+#include <string>
+
+namespace tolm::frame::win32 {
+
+namespace {
+
+std::wstring widen(std::string_view text) { return std::wstring(text.begin(), text.end()); }
+
+std::wstring clsid_key() { return L"CLSID\\" + widen(guid_text(k_registration.class_id)); }
+
+// One string value under HKEY_CLASSES_ROOT, creating the key; false when the registry refuses.
+bool write_value(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
+    HKEY key = nullptr;
+    if (RegCreateKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_SET_VALUE,
+                        nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    const auto size = static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t));
+    LONG status = RegSetValueExW(key, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()), size);
+    RegCloseKey(key);
+    return status == ERROR_SUCCESS;
+}
+
+bool delete_tree(const std::wstring& path) {
+    LONG status = RegDeleteTreeW(HKEY_CLASSES_ROOT, path.c_str());
+    return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
+}
+
+bool write_class_keys(const std::wstring& library_path) {
+    const std::wstring prog_id = widen(k_registration.prog_id);
+    const std::wstring clsid = widen(guid_text(k_registration.class_id));
+    const std::wstring key = clsid_key();
+    const std::wstring version =
+        std::to_wstring(k_registration.library_major) + L"." + std::to_wstring(k_registration.library_minor);
+    return write_value(prog_id, nullptr, prog_id) && write_value(prog_id + L"\\CLSID", nullptr, clsid) &&
+           write_value(key, nullptr, prog_id) && write_value(key + L"\\ProgID", nullptr, prog_id) &&
+           write_value(key + L"\\InprocServer32", nullptr, library_path) &&
+           write_value(key + L"\\InprocServer32", L"ThreadingModel", widen(k_registration.threading_model)) &&
+           write_value(key + L"\\TypeLib", nullptr, widen(guid_text(k_registration.library_id))) &&
+           write_value(key + L"\\VERSION", nullptr, version);
+}
+
+HRESULT register_type_library(const std::wstring& library_path) {
+    ITypeLib* library = nullptr;
+    HRESULT hr = LoadTypeLibEx(library_path.c_str(), REGKIND_NONE, &library);
+    if (hr < 0) return hr;
+    // The help file lies beside the library.
+    std::wstring path = library_path;
+    std::wstring folder = library_path.substr(0, library_path.find_last_of(L"\\/"));
+    hr = RegisterTypeLib(library, path.data(), folder.data());
+    library->Release();
+    return hr;
+}
+
+}  // namespace
+
+HRESULT register_server() noexcept {
+    try {
+        const std::wstring library_path = module_file_name();
+        if (library_path.empty()) return SELFREG_E_CLASS;
+        if (!write_class_keys(library_path)) {
+            unregister_server();
+            return SELFREG_E_CLASS;
+        }
+        if (register_type_library(library_path) < 0) {
+            unregister_server();
+            return SELFREG_E_TYPELIB;
+        }
+        return S_OK;
+    } catch (...) {
+        unregister_server();
+        return SELFREG_E_CLASS;
+    }
+}
+
+HRESULT unregister_server() noexcept {
+    try {
+        // The type library's registration also removes the interface keys it wrote; a library that
+        // was never registered is not an error here.
+        GUID library_id = to_guid(k_registration.library_id);
+        HRESULT typelib = UnRegisterTypeLib(library_id, k_registration.library_major, k_registration.library_minor,
+                                            0x0409, SYS_WIN32);
+        bool ok = delete_tree(widen(k_registration.prog_id));
+        ok = delete_tree(clsid_key()) && ok;
+        if (!ok) return SELFREG_E_CLASS;
+        if (typelib < 0 && typelib != TYPE_E_REGISTRYACCESS && typelib != TYPE_E_CANTLOADLIBRARY &&
+            typelib != TYPE_E_LIBNOTREGISTERED)
+            return SELFREG_E_TYPELIB;
+        return S_OK;
+    } catch (...) {
+        return SELFREG_E_CLASS;
+    }
+}
+
+}  // namespace tolm::frame::win32
