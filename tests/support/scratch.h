@@ -51,6 +51,16 @@ inline std::string read_bytes(const std::string& path) {
 
 inline bool file_exists(const std::string& path) { return std::filesystem::exists(std::filesystem::path(path)); }
 
+// Sets a variable of the process environment, as the system's own functions see it.
+inline void set_environment(const std::string& name, const std::string& value) {
+#ifdef _WIN32
+    std::string entry = name + "=" + value;
+    ::_putenv(entry.c_str());
+#else
+    ::setenv(name.c_str(), value.c_str(), 1);
+#endif
+}
+
 // On Linux the registry is a file; each test program gets its own so that tests never touch the
 // user's store and runs never see each other. On Windows the tests use a key of their own below
 // HKEY_CURRENT_USER\Software\TolmServer7Tests instead.
