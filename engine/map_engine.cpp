@@ -1,0 +1,293 @@
+#include "engine/map_engine.h"
+
+#include "platform/runtime_error.h"
+#include "platform/text.h"
+#include "engine/settings_file.h"
+
+#include <algorithm>
+#include <charconv>
+#include <filesystem>
+#include <fstream>
+
+namespace tolm::engine {
+
+namespace {
+
+std::filesystem::path fs_path(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+
+// Exact, locale-independent text of a double (shortest form that reads back the same).
+std::string number_text(double value) {
+    char buffer[32];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+double read_number(const std::string& text) {
+    double value = 0;
+    const auto trimmed = trim_blanks(text);
+    const auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
+    if (result.ec == std::errc() && result.ptr == trimmed.data() + trimmed.size()) return value;
+    return parse_leading_number(trimmed);
+}
+
+const char* const k_folder_keys[k_data_folder_count] = {"DATA1", "DATA2", "DATA3", "STATES", "STATES_SUPPLEMENT"};
+
+struct FlagKey {
+    const char* key;
+    bool MapStyle::*flag;
+};
+constexpr FlagKey k_flag_keys[] = {
+    {"SHADE_STATES", &MapStyle::shade_states},
+    {"SHADE_COUNTIES", &MapStyle::shade_counties},
+    {"SHADE_MCD", &MapStyle::shade_minor_civil_divisions},
+    {"SHADE_PLACES", &MapStyle::shade_places},
+    {"ONEWAY_ARROWS", &MapStyle::oneway_arrows},
+    {"ANTIALIAS", &MapStyle::antialias},
+    {"LABEL_HALO", &MapStyle::label_halo},
+};
+
+std::string bool_text(bool value) { return value ? "TRUE" : "FALSE"; }
+std::optional<bool> read_bool(const std::optional<std::string>& text) {
+    if (!text) return std::nullopt;
+    const auto upper = to_upper_ascii(trim_blanks(*text));
+    if (upper == "TRUE" || upper == "YES" || upper == "ON") return true;
+    if (upper == "FALSE" || upper == "NO" || upper == "OFF") return false;
+    return parse_leading_number(upper) != 0;
+}
+
+}  // namespace
+
+MapEngine::MapEngine() = default;
+
+void MapEngine::set_data_folder(DataFolder folder, const std::string& path) {
+    const auto index = static_cast<std::size_t>(folder);
+    m_folders[index] = path;
+    m_packs[index].clear();
+    std::string problems;
+    if (!path.empty()) {
+        std::error_code error;
+        std::vector<std::filesystem::path> files;
+        for (std::filesystem::directory_iterator it(fs_path(path), error), end; !error && it != end; it.increment(error)) {
+            const std::string name = it->path().filename().string();
+            if (name.size() > 5 && equals_ignoring_case(std::string_view(name).substr(name.size() - 5), ".pack") &&
+                it->is_regular_file(error))
+                files.push_back(it->path());
+        }
+        std::sort(files.begin(), files.end());
+        for (const auto& file : files) {
+            try {
+                m_packs[index].emplace_back(file.string());
+            } catch (const RuntimeError& e) {
+                problems += (problems.empty() ? "" : " ") + std::string(e.what());
+            }
+        }
+    }
+    reload_views();
+    if (!problems.empty()) throw RuntimeError(321, "tolm.engine", problems);
+}
+
+void MapEngine::reload_views() {
+    m_views.clear();
+    // Boundaries first, so that their order in the layers follows the folders' roles.
+    for (auto folder : {DataFolder::states, DataFolder::supplementary_states, DataFolder::data3, DataFolder::data2, DataFolder::data1})
+        for (const auto& pack : m_packs[static_cast<std::size_t>(folder)]) m_views.push_back(&pack.view());
+}
+
+void MapEngine::paint(std::intptr_t device_context, std::int32_t left, std::int32_t top, std::int32_t width,
+                      std::int32_t height, bool monochrome) {
+    if (left != 0 || top != 0)
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
+                           "The map is painted from the top left corner of the picture (left and top 0).");
+    auto painter = platform::painter_for_device_context(device_context);
+    if (width != m_view.width() || height != m_view.height()) {
+        // The picture differs from the map size: paint it with the same centre and scale.
+        const MapView saved = m_view;
+        m_view.set_size(width, height);
+        try {
+            paint(*painter, monochrome);
+        } catch (...) {
+            m_view = saved;
+            throw;
+        }
+        m_view = saved;
+        return;
+    }
+    paint(*painter, monochrome);
+}
+
+void MapEngine::paint(platform::Painter& painter, bool monochrome) {
+    if (m_underlay_shown && m_underlay_loaded != m_underlay_file) load_underlay_image();
+    const LayerHook underlay = [&](platform::Painter& p, const MapView& view) {
+        if (m_underlay_shown && m_underlay_image && !m_underlay_image->pixels.empty()) {
+            const double x1 = view.to_pixel_x(m_underlay_extent.west), x2 = view.to_pixel_x(m_underlay_extent.east);
+            const double y1 = view.to_pixel_y(m_underlay_extent.north), y2 = view.to_pixel_y(m_underlay_extent.south);
+            p.draw_image({m_underlay_image->pixels.data(), m_underlay_image->width, m_underlay_image->height, m_underlay_image->width},
+                         std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
+        }
+        if (m_underlay_hook) m_underlay_hook(p, view);
+    };
+    const LayerHook overlay = [&](platform::Painter& p, const MapView& view) {
+        if (m_overlay_shown) m_overlay.paint(p, view, monochrome);
+        if (m_overlay_hook) m_overlay_hook(p, view);
+    };
+    const bool has_underlay = (m_underlay_shown && m_underlay_image) || m_underlay_hook;
+    const Renderer::Layers layers{has_underlay ? &underlay : nullptr, &overlay};
+    m_renderer.paint(painter, m_view, m_views, m_style, monochrome, layers);
+}
+
+void MapEngine::refresh() {
+    if (m_underlay_shown && m_underlay_loaded != m_underlay_file) load_underlay_image();
+}
+
+void MapEngine::load_underlay_image() {
+    m_underlay_loaded = m_underlay_file;
+    m_underlay_image.reset();
+    if (m_underlay_file.size() < 3) return;
+    // Read both files before taking either, so a damaged underlay leaves none rather than half.
+    const std::string sat = m_underlay_file.substr(0, m_underlay_file.size() - 3) + "SAT";
+    std::ifstream in(fs_path(sat), std::ios::binary);
+    std::string line;
+    if (!in || !std::getline(in, line))
+        throw RuntimeError(runtime_errors::file_not_found, "tolm.engine", "The underlay's extent file " + sat + " cannot be read.");
+    std::vector<double> fields;
+    std::size_t at = 0;
+    while (at <= line.size()) {
+        const auto comma = std::min(line.find(',', at), line.size());
+        fields.push_back(parse_leading_number(std::string_view(line).substr(at, comma - at)));
+        at = comma + 1;
+    }
+    if (fields.size() != 4 || fields[0] == fields[2] || fields[1] == fields[3])
+        throw RuntimeError(321, "tolm.engine", "The underlay's extent file " + sat + " does not hold west, north, east, south.");
+    Bitmap image = read_bitmap(m_underlay_file);
+    m_underlay_extent = {std::min(fields[0], fields[2]), std::max(fields[0], fields[2]), std::min(fields[1], fields[3]),
+                         std::max(fields[1], fields[3])};
+    m_underlay_image = std::move(image);
+}
+
+void MapEngine::set_underlay_file(const std::string& path) {
+    m_underlay_file = path;
+    if (path.empty()) {
+        m_underlay_image.reset();
+        m_underlay_loaded.clear();
+    }
+}
+
+void MapEngine::load_overlay(const std::string& path) {
+    if (path.empty()) {
+        m_overlay = Overlay();
+        m_overlay_file.clear();
+        return;
+    }
+    m_overlay = Overlay::read(path);
+    m_overlay_file = path;
+}
+
+void MapEngine::zoom_to_overlay() {
+    const auto extent = m_overlay.extent();
+    if (!extent) return;
+    // A margin of a twentieth each side, and at least a street's width for a single point.
+    const double dx = std::max(extent->width() / 20, 0.002), dy = std::max(extent->height() / 20, 0.002);
+    m_view.show_rectangle(extent->west - dx, extent->north + dy, extent->east + dx, extent->south - dy);
+}
+
+void MapEngine::load_settings(const std::string& path) {
+    const SettingsFile file = SettingsFile::load(path);
+    std::string problems;
+    for (std::size_t i = 0; i < k_data_folder_count; ++i) {
+        if (const auto folder = file.get("Data", k_folder_keys[i])) {
+            try {
+                set_data_folder(static_cast<DataFolder>(i), *folder);
+            } catch (const RuntimeError& e) {
+                problems += (problems.empty() ? "" : " ") + std::string(e.what());
+            }
+        }
+    }
+    for (const auto& flag : k_flag_keys)
+        if (const auto value = read_bool(file.get("Display", flag.key))) m_style.*flag.flag = *value;
+    if (const auto value = file.get("Display", "LABEL_HALO_WIDTH")) m_style.label_halo_width = static_cast<std::int32_t>(read_number(*value));
+    if (const auto value = file.get("Display", "LABEL_HALO_COLOUR")) m_style.label_halo_colour = static_cast<std::int32_t>(read_number(*value));
+    if (const auto value = file.get("Display", "LABEL_FONT_SCALE")) m_style.label_font_scale = static_cast<std::int32_t>(read_number(*value));
+    if (const auto value = read_bool(file.get("Display", "EDGE_PANNING"))) edge_panning = *value;
+    for (auto& [item, colour] : MapStyle::default_colours())
+        if (const auto value = file.get("Colours", "ITEM" + std::to_string(item))) m_style.colours[item] = static_cast<std::int32_t>(read_number(*value));
+    // Further colour items the server has set (0xC004 and others) are kept too.
+    for (std::int32_t item : {0xC004})
+        if (const auto value = file.get("Colours", "ITEM" + std::to_string(item))) m_style.colours[item] = static_cast<std::int32_t>(read_number(*value));
+
+    const auto width = file.get("View", "WIDTH"), height = file.get("View", "HEIGHT");
+    if (width && height) {
+        const auto w = static_cast<std::int32_t>(read_number(*width)), h = static_cast<std::int32_t>(read_number(*height));
+        if (w >= 1 && h >= 1 && w <= 32767 && h <= 32767) m_view.set_size(w, h);
+    }
+    const auto lon = file.get("View", "CENTRE_LON"), lat = file.get("View", "CENTRE_LAT"), zoom = file.get("View", "ZOOM");
+    if (lon && lat && zoom) {
+        m_view.centre_on(read_number(*lon), read_number(*lat));
+        m_view.set_zoom(read_number(*zoom));
+    }
+    if (const auto overlay = file.get("Layers", "OVERLAY_FILE")) {
+        try {
+            load_overlay(*overlay);
+        } catch (const RuntimeError&) {
+            m_overlay_file = *overlay;  // kept, so that a later save does not forget the user's choice
+        }
+    }
+    if (const auto underlay = file.get("Layers", "UNDERLAY_FILE")) set_underlay_file(*underlay);
+    if (const auto over = read_bool(file.get("Visible", "OVER"))) m_overlay_shown = *over;
+    if (const auto under = read_bool(file.get("Visible", "UNDER"))) m_underlay_shown = *under;
+    if (!problems.empty()) throw RuntimeError(321, "tolm.engine", problems);
+}
+
+void MapEngine::save_settings(const std::string& path) const {
+    SettingsFile file = SettingsFile::load(path);
+    for (std::size_t i = 0; i < k_data_folder_count; ++i) file.set("Data", k_folder_keys[i], m_folders[i]);
+    for (const auto& flag : k_flag_keys) file.set("Display", flag.key, bool_text(m_style.*flag.flag));
+    file.set("Display", "LABEL_HALO_WIDTH", std::to_string(m_style.label_halo_width));
+    file.set("Display", "LABEL_HALO_COLOUR", std::to_string(m_style.label_halo_colour));
+    file.set("Display", "LABEL_FONT_SCALE", std::to_string(m_style.label_font_scale));
+    file.set("Display", "EDGE_PANNING", bool_text(edge_panning));
+    for (const auto& [item, colour] : m_style.colours) file.set("Colours", "ITEM" + std::to_string(item), std::to_string(colour));
+    file.set("View", "WIDTH", std::to_string(m_view.width()));
+    file.set("View", "HEIGHT", std::to_string(m_view.height()));
+    file.set("View", "CENTRE_LON", number_text(m_view.centre().lon));
+    file.set("View", "CENTRE_LAT", number_text(m_view.centre().lat));
+    file.set("View", "ZOOM", number_text(m_view.zoom()));
+    file.set("Layers", "OVERLAY_FILE", m_overlay_file);
+    file.set("Layers", "UNDERLAY_FILE", m_underlay_file);
+    file.set("Visible", "OVER", bool_text(m_overlay_shown));
+    file.set("Visible", "UNDER", bool_text(m_underlay_shown));
+    file.save(path);
+}
+
+void MapEngine::phone_lookup(const std::string& number) {
+    m_answer_text.clear();
+    const std::string wanted = trim_blanks(number);
+    if (wanted.empty()) return;
+    // An exact code wins; otherwise the first code that begins with what was asked for, so that the
+    // answer always starts with the question (the server checks that).
+    bool exact = false;
+    for (const PackView* pack : m_views) {
+        for (std::uint32_t i = 0; i < pack->phone_area_count() && !exact; ++i) {
+            const PostalRecord record = pack->phone_area(i);
+            if (!record.key.starts_with(wanted)) continue;
+            exact = record.key.size() == wanted.size();
+            if (!exact && !m_answer_text.empty()) continue;
+            m_answer_text = std::string(record.key) + '\t' + std::string(record.place) + '\t' + std::string(record.third) + '\t' +
+                            std::string(record.fourth) + '\t' + number_text(record.position.lon) + '\t' +
+                            number_text(record.position.lat);
+        }
+    }
+}
+
+std::int32_t MapEngine::address_search(const std::string&) {
+    throw RuntimeError(runtime_errors::not_yet_implemented, "tolm.engine",
+                       "MapEngine::address_search: searching for street addresses is not available in this map engine yet.");
+}
+
+std::string MapEngine::about_text() const {
+    std::string text = "TolmServer7 map engine\r\n\r\nData packs in use: " + std::to_string(m_views.size()) + ".";
+    text += "\r\nMap data: US Census Bureau (public domain); GeoNames (CC BY 4.0); "
+            "OpenStreetMap contributors (ODbL), where the packs hold them.";
+    return text;
+}
+
+}  // namespace tolm::engine

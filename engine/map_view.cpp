@@ -1,0 +1,100 @@
+#include "engine/map_view.h"
+
+#include "platform/runtime_error.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace tolm::engine {
+
+namespace {
+
+constexpr double k_max_centre_latitude = 85.0;  // keeps the cosine away from zero near the poles
+
+double clamp_degrees_per_pixel(double value) noexcept {
+    if (!std::isfinite(value) || value <= 0) return degrees_per_pixel_at_zoom(MapView::k_min_zoom);
+    return std::clamp(value, degrees_per_pixel_at_zoom(MapView::k_max_zoom), degrees_per_pixel_at_zoom(MapView::k_min_zoom));
+}
+
+}  // namespace
+
+double degrees_per_pixel_at_zoom(double zoom) noexcept { return 360.0 / (256.0 * std::exp2(zoom)); }
+
+MapView::MapView() { show_rectangle(-125.0, 50.0, -66.0, 24.0); }
+
+void MapView::set_size(std::int32_t width, std::int32_t height) {
+    if (width < 1 || height < 1)
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
+                           "The map size must be at least one pixel each way.");
+    m_width = width;
+    m_height = height;
+}
+
+void MapView::show_rectangle(double x1, double y1, double x2, double y2) {
+    if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2))
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine", "The rectangle's corners must be numbers.");
+    m_centre = {(x1 + x2) / 2, std::clamp((y1 + y2) / 2, -k_max_centre_latitude, k_max_centre_latitude)};
+    const double cosine = std::cos(m_centre.lat * std::numbers::pi / 180.0);
+    const double by_height = std::abs(y1 - y2) / m_height;
+    const double by_width = std::abs(x1 - x2) * cosine / m_width;
+    m_degrees_per_pixel = clamp_degrees_per_pixel(std::max(by_height, by_width));
+}
+
+void MapView::centre_on(double lon, double lat) {
+    if (!std::isfinite(lon) || !std::isfinite(lat))
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine", "The centre must be a position.");
+    m_centre = {lon, std::clamp(lat, -k_max_centre_latitude, k_max_centre_latitude)};
+}
+
+void MapView::set_zoom(double zoom) {
+    m_degrees_per_pixel = degrees_per_pixel_at_zoom(std::clamp(zoom, k_min_zoom, k_max_zoom));
+}
+
+double MapView::zoom() const noexcept { return std::log2(360.0 / (256.0 * m_degrees_per_pixel)); }
+
+void MapView::zoom_in() { m_degrees_per_pixel = clamp_degrees_per_pixel(m_degrees_per_pixel / 2); }
+void MapView::zoom_out() { m_degrees_per_pixel = clamp_degrees_per_pixel(m_degrees_per_pixel * 2); }
+
+void MapView::pan(std::int32_t code) {
+    int dx = 0, dy = 0;
+    switch (static_cast<PanDirection>(code)) {
+    case PanDirection::south_west: dx = -1; dy = -1; break;
+    case PanDirection::south: dy = -1; break;
+    case PanDirection::south_east: dx = 1; dy = -1; break;
+    case PanDirection::west: dx = -1; break;
+    case PanDirection::east: dx = 1; break;
+    case PanDirection::north_west: dx = -1; dy = 1; break;
+    case PanDirection::north: dy = 1; break;
+    case PanDirection::north_east: dx = 1; dy = 1; break;
+    default:
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
+                           "Unknown pan direction " + std::to_string(code) + "; use 1-4 or 6-9 as on the numeric keypad.");
+    }
+    // Moving keeps the scale in degrees per pixel, so a pan and its opposite return exactly.
+    m_centre.lon += dx * degrees_per_pixel_x() * m_width / 2.0;
+    m_centre.lat = std::clamp(m_centre.lat + dy * m_degrees_per_pixel * m_height / 2.0, -k_max_centre_latitude,
+                              k_max_centre_latitude);
+}
+
+double MapView::degrees_per_pixel_x() const noexcept {
+    return m_degrees_per_pixel / std::cos(m_centre.lat * std::numbers::pi / 180.0);
+}
+
+Extent MapView::extent() const noexcept {
+    const double half_width = degrees_per_pixel_x() * m_width / 2.0;
+    const double half_height = m_degrees_per_pixel * m_height / 2.0;
+    return {m_centre.lon - half_width, m_centre.lon + half_width, m_centre.lat - half_height, m_centre.lat + half_height};
+}
+
+double MapView::to_pixel_x(double lon) const noexcept {
+    const Extent e = extent();
+    return (lon - e.west) / (e.east - e.west) * m_width;
+}
+
+double MapView::to_pixel_y(double lat) const noexcept {
+    const Extent e = extent();
+    return (e.north - lat) / (e.north - e.south) * m_height;
+}
+
+}  // namespace tolm::engine

@@ -1,0 +1,386 @@
+#include "engine/renderer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+namespace tolm::engine {
+
+namespace {
+
+using platform::Colour;
+using platform::StrokeStyle;
+using pack::GeometryLayer;
+
+constexpr Colour k_white{0xFFFFFFFFu};
+constexpr Colour k_black{0xFF000000u};
+
+// Soft fills, picked by the area's code so that a state keeps its colour from paint to paint.
+constexpr std::uint32_t k_state_palette[] = {0xF6E3B4, 0xD9EDC2, 0xF4CFD6, 0xCFE0F3, 0xE8D6F0, 0xFBE9C9, 0xD5F0EA, 0xF0DCCB};
+constexpr std::uint32_t k_county_palette[] = {0xE9C46A, 0x8AB17D, 0xE76F51, 0x6D9DC5, 0xB392AC, 0xF4A261};
+constexpr std::uint32_t k_place_palette[] = {0xE8A0A0};
+constexpr std::uint32_t k_mcd_palette[] = {0x9CC8A0, 0xA0B4DC};
+
+Colour fill_colour(std::int32_t bgr, bool monochrome, double alpha = 1.0) {
+    if (monochrome) return k_white;
+    return Colour::from_bgr(static_cast<std::uint32_t>(bgr), static_cast<std::uint8_t>(std::lround(alpha * 255)));
+}
+Colour line_colour(std::int32_t bgr, bool monochrome) {
+    return monochrome ? k_black : Colour::from_bgr(static_cast<std::uint32_t>(bgr));
+}
+Colour rgb(std::uint32_t value, double alpha) {
+    return {(std::uint32_t(std::lround(alpha * 255)) << 24) | value};
+}
+
+std::uint32_t code_hash(std::string_view code) {
+    std::uint32_t h = 2166136261u;
+    for (char c : code) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    return h;
+}
+
+constexpr std::int32_t k_class_colour[] = {ids::COLOUR_INTERSTATE, ids::COLOUR_HIGHWAY, ids::COLOUR_MAJOR_ROAD,
+                                           ids::COLOUR_LOCAL_ROAD, ids::COLOUR_RAMP};
+// Line widths at zoom 15 and the thinnest they get, per road class.
+constexpr double k_class_width[] = {10.0, 8.5, 7.0, 5.0, 4.5};
+constexpr double k_class_min_width[] = {1.4, 1.1, 0.9, 0.6, 0.6};
+
+double road_width(RoadClass road_class, double zoom) {
+    const auto c = static_cast<std::size_t>(road_class);
+    return std::max(k_class_min_width[c], k_class_width[c] * std::exp2((std::min(zoom, 18.0) - 15.0) * 0.7));
+}
+
+// The least population a place needs for a label at a zoom level.
+std::int64_t label_population(double zoom) {
+    if (zoom < 4.5) return 1000000;
+    if (zoom < 5.5) return 300000;
+    if (zoom < 6.5) return 100000;
+    if (zoom < 7.5) return 40000;
+    if (zoom < 8.5) return 15000;
+    if (zoom < 9.5) return 5000;
+    if (zoom < 10.5) return 1000;
+    return 0;
+}
+
+}  // namespace
+
+void Renderer::project_line(const PointRun& run) {
+    m_points.clear();
+    for (std::uint32_t i = 0; i < run.size(); ++i) {
+        const UnitPoint p = run[i];
+        m_points.push_back({m_transform.x(p.x), m_transform.y(p.y)});
+    }
+}
+
+void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool closed) {
+    const PointRun run = table.ring(feature, ring);
+    const std::uint32_t count = run.size();
+    if (count < 2) return;
+    const pack::UnitBox box = table.box(feature);
+    const bool safe = m_transform.x(box.west) >= m_safe_box.left && m_transform.x(box.east) <= m_safe_box.right &&
+                      m_transform.y(box.north) >= m_safe_box.top && m_transform.y(box.south) <= m_safe_box.bottom;
+    platform::Painter& p = *m_painter;
+    if (safe) {
+        // Points closer than half a pixel to the last one drawn add nothing visible.
+        UnitPoint first = run[0];
+        double lx = m_transform.x(first.x), ly = m_transform.y(first.y);
+        p.move_to(lx, ly);
+        for (std::uint32_t i = 1; i < count; ++i) {
+            const UnitPoint q = run[i];
+            const double x = m_transform.x(q.x), y = m_transform.y(q.y);
+            if (i + 1 < count && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5) continue;
+            p.line_to(x, y);
+            lx = x;
+            ly = y;
+        }
+        if (closed) p.close_path();
+        return;
+    }
+    project_line(run);
+    if (closed) {
+        detail::clip_ring(m_points, m_clip_box, m_clipped, m_scratch);
+        if (m_clipped.size() < 3) return;
+        p.move_to(m_clipped[0].x, m_clipped[0].y);
+        for (std::size_t i = 1; i < m_clipped.size(); ++i) p.line_to(m_clipped[i].x, m_clipped[i].y);
+        p.close_path();
+    } else {
+        m_clipped.clear();
+        m_starts.clear();
+        detail::clip_line(m_points, m_clip_box, m_clipped, m_starts);
+        for (std::size_t k = 0; k < m_starts.size(); ++k) {
+            const std::size_t end = k + 1 < m_starts.size() ? m_starts[k + 1] : m_clipped.size();
+            p.move_to(m_clipped[m_starts[k]].x, m_clipped[m_starts[k]].y);
+            for (std::size_t i = m_starts[k] + 1; i < end; ++i) p.line_to(m_clipped[i].x, m_clipped[i].y);
+        }
+    }
+}
+
+void Renderer::add_feature(const GeometryTable& table, std::uint32_t feature, bool closed) {
+    const std::uint32_t rings = table.ring_count(feature);
+    for (std::uint32_t r = 0; r < rings; ++r) add_ring(table, feature, r, closed);
+}
+
+void Renderer::query(const PackView& pack, GeometryLayer layer) {
+    m_hits.clear();
+    pack.geometry(layer, m_band).query(m_query_box, m_hits);
+}
+
+void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer layer, bool by_code, double alpha,
+                          std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour) {
+    if (!by_code || monochrome) {
+        bool any = false;
+        for (const PackView* pack : packs) {
+            query(*pack, layer);
+            for (auto f : m_hits) add_feature(pack->geometry(layer, m_band), f, true);
+            any = any || !m_hits.empty();
+        }
+        if (any) m_painter->fill(fill_colour(plain_colour, monochrome));
+        return;
+    }
+    // One path per palette colour: a few large fills are far cheaper than one fill per county.
+    for (std::size_t colour = 0; colour < palette.size(); ++colour) {
+        bool any = false;
+        for (const PackView* pack : packs) {
+            query(*pack, layer);
+            const auto& table = pack->geometry(layer, m_band);
+            for (auto f : m_hits) {
+                if (code_hash(pack->area(table.attribute(f)).code) % palette.size() != colour) continue;
+                add_feature(table, f, true);
+                any = true;
+            }
+        }
+        if (any) m_painter->fill(rgb(palette[colour], alpha));
+    }
+}
+
+void Renderer::stroke_outlines(std::span<const PackView* const> packs, GeometryLayer layer, const StrokeStyle& style) {
+    bool any = false;
+    for (const PackView* pack : packs) {
+        query(*pack, layer);
+        for (auto f : m_hits) add_feature(pack->geometry(layer, m_band), f, true);
+        any = any || !m_hits.empty();
+    }
+    if (any) m_painter->stroke(style);
+}
+
+void Renderer::paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome) {
+    for (auto& bucket : m_roads_by_class) bucket.clear();
+    m_oneway.clear();
+    for (const PackView* pack : packs) {
+        query(*pack, GeometryLayer::road);
+        const auto& table = pack->geometry(GeometryLayer::road, m_band);
+        for (auto f : m_hits) {
+            const RoadAttributes road = pack->road(table.attribute(f));
+            m_roads_by_class[static_cast<std::size_t>(road.road_class)].push_back({pack, f});
+            if (road.oneway) m_oneway.push_back({pack, f});
+        }
+    }
+    const Colour casing = line_colour(style.colour(ids::COLOUR_ROAD_CASING), monochrome);
+    // Casings of every class first, then the fills from the least to the most important class, so
+    // that crossings merge and the big roads run on top.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (std::size_t c = m_roads_by_class.size(); c-- > 0;) {
+            const auto& bucket = m_roads_by_class[c];
+            if (bucket.empty()) continue;
+            const double width = road_width(static_cast<RoadClass>(c), m_zoom);
+            const bool cased = width >= 2.5;
+            if (pass == 0 && !cased) continue;
+            for (const auto& [pack, f] : bucket) add_feature(pack->geometry(GeometryLayer::road, m_band), f, false);
+            if (pass == 0) {
+                m_painter->stroke({casing, width + 1.6, platform::LineCap::round});
+            } else {
+                const Colour fill = monochrome ? (cased ? k_white : k_black) : line_colour(style.colour(k_class_colour[c]), false);
+                m_painter->stroke({fill, width, platform::LineCap::round});
+            }
+        }
+    }
+}
+
+void Renderer::paint_arrows(const MapStyle& style, bool monochrome) {
+    if (!style.oneway_arrows || m_zoom < 14.5 || m_oneway.empty()) return;
+    constexpr double spacing = 70.0, size = 3.5;
+    bool any = false;
+    for (const auto& [pack, f] : m_oneway) {
+        const auto& table = pack->geometry(GeometryLayer::road, m_band);
+        for (std::uint32_t r = 0; r < table.ring_count(f); ++r) {
+            project_line(table.ring(f, r));
+            double travelled = spacing / 2;
+            for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
+                const auto a = m_points[i], b = m_points[i + 1];
+                const double length = std::hypot(b.x - a.x, b.y - a.y);
+                if (length <= 0) continue;
+                const double ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
+                for (double t = travelled; t < length; t += spacing) {
+                    const double x = a.x + ux * t, y = a.y + uy * t;
+                    if (x < -10 || y < -10 || x > m_width + 10 || y > m_height + 10) continue;
+                    // A chevron pointing along the direction of travel.
+                    m_painter->move_to(x - ux * size - uy * size, y - uy * size + ux * size);
+                    m_painter->line_to(x + ux * size, y + uy * size);
+                    m_painter->line_to(x - ux * size + uy * size, y - uy * size - ux * size);
+                    any = true;
+                }
+                travelled = std::fmod(travelled - length, spacing);
+                if (travelled < 0) travelled += spacing;
+            }
+        }
+    }
+    if (any) m_painter->stroke({line_colour(style.colour(ids::COLOUR_ONEWAY_ARROWS), monochrome), 1.3, platform::LineCap::round});
+}
+
+bool Renderer::place_label(const LabelBox& box) {
+    if (box.left < 0 || box.top < 0 || box.right > m_width || box.bottom > m_height) return false;
+    for (const auto& other : m_labels)
+        if (box.left < other.right && other.left < box.right && box.top < other.bottom && other.top < box.bottom) return false;
+    m_labels.push_back(box);
+    return true;
+}
+
+void Renderer::paint_labels(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome) {
+    m_labels.clear();
+    m_names.clear();
+    const double scale = std::clamp(style.label_font_scale, 1, 24) / 6.0;
+    platform::TextStyle text;
+    text.colour = line_colour(style.colour(ids::COLOUR_LABEL_TEXT), monochrome);
+    text.halo = monochrome ? k_white : Colour::from_bgr(static_cast<std::uint32_t>(style.label_halo_colour));
+    text.halo_width = style.label_halo ? std::max(0, style.label_halo_width) + 0.5 : 0.0;
+    constexpr std::size_t k_label_limit = 400;
+
+    // Places first, largest first: the packs hold them in that order.
+    const std::int64_t least = label_population(m_zoom);
+    for (const PackView* pack : packs) {
+        for (std::uint32_t i = 0; i < pack->place_count() && m_labels.size() < k_label_limit; ++i) {
+            const PlaceRecord place = pack->place(i);
+            if (place.population < least) break;
+            const double x = m_transform.x(pack::to_units(place.position.lon));
+            const double y = m_transform.y(pack::to_units(place.position.lat));
+            if (x < 0 || y < 0 || x >= m_width || y >= m_height || place.name.empty()) continue;
+            text.size = scale * (place.population >= 1000000 ? 14 : place.population >= 100000 ? 12.5 : place.population >= 10000 ? 11 : 10);
+            text.bold = place.population >= 100000;
+            const auto extent = m_painter->measure_text(place.name, text);
+            const LabelBox above{x - extent.width / 2, y - 4 - extent.height, x + extent.width / 2, y - 3};
+            const LabelBox right{x + 5, y - extent.height / 2, x + 5 + extent.width, y + extent.height / 2};
+            const LabelBox dot{x - 2.5, y - 2.5, x + 2.5, y + 2.5};
+            if (!place_label(dot)) continue;
+            if (place_label(above)) {
+                m_painter->draw_text(above.left, above.top + extent.ascent, 0, place.name, text);
+            } else if (place_label(right)) {
+                m_painter->draw_text(right.left, right.top + extent.ascent, 0, place.name, text);
+            } else {
+                m_labels.pop_back();  // no room for the name: leave the dot out too
+                continue;
+            }
+            m_painter->move_to(x + 2.2, y);
+            for (int k = 1; k <= 8; ++k) {
+                const double a = k * std::numbers::pi / 4;
+                m_painter->line_to(x + 2.2 * std::cos(a), y + 2.2 * std::sin(a));
+            }
+            m_painter->fill_and_stroke(monochrome ? k_white : text.colour, {text.colour, 1.0, platform::LineCap::round});
+        }
+    }
+
+    // Road names along the longest straight stretch of each road, most important roads first.
+    if (m_zoom < 6.0) return;
+    text.bold = false;
+    for (std::size_t c = 0; c < m_roads_by_class.size(); ++c) {
+        const auto road_class = static_cast<RoadClass>(c);
+        if (m_zoom < 12.5 && road_class != RoadClass::interstate && road_class != RoadClass::highway) continue;
+        if (m_zoom < 14 && road_class == RoadClass::local) continue;
+        if (road_class == RoadClass::ramp) continue;
+        text.size = scale * (m_zoom >= 15 ? 11 : 10);
+        for (const auto& [pack, f] : m_roads_by_class[c]) {
+            if (m_labels.size() >= k_label_limit) return;
+            const RoadAttributes road = pack->road(pack->geometry(GeometryLayer::road, m_band).attribute(f));
+            const std::string_view name = (m_zoom >= 12.5 && !road.name.empty()) ? road.name : road.ref;
+            if (name.empty()) continue;
+            const auto& table = pack->geometry(GeometryLayer::road, m_band);
+            project_line(table.ring(f, 0));
+            double best = 0;
+            std::size_t at = 0;
+            for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
+                const double length = std::hypot(m_points[i + 1].x - m_points[i].x, m_points[i + 1].y - m_points[i].y);
+                if (length > best) {
+                    best = length;
+                    at = i;
+                }
+            }
+            const auto extent = m_painter->measure_text(name, text);
+            if (best < extent.width + 10) continue;
+            const auto a = m_points[at], b = m_points[at + 1];
+            const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
+            bool repeated = false;
+            for (const auto& placed : m_names)
+                if (placed.name == name && std::hypot(placed.x - mx, placed.y - my) < 250) repeated = true;
+            if (repeated) continue;
+            double angle = std::atan2(b.y - a.y, b.x - a.x);
+            if (angle > std::numbers::pi / 2) angle -= std::numbers::pi;
+            if (angle < -std::numbers::pi / 2) angle += std::numbers::pi;
+            const double ca = std::cos(angle), sa = std::sin(angle);
+            const double half_w = extent.width / 2, half_h = extent.height / 2;
+            const double bw = std::abs(ca) * half_w + std::abs(sa) * half_h;
+            const double bh = std::abs(sa) * half_w + std::abs(ca) * half_h;
+            if (!place_label({mx - bw, my - bh, mx + bw, my + bh})) continue;
+            m_names.push_back({name, mx, my});
+            // Start of the baseline, so that the text's middle sits on the road's middle.
+            const double bx = mx - ca * half_w - sa * (extent.ascent - half_h);
+            const double by = my - sa * half_w + ca * (extent.ascent - half_h);
+            m_painter->draw_text(bx, by, angle, name, text);
+        }
+    }
+}
+
+void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<const PackView* const> packs,
+                     const MapStyle& style, bool monochrome, const Layers& layers) {
+    m_painter = &painter;
+    m_width = view.width();
+    m_height = view.height();
+    m_zoom = view.zoom();
+    m_band = pack::band_for_zoom(m_zoom);
+    const Extent e = view.extent();
+    // The same linear map from degrees to pixels that the client uses between the corners.
+    const double ax = m_width / (e.east - e.west);
+    const double ay = m_height / (e.north - e.south);
+    m_transform = {ax / pack::k_units_per_degree, -e.west * ax, -ay / pack::k_units_per_degree, e.north * ay};
+    const double margin_x = 4 * e.width() / m_width, margin_y = 4 * e.height() / m_height;
+    m_query_box = {pack::to_units(std::max(-214.0, e.west - margin_x)), pack::to_units(std::min(214.0, e.east + margin_x)),
+                   pack::to_units(std::max(-214.0, e.south - margin_y)), pack::to_units(std::min(214.0, e.north + margin_y))};
+    m_safe_box = {-16000.0, -16000.0, m_width + 16000.0, m_height + 16000.0};
+    m_clip_box = {-64.0, -64.0, m_width + 64.0, m_height + 64.0};
+
+    painter.set_antialias(style.antialias);
+    const std::int32_t land = style.colour(ids::COLOUR_LAND);
+    const std::int32_t water = style.colour(ids::COLOUR_WATER);
+
+    // Where packs carry state outlines, everything outside them is sea; without them, all is land.
+    bool have_states = false;
+    for (const PackView* pack : packs) have_states = have_states || pack->geometry(GeometryLayer::state, 0).size() > 0;
+    const bool underlay = layers.underlay && *layers.underlay;
+    painter.clear(fill_colour(have_states ? water : land, monochrome));
+    if (underlay) (*layers.underlay)(painter, view);
+
+    // Over an underlay the land is left open and the shadings are lighter, so the image shows through.
+    const double shade_alpha = underlay ? 0.25 : 0.45;
+    if (style.shade_states)
+        fill_areas(packs, GeometryLayer::state, true, underlay ? 0.35 : 1.0, k_state_palette, monochrome, land);
+    else if (!underlay)
+        fill_areas(packs, GeometryLayer::state, false, 1.0, {}, monochrome, land);
+    if (style.shade_counties) fill_areas(packs, GeometryLayer::county, true, shade_alpha * 0.6, k_county_palette, monochrome, land);
+    if (style.shade_minor_civil_divisions && m_zoom >= 8)
+        fill_areas(packs, GeometryLayer::minor_civil_division, true, shade_alpha * 0.5, k_mcd_palette, monochrome, land);
+    if (style.shade_places && m_zoom >= 7) fill_areas(packs, GeometryLayer::place, true, shade_alpha, k_place_palette, monochrome, land);
+    fill_areas(packs, GeometryLayer::water, false, 1.0, {}, monochrome, water);
+    if (monochrome) stroke_outlines(packs, GeometryLayer::water, {k_black, 0.6, platform::LineCap::round});
+
+    if (m_zoom >= 9) stroke_outlines(packs, GeometryLayer::minor_civil_division, {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), 0.4, platform::LineCap::round});
+    stroke_outlines(packs, GeometryLayer::county,
+                    {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), m_zoom < 7 ? 0.5 : 0.8, platform::LineCap::round});
+    stroke_outlines(packs, GeometryLayer::state,
+                    {line_colour(style.colour(ids::COLOUR_STATE_LINES), monochrome), m_zoom < 7 ? 1.2 : 2.0, platform::LineCap::round});
+
+    paint_roads(packs, style, monochrome);
+    paint_arrows(style, monochrome);
+    paint_labels(packs, style, monochrome);
+    if (layers.overlay && *layers.overlay) (*layers.overlay)(painter, view);
+    painter.flush();
+    m_painter = nullptr;
+}
+
+}  // namespace tolm::engine

@@ -1,0 +1,83 @@
+#pragma once
+
+#include "engine/clip.h"
+#include "engine/map_style.h"
+#include "engine/map_view.h"
+#include "engine/pack/pack_reader.h"
+#include "platform/painter.h"
+
+#include <array>
+#include <functional>
+#include <span>
+#include <string_view>
+#include <vector>
+
+namespace tolm::engine {
+
+// Something drawn beneath or above the map: the underlay image and the overlay.
+using LayerHook = std::function<void(platform::Painter&, const MapView&)>;
+
+// Paints the map of a view from a set of packs. Layers, bottom up: land and sea, the underlay,
+// the shadings of states, counties, minor civil divisions and places, water, boundary lines (state
+// lines over county lines), roads by class with casings, one-way arrows, labels, the overlay.
+//
+// A Renderer keeps its working buffers between paints, so repeated paints of the same size of map
+// allocate nothing in proportion to the data.
+class Renderer {
+public:
+    struct Layers {
+        const LayerHook* underlay = nullptr;
+        const LayerHook* overlay = nullptr;
+    };
+
+    void paint(platform::Painter& painter, const MapView& view, std::span<const PackView* const> packs, const MapStyle& style,
+               bool monochrome, const Layers& layers);
+    void paint(platform::Painter& painter, const MapView& view, std::span<const PackView* const> packs, const MapStyle& style,
+               bool monochrome) {
+        paint(painter, view, packs, style, monochrome, Layers{nullptr, nullptr});
+    }
+
+private:
+    struct Transform {
+        double sx, ox, sy, oy;
+        double x(std::int32_t units) const noexcept { return units * sx + ox; }
+        double y(std::int32_t units) const noexcept { return units * sy + oy; }
+    };
+    struct LabelBox {
+        double left, top, right, bottom;
+    };
+    struct PlacedName {
+        std::string_view name;
+        double x, y;
+    };
+
+    void add_ring(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool closed);
+    void add_feature(const GeometryTable& table, std::uint32_t feature, bool closed);
+    void query(const PackView& pack, pack::GeometryLayer layer);
+    void fill_areas(std::span<const PackView* const> packs, pack::GeometryLayer layer, bool by_code, double alpha,
+                    std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour);
+    void stroke_outlines(std::span<const PackView* const> packs, pack::GeometryLayer layer, const platform::StrokeStyle& style);
+    void paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
+    void paint_arrows(const MapStyle& style, bool monochrome);
+    void paint_labels(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
+    bool place_label(const LabelBox& box);
+    void project_line(const PointRun& run);
+
+    platform::Painter* m_painter = nullptr;
+    Transform m_transform{};
+    double m_zoom = 0;
+    std::uint32_t m_band = 0;
+    std::int32_t m_width = 0, m_height = 0;
+    pack::UnitBox m_query_box{};
+    detail::PixelBox m_safe_box{}, m_clip_box{};
+
+    std::vector<std::uint32_t> m_hits;
+    std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
+    std::vector<std::pair<const PackView*, std::uint32_t>> m_oneway;
+    std::vector<detail::PixelPoint> m_points, m_clipped, m_scratch;
+    std::vector<std::size_t> m_starts;
+    std::vector<LabelBox> m_labels;
+    std::vector<PlacedName> m_names;
+};
+
+}  // namespace tolm::engine

@@ -1,0 +1,134 @@
+#include "engine/settings_file.h"
+
+#include "platform/runtime_error.h"
+#include "platform/text.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+namespace tolm::engine {
+
+namespace {
+
+std::filesystem::path fs_path(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+
+std::string trim(std::string_view text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos) return {};
+    const auto last = text.find_last_not_of(" \t");
+    return std::string(text.substr(first, last - first + 1));
+}
+
+}  // namespace
+
+SettingsFile SettingsFile::parse(const std::string& ansi_text) {
+    SettingsFile file;
+    file.m_sections.push_back({});
+    std::size_t start = 0;
+    while (start < ansi_text.size()) {
+        std::size_t end = ansi_text.find('\n', start);
+        if (end == std::string::npos) end = ansi_text.size();
+        std::string line = ansi_text.substr(start, end - start);
+        start = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        line = ansi_to_utf8(line);
+        const std::string trimmed = trim(line);
+        if (trimmed.size() >= 2 && trimmed.front() == '[') {
+            const auto close = trimmed.find(']');
+            file.m_sections.push_back({trim(trimmed.substr(1, close == std::string::npos ? std::string::npos : close - 1)), {}});
+            continue;
+        }
+        const auto equals = line.find('=');
+        if (equals == std::string::npos || trimmed.empty() || trimmed.front() == ';') {
+            if (!trimmed.empty()) file.m_sections.back().entries.push_back({"", line});
+            continue;
+        }
+        file.m_sections.back().entries.push_back({trim(line.substr(0, equals)), trim(line.substr(equals + 1))});
+    }
+    return file;
+}
+
+SettingsFile SettingsFile::load(const std::string& path) {
+    std::error_code error;
+    const auto p = fs_path(path);
+    if (!std::filesystem::exists(p, error)) return parse({});
+    std::ifstream in(p, std::ios::binary);
+    if (!in || std::filesystem::is_directory(p, error))
+        throw RuntimeError(runtime_errors::path_file_access_error, "tolm.engine", "Cannot read the map settings file " + path + ".");
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parse(text.str());
+}
+
+SettingsFile::Section* SettingsFile::find_section(const std::string& name) {
+    for (auto& s : m_sections)
+        if (!s.name.empty() && equals_ignoring_case(s.name, name)) return &s;
+    return nullptr;
+}
+
+const SettingsFile::Section* SettingsFile::find_section(const std::string& name) const {
+    for (const auto& s : m_sections)
+        if (!s.name.empty() && equals_ignoring_case(s.name, name)) return &s;
+    return nullptr;
+}
+
+std::optional<std::string> SettingsFile::get(const std::string& section, const std::string& key) const {
+    const Section* s = find_section(section);
+    if (!s) return std::nullopt;
+    for (const auto& e : s->entries)
+        if (!e.key.empty() && equals_ignoring_case(e.key, key)) return e.value;
+    return std::nullopt;
+}
+
+void SettingsFile::set(const std::string& section, const std::string& key, const std::string& value) {
+    Section* s = find_section(section);
+    if (!s) {
+        m_sections.push_back({section, {}});
+        s = &m_sections.back();
+    }
+    for (auto& e : s->entries)
+        if (!e.key.empty() && equals_ignoring_case(e.key, key)) {
+            e.value = value;
+            return;
+        }
+    s->entries.push_back({key, value});
+}
+
+std::string SettingsFile::text() const {
+    std::string out;
+    for (const auto& s : m_sections) {
+        if (s.name.empty() && s.entries.empty()) continue;
+        if (!s.name.empty()) out += "[" + utf8_to_ansi(s.name) + "]\r\n";
+        for (const auto& e : s.entries) out += utf8_to_ansi(e.key.empty() ? e.value : e.key + "=" + e.value) + "\r\n";
+    }
+    return out;
+}
+
+void SettingsFile::save(const std::string& path) const {
+    const auto target = fs_path(path);
+    auto temporary = target;
+    temporary += ".part";
+    const std::string bytes = text();
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.flush();
+        if (!out) {
+            out.close();
+            std::error_code ignored;
+            std::filesystem::remove(temporary, ignored);
+            throw RuntimeError(runtime_errors::path_file_access_error, "tolm.engine", "Cannot write the map settings file " + path + ".");
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::error_code ignored;
+        std::filesystem::remove(temporary, ignored);
+        throw RuntimeError(runtime_errors::path_file_access_error, "tolm.engine",
+                           "Cannot replace the map settings file " + path + ": " + error.message());
+    }
+}
+
+}  // namespace tolm::engine

@@ -1,0 +1,171 @@
+#include "platform/posix/cairo_painter.h"
+
+#include "platform/runtime_error.h"
+
+#include <cmath>
+#include <cstdio>
+#include <filesystem>
+
+namespace tolm::platform {
+
+namespace {
+
+const char* const k_map_font = "Arial";
+
+class SurfacePainter : public CairoPainter {
+public:
+    explicit SurfacePainter(std::shared_ptr<RasterSurface> surface) : CairoPainter(*surface), m_surface(std::move(surface)) {}
+
+private:
+    std::shared_ptr<RasterSurface> m_surface;  // the client may release its picture while we paint
+};
+
+}  // namespace
+
+CairoPainter::CairoPainter(RasterSurface& surface) {
+    m_surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(surface.pixels()), CAIRO_FORMAT_ARGB32,
+                                                    surface.width(), surface.height(), surface.width() * 4);
+    m_cr = cairo_create(m_surface);
+    if (cairo_status(m_cr) != CAIRO_STATUS_SUCCESS) {
+        cairo_destroy(m_cr);
+        cairo_surface_destroy(m_surface);
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "CairoPainter", "Cannot paint into the picture.");
+    }
+    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
+    cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_ROUND);
+    cairo_set_tolerance(m_cr, 0.3);
+}
+
+CairoPainter::~CairoPainter() {
+    cairo_surface_flush(m_surface);
+    cairo_destroy(m_cr);
+    cairo_surface_destroy(m_surface);
+}
+
+void CairoPainter::set_antialias(bool on) { cairo_set_antialias(m_cr, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE); }
+
+void CairoPainter::set_colour(Colour colour) {
+    cairo_set_source_rgba(m_cr, colour.red(), colour.green(), colour.blue(), colour.alpha());
+}
+
+void CairoPainter::clear(Colour colour) {
+    cairo_save(m_cr);
+    cairo_set_operator(m_cr, CAIRO_OPERATOR_SOURCE);
+    set_colour(colour);
+    cairo_paint(m_cr);
+    cairo_restore(m_cr);
+}
+
+void CairoPainter::move_to(double x, double y) { cairo_move_to(m_cr, x, y); }
+void CairoPainter::line_to(double x, double y) { cairo_line_to(m_cr, x, y); }
+void CairoPainter::close_path() { cairo_close_path(m_cr); }
+
+void CairoPainter::fill(Colour colour) {
+    set_colour(colour);
+    cairo_fill(m_cr);
+}
+
+void CairoPainter::apply_stroke(const StrokeStyle& style) {
+    set_colour(style.colour);
+    cairo_set_line_width(m_cr, style.width);
+    cairo_set_line_cap(m_cr, style.cap == LineCap::round    ? CAIRO_LINE_CAP_ROUND
+                             : style.cap == LineCap::square ? CAIRO_LINE_CAP_SQUARE
+                                                            : CAIRO_LINE_CAP_BUTT);
+}
+
+void CairoPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
+    set_colour(fill_colour);
+    cairo_fill_preserve(m_cr);
+    apply_stroke(style);
+    cairo_stroke(m_cr);
+}
+
+void CairoPainter::stroke(const StrokeStyle& style) {
+    apply_stroke(style);
+    cairo_stroke(m_cr);
+}
+
+void CairoPainter::select_font(const TextStyle& style) {
+    if (style.size == m_font_size && style.bold == m_font_bold) return;
+    cairo_select_font_face(m_cr, k_map_font, CAIRO_FONT_SLANT_NORMAL, style.bold ? CAIRO_FONT_WEIGHT_BOLD : CAIRO_FONT_WEIGHT_NORMAL);
+    cairo_set_font_size(m_cr, style.size);
+    m_font_size = style.size;
+    m_font_bold = style.bold;
+}
+
+TextExtent CairoPainter::measure_text(std::string_view utf8, const TextStyle& style) {
+    select_font(style);
+    m_text.assign(utf8);
+    cairo_text_extents_t text{};
+    cairo_text_extents(m_cr, m_text.c_str(), &text);
+    cairo_font_extents_t font{};
+    cairo_font_extents(m_cr, &font);
+    return {text.x_advance, font.ascent + font.descent, font.ascent};
+}
+
+void CairoPainter::draw_text(double x, double y, double angle, std::string_view utf8, const TextStyle& style) {
+    select_font(style);
+    m_text.assign(utf8);
+    cairo_save(m_cr);
+    cairo_translate(m_cr, x, y);
+    if (angle != 0) cairo_rotate(m_cr, angle);
+    cairo_move_to(m_cr, 0, 0);
+    if (style.halo_width > 0) {
+        cairo_text_path(m_cr, m_text.c_str());
+        set_colour(style.halo);
+        cairo_set_line_width(m_cr, style.halo_width * 2);
+        cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_ROUND);
+        cairo_stroke_preserve(m_cr);
+        set_colour(style.colour);
+        cairo_fill(m_cr);
+    } else {
+        set_colour(style.colour);
+        cairo_show_text(m_cr, m_text.c_str());
+    }
+    cairo_restore(m_cr);
+}
+
+void CairoPainter::draw_image(const ImageView& image, double x, double y, double width, double height) {
+    if (!image.pixels || image.width <= 0 || image.height <= 0 || width <= 0 || height <= 0) return;
+    cairo_surface_t* source = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(image.pixels)), CAIRO_FORMAT_ARGB32, image.width,
+        image.height, image.stride * 4);
+    cairo_save(m_cr);
+    cairo_translate(m_cr, x, y);
+    cairo_scale(m_cr, width / image.width, height / image.height);
+    cairo_set_source_surface(m_cr, source, 0, 0);
+    cairo_pattern_set_filter(cairo_get_source(m_cr), CAIRO_FILTER_GOOD);
+    cairo_rectangle(m_cr, 0, 0, image.width, image.height);
+    cairo_fill(m_cr);
+    cairo_restore(m_cr);
+    cairo_surface_destroy(source);
+}
+
+void CairoPainter::flush() { cairo_surface_flush(m_surface); }
+
+std::unique_ptr<Painter> painter_for_device_context(std::intptr_t hdc) {
+    auto surface = find_surface(hdc);
+    if (!surface)
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
+                           "The device context " + std::to_string(hdc) + " is not a picture that can be painted.");
+    return std::make_unique<SurfacePainter>(std::move(surface));
+}
+
+void write_png(const RasterSurface& surface, const std::string& path) {
+    cairo_surface_t* image = cairo_image_surface_create_for_data(
+        reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(surface.pixels())), CAIRO_FORMAT_ARGB32, surface.width(),
+        surface.height(), surface.width() * 4);
+    const std::string temporary = path + ".part";
+    const cairo_status_t status = cairo_surface_write_to_png(image, temporary.c_str());
+    cairo_surface_destroy(image);
+    std::error_code error;
+    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(temporary, path, error);
+    if (status != CAIRO_STATUS_SUCCESS || error) {
+        std::remove(temporary.c_str());
+        throw RuntimeError(runtime_errors::path_file_access_error, "write_png",
+                           "Cannot write the picture " + path + ": " +
+                               (status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status) : error.message()));
+    }
+}
+
+}  // namespace tolm::platform
