@@ -74,6 +74,7 @@ std::size_t read_area_layer(OGRLayer& layer, engine::AreaKind kind, const std::s
         PolygonResult polygon = polygon_rings(geometry);
         if (polygon.rings.empty()) {
             progress.warn("skipped " + label + ": its shape has no area");
+            out.unshaped.push_back({kind, area.name, area.code, area.state_code});
             continue;
         }
         if (polygon.repaired) repaired.push_back(area.name + " (" + area.code + ")");

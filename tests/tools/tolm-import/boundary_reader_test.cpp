@@ -1,0 +1,158 @@
+#include "tools/tolm-import/boundary_reader.h"
+
+#include "tools/tolm-import/geometry_repair.h"
+#include "tools/tolm-import/import_error.h"
+
+#include "import_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace tolm::importer {
+namespace {
+
+using testing::RecordedProgress;
+using testing::ScratchFolder;
+
+// A tiny atlas in the same shape as the Census TopoJSON: the faults of the real one included (a
+// county whose shape collapsed, one whose ring crosses itself, one on both sides of the date line).
+constexpr const char* k_atlas = R"({
+  "type": "Topology",
+  "arcs": [
+    [[-100, 30], [-90, 30], [-90, 35], [-100, 35], [-100, 30]],
+    [[-98, 30], [-97, 30], [-97, 31], [-98, 31], [-98, 30]],
+    [[-96, 32], [-95, 33], [-95, 32], [-96, 33], [-96, 32]],
+    [[172.4, 52.9], [173.2, 52.9], [173.2, 53.1], [172.4, 52.9]],
+    [[-179.1, 51.2], [-166.1, 51.2], [-166.1, 57.2], [-179.1, 51.2]],
+    [[-77.17, 38.88], [-77.17, 38.88]]
+  ],
+  "objects": {
+    "states": {"type": "GeometryCollection", "geometries": [
+      {"type": "Polygon", "arcs": [[0]], "id": "48", "properties": {"name": "Texas"}}
+    ]},
+    "counties": {"type": "GeometryCollection", "geometries": [
+      {"type": "Polygon", "arcs": [[1]], "id": "48453", "properties": {"name": "Travis"}},
+      {"type": "Polygon", "arcs": [[2]], "id": "48001", "properties": {"name": "Bowtie"}},
+      {"type": "MultiPolygon", "arcs": [[[3]], [[4]]], "id": "02016", "properties": {"name": "Aleutians West"}},
+      {"type": "Polygon", "arcs": [[5]], "id": "51610", "properties": {"name": "Falls Church"}},
+      {"type": null, "id": "51999", "properties": {"name": "Nothing"}}
+    ]},
+    "nation": {"type": "GeometryCollection", "geometries": [
+      {"type": "Polygon", "arcs": [[0]]}
+    ]}
+  }
+})";
+
+const engine::AreaFeature* find_area(const ImportData& data, const std::string& code) {
+    for (const auto& area : data.features.areas)
+        if (area.code == code) return &area;
+    return nullptr;
+}
+
+TEST(ReadCensusBoundaries, StatesAndCountiesWithTheirCodesAndTheKnownFaultsHandled) {
+    ScratchFolder folder;
+    auto path = folder.write("counties.json", k_atlas);
+    ImportData data;
+    RecordedProgress recorded;
+    read_census_boundaries(path, data, recorded.progress);
+
+    const auto* texas = find_area(data, "48");
+    ASSERT_NE(texas, nullptr);
+    EXPECT_EQ(texas->kind, engine::AreaKind::state);
+    EXPECT_EQ(texas->state_code, "TX");
+    EXPECT_EQ(texas->name, "Texas");
+    ASSERT_EQ(texas->rings.size(), 1u);
+    EXPECT_GT(signed_area(texas->rings[0]), 0);  // outer rings counter-clockwise
+
+    const auto* travis = find_area(data, "48453");
+    ASSERT_NE(travis, nullptr);
+    EXPECT_EQ(travis->kind, engine::AreaKind::county);
+    EXPECT_EQ(travis->state_code, "TX");
+
+    // The self-intersecting ring is made valid: two triangles, each with area.
+    const auto* bowtie = find_area(data, "48001");
+    ASSERT_NE(bowtie, nullptr);
+    EXPECT_EQ(bowtie->rings.size(), 2u);
+    for (const auto& ring : bowtie->rings) EXPECT_GT(signed_area(ring), 0);
+
+    const auto* aleutians = find_area(data, "02016");
+    ASSERT_NE(aleutians, nullptr);
+    EXPECT_EQ(aleutians->state_code, "AK");
+    auto box = extent_of(aleutians->rings);
+    ASSERT_TRUE(box);
+    EXPECT_LT(box->width(), 20);
+
+    EXPECT_EQ(find_area(data, "51610"), nullptr);
+    EXPECT_EQ(find_area(data, "51999"), nullptr);
+    // GDAL drops a feature whose type is null altogether; the collapsed one is remembered.
+    ASSERT_EQ(data.unshaped.size(), 1u);
+    EXPECT_EQ(data.unshaped[0].name, "Falls Church");
+    EXPECT_EQ(data.unshaped[0].state_code, "VA");
+    EXPECT_EQ(recorded.progress.warnings(), 2u);  // one skipped, one repaired
+}
+
+TEST(ReadCensusBoundaries, WaterIsEverythingOutsideTheNationInGridCells) {
+    ScratchFolder folder;
+    auto path = folder.write("counties.json", k_atlas);
+    ImportData data;
+    RecordedProgress recorded;
+    read_census_boundaries(path, data, recorded.progress);
+
+    std::size_t cells = 0;
+    bool cut = false;
+    for (const auto& area : data.features.areas) {
+        if (area.kind != engine::AreaKind::water) continue;
+        ++cells;
+        auto box = extent_of(area.rings);
+        ASSERT_TRUE(box);
+        EXPECT_LE(box->width(), 10.0 + 1e-9);
+        // The cell from -100 to -90 and 30 to 40 keeps only its part north of the nation.
+        if (box->west == -100 && box->south == 35) {
+            cut = true;
+            EXPECT_EQ(box->north, 40);
+        }
+        for (const auto& ring : area.rings)
+            for (const auto& p : ring) EXPECT_FALSE(p.lon > -100 && p.lon < -90 && p.lat > 30 && p.lat < 35);
+    }
+    EXPECT_TRUE(cut);
+    EXPECT_EQ(cells, 36u * 18u);  // the nation fills no cell entirely
+}
+
+TEST(ReadCensusBoundaries, FileWithoutBoundaryLayersOrNotMapDataIsAClearError) {
+    ScratchFolder folder;
+    auto other = folder.write("other.geojson",
+                              R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{},"geometry":{"type":"Point","coordinates":[1,2]}}]})");
+    auto garbage = folder.write("garbage.json", "{\"type\": \"Topology\", \"arcs\": [[[1, 2], ");
+    ImportData data;
+    RecordedProgress recorded;
+    EXPECT_THROW(read_census_boundaries(other, data, recorded.progress), ImportError);
+    EXPECT_THROW(read_census_boundaries(garbage, data, recorded.progress), ImportError);
+    EXPECT_THROW(read_census_boundaries(folder.file("missing.json"), data, recorded.progress), ImportError);
+}
+
+TEST(ReadTigerAreas, CountySubdivisionShapefileFromOgr2ogr) {
+    if (std::system("ogr2ogr --version > /dev/null 2>&1") != 0) GTEST_SKIP() << "ogr2ogr not installed";
+    ScratchFolder folder;
+    auto geojson = folder.write("cousub.geojson", R"({"type":"FeatureCollection","features":[
+      {"type":"Feature","properties":{"STATEFP":"30","COUNTYFP":"059","GEOID":"3005990123","NAME":"White Sulphur Springs"},
+       "geometry":{"type":"Polygon","coordinates":[[[-111,46.5],[-110.5,46.5],[-110.5,46.8],[-111,46.8],[-111,46.5]]]}},
+      {"type":"Feature","properties":{"STATEFP":"30","COUNTYFP":"059","GEOID":"3005990456","NAME":"Empty"},"geometry":null}]})");
+    std::string shapefile = folder.file("tl_2021_30_cousub.shp");
+    std::string command = "ogr2ogr -f \"ESRI Shapefile\" '" + shapefile + "' '" + geojson + "' > /dev/null 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+
+    ImportData data;
+    RecordedProgress recorded;
+    read_tiger_areas(shapefile, engine::AreaKind::minor_civil_division, data, recorded.progress);
+    ASSERT_EQ(data.features.areas.size(), 1u);
+    const auto& area = data.features.areas[0];
+    EXPECT_EQ(area.kind, engine::AreaKind::minor_civil_division);
+    EXPECT_EQ(area.name, "White Sulphur Springs");
+    EXPECT_EQ(area.code, "3005990123");
+    EXPECT_EQ(area.state_code, "MT");
+}
+
+}  // namespace
+}  // namespace tolm::importer

@@ -1,0 +1,78 @@
+#include "tools/tolm-import/importer.h"
+
+#include "tools/tolm-import/atomic_file.h"
+#include "tools/tolm-import/import_error.h"
+#include "tools/tolm-import/import_options.h"
+
+#include "import_test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+namespace tolm::importer {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScratchFolder;
+
+TEST(ImportOptions, SourcesRepeatAndMistakesAreNamed) {
+    auto options = parse_import_options({"--out", "P", "--osm", "a.pbf", "--osm", "b.pbf", "--quiet", "--tiger-state", "mt"});
+    EXPECT_EQ(options.output, "P");
+    EXPECT_EQ(options.osm, (std::vector<std::string>{"a.pbf", "b.pbf"}));
+    EXPECT_TRUE(options.quiet);
+    EXPECT_EQ(options.tiger_state, "mt");
+
+    EXPECT_TRUE(parse_import_options({"--help"}).help);
+    auto message = [](const std::vector<std::string>& arguments) {
+        try {
+            parse_import_options(arguments);
+        } catch (const ImportError& error) {
+            return std::string(error.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_EQ(message({"--osm", "a.pbf"}), "no product folder given (--out FOLDER)");
+    EXPECT_EQ(message({"--out", "P"}), "no source given: nothing to import");
+    EXPECT_EQ(message({"--out", "P", "--shapes", "x"}), "unknown option --shapes");
+    EXPECT_EQ(message({"--out", "P", "--osm"}), "option --osm needs a value");
+}
+
+// The whole tool, as the set-up script runs it, on sources small enough to write here.
+TEST(TolmImportProgram, BuildsAProductFromSmallSourcesAndFailsCleanlyOnDamagedOnes) {
+    ScratchFolder folder;
+    auto atlas = folder.write("counties.json", R"({"type":"Topology",
+      "arcs":[[[-100,30],[-90,30],[-90,35],[-100,35],[-100,30]],[[-98,30],[-97,30],[-97,31],[-98,31],[-98,30]]],
+      "objects":{
+        "states":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0]],"id":"48","properties":{"name":"Texas"}}]},
+        "counties":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[1]],"id":"48453","properties":{"name":"Travis"}}]},
+        "nation":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0]]}]}}})");
+    auto places = folder.write("cities.json", R"([{"name":"Austin","lat":"30.27","lng":"-97.74","country":"US","admin1":"TX","admin2":"453"}])");
+    auto markers = folder.write("markers.csv", "TX,20,EW,0,-106.6,100,-104.0\n");
+    std::string product = folder.file("Product");
+    std::string exe = TOLM_IMPORT_EXE;
+    std::string log = folder.file("log.txt");
+
+    std::string command = "'" + exe + "' --quiet --out '" + product + "' --boundaries '" + atlas + "' --places '" + places +
+                          "' --mile-markers '" + markers + "' > '" + log + "' 2>&1";
+    ASSERT_EQ(std::system(command.c_str()), 0) << read_whole_file(log);
+    EXPECT_EQ(read_whole_file(log), "");  // quiet, and nothing to warn about
+    for (const char* name : {"MAP.INI", "ATTRIBUTION", "statell.dat", "countyll.dat", "milemark.dat",
+                             "States/boundaries.pack", "Data1/gazetteer.pack"})
+        EXPECT_TRUE(fs::exists(fs::path(product) / name)) << name;
+    EXPECT_EQ(read_whole_file(product + "/milemark.dat"), "TX20,EW,0,106.600000,100,104.000000\r\n");
+
+    // A damaged source: a message naming it, exit code 2, no crash, and the product left as it was.
+    auto damaged = folder.write("damaged.json", "{\"type\":\"Topology\",\"arcs\":[[[1,");
+    std::string before = read_whole_file(product + "/statell.dat");
+    command = "'" + exe + "' --out '" + product + "' --boundaries '" + damaged + "' > '" + log + "' 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_NE(read_whole_file(log).find("damaged.json"), std::string::npos);
+    EXPECT_EQ(read_whole_file(product + "/statell.dat"), before);
+}
+
+}  // namespace
+}  // namespace tolm::importer

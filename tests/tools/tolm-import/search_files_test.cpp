@@ -1,0 +1,143 @@
+#include "tools/tolm-import/search_files.h"
+
+#include "import_test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace tolm::importer {
+namespace {
+
+using testing::RecordedProgress;
+using testing::ScratchFolder;
+
+engine::AreaFeature square_area(engine::AreaKind kind, std::string name, std::string state, double west, double south,
+                                double size) {
+    engine::AreaFeature area;
+    area.kind = kind;
+    area.name = std::move(name);
+    area.state_code = std::move(state);
+    area.rings = {{{west, south}, {west + size, south}, {west + size, south + size}, {west, south + size}, {west, south}}};
+    return area;
+}
+
+std::vector<std::string> lines_of(const std::string& bytes) {
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find("\r\n", start);
+        if (end == std::string::npos) {
+            lines.push_back(bytes.substr(start) + "<no CR LF>");
+            break;
+        }
+        lines.push_back(bytes.substr(start, end - start));
+        start = end + 2;
+    }
+    return lines;
+}
+
+TEST(RegionFile, LinesAreTabSeparatedWestEastSouthNorthWithCrLf) {
+    auto bytes = region_file_bytes({{"TX", "Texas", {-106.65, -93.51, 25.84, 36.5}}});
+    EXPECT_EQ(bytes, "TX\tTexas\t-106.650000\t-93.510000\t25.840000\t36.500000\r\n");
+}
+
+TEST(RegionFile, SortedByUpperCasedFirstCharacterSoTheServerCanStopEarly) {
+    // The server stops at the first line whose first character sorts after the one it looks for:
+    // a lower-case name must sit with its upper-case letter, not after "Z".
+    auto lines = lines_of(region_file_bytes({{"Zavala", "TX", {}},
+                                             {"de Baca", "NM", {}},
+                                             {"Travis", "TX", {}},
+                                             {"Dallas", "TX", {}},
+                                             {"Adams", "CO", {}}}));
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_TRUE(lines[0].starts_with("Adams\t"));
+    EXPECT_TRUE(lines[1].starts_with("Dallas\t"));
+    EXPECT_TRUE(lines[2].starts_with("de Baca\t"));
+    EXPECT_TRUE(lines[3].starts_with("Travis\t"));
+    EXPECT_TRUE(lines[4].starts_with("Zavala\t"));
+}
+
+TEST(RegionFile, NamesAreWrittenInTheAnsiCodePageAndTabsInNamesCannotSplitALine) {
+    auto bytes = region_file_bytes({{"Do\xc3\xb1" "a Ana", "NM", {}}, {"Bad\tName", "XX", {}}});
+    EXPECT_NE(bytes.find("Do\xf1" "a Ana\tNM\t"), std::string::npos);
+    EXPECT_NE(bytes.find("Bad Name\tXX\t"), std::string::npos);
+}
+
+TEST(RegionLines, StatePartsAreMergedIntoOneBoxAndCountiesKeepTheirState) {
+    ImportData data;
+    data.features.areas.push_back(square_area(engine::AreaKind::state, "Texas", "TX", -100, 30, 2));
+    data.features.areas.push_back(square_area(engine::AreaKind::state, "Texas", "TX", -97, 27, 1));
+    data.features.areas.push_back(square_area(engine::AreaKind::county, "Travis", "TX", -98, 30, 0.5));
+    data.features.areas.push_back(square_area(engine::AreaKind::water, "", "", -90, 20, 5));
+    auto states = state_lines(data.features);
+    ASSERT_EQ(states.size(), 1u);
+    EXPECT_EQ(states[0].key, "TX");
+    EXPECT_EQ(states[0].second, "Texas");
+    EXPECT_EQ(states[0].box, (engine::Extent{-100, -96, 27, 32}));
+
+    RecordedProgress recorded;
+    auto counties = county_lines(data, recorded.progress);
+    ASSERT_EQ(counties.size(), 1u);
+    EXPECT_EQ(counties[0].key, "Travis");
+    EXPECT_EQ(counties[0].second, "TX");
+}
+
+TEST(RegionLines, CountyWithoutShapeIsFoundNearItsNamesakePlaceOrLeftOutWithAWarning) {
+    ImportData data;
+    data.unshaped.push_back({engine::AreaKind::county, "Falls Church", "51610", "VA"});
+    data.unshaped.push_back({engine::AreaKind::county, "Nowhere", "99999", "VA"});
+    engine::PlaceFeature place;
+    place.name = "Falls Church";
+    place.state_code = "VA";
+    place.position = {-77.17, 38.88};
+    data.features.places.push_back(place);
+
+    RecordedProgress recorded;
+    auto counties = county_lines(data, recorded.progress);
+    ASSERT_EQ(counties.size(), 1u);
+    EXPECT_EQ(counties[0].key, "Falls Church");
+    EXPECT_TRUE(counties[0].box.contains(place.position));
+    EXPECT_LT(counties[0].box.width(), 0.2);
+    EXPECT_EQ(recorded.progress.warnings(), 1u);
+    EXPECT_NE(recorded.lines.str().find("Nowhere"), std::string::npos);
+}
+
+TEST(MileMarkers, CsvRowsBecomeSortedSegmentsWithDegreesWest) {
+    ScratchFolder folder;
+    auto csv = folder.write("markers.csv",
+                            "state,road,direction,mile1,coord1,mile2,coord2\r\n"
+                            "tx,20,EW,0,-106.6,100,-104.0\r\n"
+                            "\r\n"
+                            "AL,65,NS,0,30.7,100.4,31.9\n"
+                            "TX,35,NS,50,31.0,150,33.0\n"
+                            "TX,20,EW,100,104.0,200,102.5\n");
+    RecordedProgress recorded;
+    auto segments = read_mile_marker_csv(csv, recorded.progress);
+    ASSERT_EQ(segments.size(), 4u);
+    EXPECT_EQ(recorded.progress.warnings(), 0u);
+    EXPECT_EQ(mile_marker_file_bytes(segments),
+              "AL65,NS,0,30.700000,100,31.900000\r\n"
+              "TX20,EW,0,106.600000,100,104.000000\r\n"
+              "TX35,NS,50,31.000000,150,33.000000\r\n"
+              "TX20,EW,100,104.000000,200,102.500000\r\n");
+}
+
+TEST(MileMarkers, BadRowsAreSkippedWithTheirLineNumber) {
+    ScratchFolder folder;
+    auto csv = folder.write("markers.csv",
+                            "TX,20,EW,0,-106.6,100,-104.0\n"
+                            "TX,20,EW,0,-106.6\n"          // too few fields
+                            "QQ,20,EW,0,-106.6,100,-104\n"  // no such state
+                            "TX,20,UP,0,-106.6,100,-104\n"  // no direction
+                            "TX,20,EW,5,-106.6,5,-104\n"    // both ends the same mile
+                            "TX,2 0,EW,0,-106.6,100,-104\n" // blank in the road
+                            "TX,20,NS,0,95,100,33\n");      // latitude off the globe
+    RecordedProgress recorded;
+    auto segments = read_mile_marker_csv(csv, recorded.progress);
+    EXPECT_EQ(segments.size(), 1u);
+    EXPECT_EQ(recorded.progress.warnings(), 6u);
+    EXPECT_NE(recorded.lines.str().find("line 2:"), std::string::npos);
+    EXPECT_NE(recorded.lines.str().find("line 7:"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tolm::importer
