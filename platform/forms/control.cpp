@@ -7,7 +7,8 @@
 namespace tolm::forms {
 
 Control::Control(Form& form, std::string name, std::int32_t index)
-    : m_form(form), m_name(std::move(name)), m_index(index) {
+    : m_form(form), m_name(std::move(name)), m_index(index),
+      m_tab_index(static_cast<std::int32_t>(form.controls().size())) {
     m_form.register_control(*this);
 }
 
@@ -62,7 +63,7 @@ void Control::set_container(Frame& frame) {
 
 void Control::set_tab_index(std::int32_t tab_index) {
     if (tab_index < 0) throw RuntimeError(380, m_name, "Invalid property value");
-    m_tab_index = tab_index;
+    m_form.move_in_tab_order(*this, tab_index);
 }
 
 bool Control::can_receive_focus() const noexcept {
@@ -86,9 +87,6 @@ void Control::copy_design_properties(const Control& model) {
     m_tab_stop = model.m_tab_stop;
     m_help_context_id = model.m_help_context_id;
     m_tag = model.m_tag;
-    std::int32_t highest = 0;
-    for (const Control* c : m_form.controls()) highest = std::max(highest, c->m_tab_index);
-    m_tab_index = highest + 1;
 }
 
 void Control::default_key_down(std::int32_t, std::int32_t) {}

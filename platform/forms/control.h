@@ -43,6 +43,8 @@ public:
     Frame* container() const noexcept { return m_container; }
     void set_container(Frame& frame);
 
+    // Tab indexes are unique on a form, numbered from 0 in creation order; giving a control an index
+    // moves it there and renumbers the others, as the runtime does.
     std::int32_t tab_index() const noexcept { return m_tab_index; }
     void set_tab_index(std::int32_t tab_index);
     bool tab_stop() const noexcept { return m_tab_stop; }
@@ -97,7 +99,7 @@ private:
     bool m_enabled = true;
     bool m_visible = true;
     Frame* m_container = nullptr;
-    std::int32_t m_tab_index = 0;
+    std::int32_t m_tab_index;
     bool m_tab_stop = true;
     std::int32_t m_help_context_id = 0;
     std::string m_tag;

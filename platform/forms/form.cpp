@@ -183,8 +183,24 @@ std::vector<Control*> Form::tab_order() const {
 void Form::register_control(Control& control) { m_controls.push_back(&control); }
 
 void Form::unregister_control(Control& control) noexcept {
+    std::vector<Control*> order = tab_order();
+    order.erase(std::remove(order.begin(), order.end(), &control), order.end());
     m_controls.erase(std::remove(m_controls.begin(), m_controls.end(), &control), m_controls.end());
+    renumber_tab_order(std::move(order));
     if (m_active_control == &control) m_active_control = nullptr;
+}
+
+void Form::move_in_tab_order(Control& control, std::int32_t position) {
+    std::vector<Control*> order = tab_order();
+    order.erase(std::remove(order.begin(), order.end(), &control), order.end());
+    const auto at = std::min(static_cast<std::size_t>(position), order.size());
+    order.insert(order.begin() + static_cast<std::ptrdiff_t>(at), &control);
+    renumber_tab_order(std::move(order));
+}
+
+void Form::renumber_tab_order(std::vector<Control*> order) noexcept {
+    std::int32_t next = 0;
+    for (Control* control : order) control->m_tab_index = next++;
 }
 
 void Form::register_menu(Menu& menu, const Menu* after) {
@@ -218,9 +234,19 @@ bool Form::press_tab(bool backwards) {
     if (backwards) std::reverse(order.begin(), order.end());
     auto current = std::find(order.begin(), order.end(), m_active_control);
     const std::size_t start = current == order.end() ? order.size() - 1 : static_cast<std::size_t>(current - order.begin());
+    // Tab reaches an option group at its selected button only.
+    auto skipped_option = [this](const Control* candidate) {
+        auto* option = dynamic_cast<const OptionButton*>(candidate);
+        if (!option || option->value()) return false;
+        for (const Control* other : m_controls) {
+            auto* sibling = dynamic_cast<const OptionButton*>(other);
+            if (sibling && sibling->container() == option->container() && sibling->value()) return true;
+        }
+        return false;
+    };
     for (std::size_t step = 1; step <= order.size(); ++step) {
         Control* candidate = order[(start + step) % order.size()];
-        if (candidate->tab_stop() && candidate->can_receive_focus()) {
+        if (candidate->tab_stop() && candidate->can_receive_focus() && !skipped_option(candidate)) {
             focus(candidate);
             return true;
         }

@@ -102,7 +102,7 @@ public:
     Control* active_control() const noexcept { return m_active_control; }
     CommandButton* default_button() const noexcept { return m_default_button; }
     CommandButton* cancel_button() const noexcept { return m_cancel_button; }
-    // Controls in tab order (by TabIndex, then by creation).
+    // Controls in tab order.
     std::vector<Control*> tab_order() const;
 
     // ---- What the user does -------------------------------------------------------------------------
@@ -133,6 +133,8 @@ private:
     friend class Menu;
 
     void register_control(Control& control);
+    void move_in_tab_order(Control& control, std::int32_t position);
+    void renumber_tab_order(std::vector<Control*> order) noexcept;
     void unregister_control(Control& control) noexcept;
     void register_menu(Menu& menu, const Menu* after);
     void unregister_menu(Menu& menu) noexcept;
