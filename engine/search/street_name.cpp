@@ -96,10 +96,11 @@ std::string core_street_name(std::string_view normalised) {
     auto words = words_of(normalised);
     std::size_t first = 0;
     std::size_t last = words.size();
-    if (last - first > 1 && is_direction_word(words[first])) ++first;
+    // The end goes first, so that "N St" keeps "N" as its name.
     if (last - first > 1 && is_direction_word(words[last - 1])) --last;
     if (last - first > 1 && is_street_type_word(words[last - 1])) --last;
     if (last - first > 1 && is_direction_word(words[last - 1])) --last;
+    if (last - first > 1 && is_direction_word(words[first])) ++first;
     std::string out;
     for (std::size_t i = first; i < last; ++i) {
         if (!out.empty()) out.push_back(' ');
