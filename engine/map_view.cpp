@@ -13,7 +13,7 @@ namespace {
 constexpr double k_max_centre_latitude = 85.0;  // keeps the cosine away from zero near the poles
 
 double clamp_degrees_per_pixel(double value) noexcept {
-    if (!std::isfinite(value) || value <= 0) return degrees_per_pixel_at_zoom(MapView::k_min_zoom);
+    if (!std::isfinite(value)) return degrees_per_pixel_at_zoom(MapView::k_min_zoom);
     return std::clamp(value, degrees_per_pixel_at_zoom(MapView::k_max_zoom), degrees_per_pixel_at_zoom(MapView::k_min_zoom));
 }
 
@@ -71,10 +71,13 @@ void MapView::pan(std::int32_t code) {
         throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
                            "Unknown pan direction " + std::to_string(code) + "; use 1-4 or 6-9 as on the numeric keypad.");
     }
-    // Moving keeps the scale in degrees per pixel, so a pan and its opposite return exactly.
-    m_centre.lon += dx * degrees_per_pixel_x() * m_width / 2.0;
-    m_centre.lat = std::clamp(m_centre.lat + dy * m_degrees_per_pixel * m_height / 2.0, -k_max_centre_latitude,
-                              k_max_centre_latitude);
+    // The east-west step is measured at the middle latitude of the move, so that a pan and its
+    // opposite come back to the same place.
+    const double new_lat = std::clamp(m_centre.lat + dy * m_degrees_per_pixel * m_height / 2.0, -k_max_centre_latitude,
+                                      k_max_centre_latitude);
+    const double mid_lat = (m_centre.lat + new_lat) / 2;
+    m_centre.lon += dx * m_degrees_per_pixel / std::cos(mid_lat * std::numbers::pi / 180.0) * m_width / 2.0;
+    m_centre.lat = new_lat;
 }
 
 double MapView::degrees_per_pixel_x() const noexcept {
