@@ -3,9 +3,13 @@
 #include "platform/dispatch.h"
 #include "platform/variant.h"
 
+#include <cstdint>
+#include <memory>
 #include <string>
 
 namespace tolm::server {
+
+class frmTolm;
 
 // The one public, creatable class of the server: the client creates it by its ProgID, hands it its
 // host objects in Initialize and then drives it by method calls. Member names are the published ones.
@@ -84,7 +88,49 @@ public:
     Variant invoke(DispId id, InvokeKind kind, Arguments& args) override;
 
 private:
+    // Picture size: pixels as the scale, the picture's size handed to the engine map.
+    void size_map_to_picture(const ObjectRef& picMap);
+    void SizeMap(std::int32_t width, std::int32_t height);
+    void RenderMap(const ObjectRef& pic);
+    void ApplyOverlay();
+    void ApplyUnderlay();
+    void ZoomToUnderlay();
+    void WriteMapInfFile(double west, double north, double east, double south);
+    void WriteLayerVisibility();
+    void LoadSettings();
+    void remember_picture(const ObjectRef& picMap);
+
+    // The engine control on the hidden form; raises "object variable not set" before Initialize.
+    const ObjectRef& engine() const;
+    // Element intIndex of the host form's mnuMapSpecialOptions.
+    ObjectRef special_menu_element(std::int16_t index) const;
+    std::string engine_settings_file() const;
+
     bool m_control_ok = false;
+    std::string m_callsign;
+    std::string m_fav_file;
+    ObjectRef m_host_form;
+    ObjectRef m_events;
+    ObjectRef m_pic_map;
+    std::shared_ptr<frmTolm> m_frm_p;
+
+    std::int32_t m_map_width = 0;
+    std::int32_t m_map_height = 0;
+    double m_view_west = 0;
+    double m_view_east = 0;
+    double m_view_north = 0;
+    double m_view_south = 0;
+    bool m_first_render_done = false;
+    std::int32_t m_engine_color = 0;
+    bool m_mono = false;
+    bool m_white_background = false;
+    std::string m_ovl_file;
+    std::string m_under_file;
+    std::string m_ovl_loaded;
+    std::string m_under_loaded;
+    bool m_ovl_applied = false;
+    // A mile-marker line is drawn on the map (set by the mile-marker search).
+    bool m_marker_line = false;
 };
 
 // The error source the client sees for errors raised by the server's own code.

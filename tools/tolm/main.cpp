@@ -1,0 +1,220 @@
+// tolm: the command-line host. It plays the client's part around one drawing: registers the server
+// library, creates the server by its ProgID through the Linux frame, hands it a picture box, a main
+// form with the special-options menu and an events object, initialises it, draws, zooms and pans,
+// and writes the picture to a PNG file. Only the published interface is used to drive the server.
+#include "tools/tolm/options.h"
+
+#include "platform/headless/headless_window_system.h"
+#include "platform/runtime_error.h"
+#include "platform/services.h"
+#include "platform/window_system.h"
+#include "server/frame/posix/activation.h"
+#include "server/frame/posix/com_abi.h"
+#include "server/frame/registration_table.h"
+#include "server/host/MainForm.h"
+#include "server/host/PictureBox.h"
+#include "server/host/ServerEvents.h"
+
+#include <dlfcn.h>
+#include <stdlib.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace tolm::cli {
+
+namespace {
+
+const char* const k_prog_id = "TolmServer7.clsMapServ";
+
+class HostError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string executable_folder() {
+    std::error_code ec;
+    const fs::path self = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? fs::current_path().string() : self.parent_path().string();
+}
+
+void register_library(const std::string& library) {
+    if (!fs::exists(library)) throw HostError("the server library " + library + " does not exist");
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) throw HostError(std::string("cannot load the server library: ") + dlerror());
+    auto register_server = reinterpret_cast<com::DllRegisterServerFn>(dlsym(handle, "DllRegisterServer"));
+    if (!register_server) throw HostError(library + " has no DllRegisterServer");
+    if (com::failed(register_server())) throw HostError("DllRegisterServer of " + library + " failed");
+}
+
+// Releases the server when the run ends, however it ends.
+struct ServerReference {
+    com::I_clsMapServ* server = nullptr;
+    ~ServerReference() {
+        if (server) server->Release();
+    }
+};
+
+// A failed call, with the error text the server left in its IErrorInfo.
+void check(com::I_clsMapServ* server, com::HRESULT hr, const std::string& member) {
+    if (com::succeeded(hr)) return;
+    std::string text;
+    com::IErrorInfo* info = nullptr;
+    if (com::succeeded(server->QueryInterface(com::IID_IErrorInfo, reinterpret_cast<void**>(&info))) && info) {
+        info->GetDescription(&text);
+        info->Release();
+    }
+    char code[16];
+    std::snprintf(code, sizeof code, "%08X", static_cast<unsigned>(hr));
+    throw HostError(member + " failed (0x" + code + ")" + (text.empty() ? "" : ": " + text));
+}
+
+bool as_bool(std::int16_t value) { return value != 0; }
+
+std::string read_file(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return {};
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+int run(const Options& options) {
+    const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
+    fs::create_directories(work);
+    // The registry store of this run: where the server's registration and the client's saved settings live.
+    if (!getenv("TOLM_REGISTRY_FILE")) setenv("TOLM_REGISTRY_FILE", (work / "registry.txt").c_str(), 1);
+
+    const std::string library =
+        options.library.empty() ? (fs::path(executable_folder()) / "libTolmServer7.so").string() : options.library;
+    register_library(fs::absolute(library).string());
+
+    // The client's program folder with its Maps folder, and the client's saved setting that names it.
+    const fs::path client = work / "Wendal32";
+    fs::create_directories(client / "Maps");
+    if (options.program_folder) {
+        platform::save_setting("Orvensa", "Wendal32", "Program Folder", client.string());
+    } else {
+        try {
+            platform::delete_setting("Orvensa", "Wendal32", "Program Folder");
+        } catch (const RuntimeError&) {
+            // Nothing saved yet.
+        }
+    }
+
+    // The desktop: the client's main window, and on a first run the product folder the user picks
+    // when the server asks where the map data lies. Message boxes are answered with OK.
+    platform::headless::HeadlessWindowSystem desktop(platform::headless::UnansweredPolicy::default_answer);
+    platform::ScopedWindowSystem use_desktop(desktop);
+    const platform::WindowHandle main_window = desktop.add_top_level_window("Wendal32");
+    if (!options.product_folder.empty()) desktop.answer_folder(fs::absolute(options.product_folder).string());
+
+    ServerReference reference;
+    std::string error;
+    const com::HRESULT created = com::create_instance(k_prog_id, frame::k_registration.interface_id,
+                                                      reinterpret_cast<void**>(&reference.server), &error);
+    if (com::failed(created) || !reference.server) throw HostError("cannot create " + std::string(k_prog_id) + ": " + error);
+    com::I_clsMapServ* server = reference.server;
+
+    auto picture = std::make_shared<server::host::PictureBox>(options.width, options.height);
+    auto form = std::make_shared<server::host::MainForm>("Wendal32", main_window);
+    auto events = std::make_shared<server::host::ServerEvents>();
+    ObjectRef picture_ref = picture, form_ref = form, events_ref = events;
+
+    std::int16_t diagonal = 0, zoom_in = 0, zoom_out = 0, zoom_all = 0, control_panel = 0;
+    std::string help_file, short_name;
+    std::int32_t help_topic = 0;
+    StringArray captions;
+    check(server,
+          server->GetSupportedFeatures(&diagonal, &zoom_in, &zoom_out, &zoom_all, &control_panel, &help_file,
+                                       &help_topic, &short_name, &captions),
+          "GetSupportedFeatures");
+    form->load_special_options(captions);
+
+    if (!options.before_initialize) {
+        std::string callsign = "N0CALL";
+        check(server, server->Initialize(&callsign, &events_ref, &form_ref), "Initialize");
+    }
+
+    std::int16_t drawn = 0;
+    if (options.centre) {
+        double lon = options.centre->lon, lat = options.centre->lat;
+        check(server, server->DrawMapFromCentre(&picture_ref, &lon, &lat, &drawn), "DrawMapFromCentre");
+    } else {
+        // The contiguous United States unless corners are given.
+        const Corners corners = options.corners.value_or(Corners{-125.0, 49.5, -66.5, 24.5});
+        double x1 = corners.west, y1 = corners.north, x2 = corners.east, y2 = corners.south;
+        check(server, server->DrawMapFromCorners(&picture_ref, &x1, &y1, &x2, &y2, &drawn), "DrawMapFromCorners");
+    }
+    for (const Step& step : options.steps) {
+        switch (step.kind) {
+            case StepKind::zoom_in: check(server, server->ZoomIn(&picture_ref, &drawn), "ZoomIn"); break;
+            case StepKind::zoom_out: check(server, server->ZoomOut(&picture_ref, &drawn), "ZoomOut"); break;
+            case StepKind::zoom_all: check(server, server->ZoomAll(&picture_ref, &drawn), "ZoomAll"); break;
+            case StepKind::resize: {
+                double unused = 0;
+                check(server, server->ResizeMap(&picture_ref, &unused, &unused, &unused, &unused, &drawn), "ResizeMap");
+                break;
+            }
+            case StepKind::pan: {
+                auto code = static_cast<std::int16_t>(step.pan_code);
+                check(server, server->ZoomPan(&picture_ref, &code, &drawn), "ZoomPan");
+                break;
+            }
+        }
+    }
+
+    const fs::path png = fs::absolute(options.png);
+    if (png.has_parent_path()) fs::create_directories(png.parent_path());
+    picture->write_png(png.string());
+
+    for (const auto& box : desktop.message_boxes()) std::cerr << "message: " << box.text << "\n";
+    std::cout << "picture: " << png.string() << " (" << options.width << " x " << options.height << ")\n";
+    if (events->information().empty()) {
+        std::cout << "extent: none reported\n";
+    } else {
+        const auto& last = events->information().back();
+        char line[200];
+        std::snprintf(line, sizeof line, "extent: west %.6f east %.6f north %.6f south %.6f (%s)", last.west, last.east,
+                      last.north, last.south, last.server_name.c_str());
+        std::cout << line << "\n";
+    }
+    const fs::path entry = client / "Maps" / "!!TolmServer7.INF";
+    if (fs::exists(entry)) {
+        std::cout << "map entry file: " << entry.string() << "\n";
+        std::string text = read_file(entry);
+        for (char c : text)
+            if (c != '\r') std::cout << c;
+    } else {
+        std::cout << "map entry file: not written (" << entry.string() << ")\n";
+    }
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace tolm::cli
+
+int main(int argc, char** argv) {
+    try {
+        const tolm::cli::Options options = tolm::cli::parse_options(std::vector<std::string>(argv + 1, argv + argc));
+        if (options.help) {
+            std::cout << tolm::cli::usage();
+            return 0;
+        }
+        return tolm::cli::run(options);
+    } catch (const std::invalid_argument& e) {
+        std::cerr << "tolm: " << e.what() << "\n" << tolm::cli::usage();
+        return 2;
+    } catch (const std::exception& e) {
+        std::cerr << "tolm: " << e.what() << "\n";
+        return 1;
+    }
+}

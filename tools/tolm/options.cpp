@@ -1,0 +1,101 @@
+#include "tools/tolm/options.h"
+
+#include <cstdlib>
+#include <stdexcept>
+
+namespace tolm::cli {
+
+namespace {
+
+double number(const std::string& text, const std::string& option) {
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (text.empty() || end != text.c_str() + text.size())
+        throw std::invalid_argument(option + ": \"" + text + "\" is not a number");
+    return value;
+}
+
+std::vector<double> numbers(const std::string& text, std::size_t count, const std::string& option) {
+    std::vector<double> values;
+    std::size_t start = 0;
+    for (;;) {
+        const auto comma = text.find(',', start);
+        values.push_back(number(text.substr(start, comma == std::string::npos ? std::string::npos : comma - start), option));
+        if (comma == std::string::npos) break;
+        start = comma + 1;
+    }
+    if (values.size() != count)
+        throw std::invalid_argument(option + " needs " + std::to_string(count) + " numbers separated by commas");
+    return values;
+}
+
+}  // namespace
+
+std::string usage() {
+    return "usage: tolm [--corners W,N,E,S | --centre LON,LAT] [--size WxH] [--zoom-in] [--zoom-out]\n"
+           "            [--zoom-all] [--pan CODE] [--resize] --out PICTURE.png\n"
+           "            [--library PATH] [--work FOLDER] [--product FOLDER] [--no-program-folder]\n"
+           "            [--before-initialize]\n"
+           "Creates the map server by its ProgID, plays the client's part and writes the map to a PNG file.\n"
+           "Prints the extent the server reported and the map entry file it wrote.\n";
+}
+
+Options parse_options(const std::vector<std::string>& args) {
+    Options options;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& name = args[i];
+        auto value = [&]() -> const std::string& {
+            if (i + 1 >= args.size()) throw std::invalid_argument(name + " needs a value");
+            return args[++i];
+        };
+        if (name == "--help" || name == "-h") {
+            options.help = true;
+        } else if (name == "--corners") {
+            const auto v = numbers(value(), 4, name);
+            options.corners = Corners{v[0], v[1], v[2], v[3]};
+        } else if (name == "--centre" || name == "--center") {
+            const auto v = numbers(value(), 2, name);
+            options.centre = Centre{v[0], v[1]};
+        } else if (name == "--size") {
+            const std::string& text = value();
+            const auto x = text.find('x');
+            if (x == std::string::npos) throw std::invalid_argument("--size needs WIDTHxHEIGHT");
+            options.width = static_cast<int>(number(text.substr(0, x), name));
+            options.height = static_cast<int>(number(text.substr(x + 1), name));
+            if (options.width < 1 || options.height < 1 || options.width > 32767 || options.height > 32767)
+                throw std::invalid_argument("--size: each side must be 1 to 32767 pixels");
+        } else if (name == "--zoom-in") {
+            options.steps.push_back({StepKind::zoom_in, 0});
+        } else if (name == "--zoom-out") {
+            options.steps.push_back({StepKind::zoom_out, 0});
+        } else if (name == "--zoom-all") {
+            options.steps.push_back({StepKind::zoom_all, 0});
+        } else if (name == "--resize") {
+            options.steps.push_back({StepKind::resize, 0});
+        } else if (name == "--pan") {
+            const double code = number(value(), name);
+            if (code < -32768 || code > 32767) throw std::invalid_argument("--pan: the code must fit an Integer");
+            options.steps.push_back({StepKind::pan, static_cast<int>(code)});
+        } else if (name == "--out") {
+            options.png = value();
+        } else if (name == "--library") {
+            options.library = value();
+        } else if (name == "--work") {
+            options.work_folder = value();
+        } else if (name == "--product") {
+            options.product_folder = value();
+        } else if (name == "--no-program-folder") {
+            options.program_folder = false;
+        } else if (name == "--before-initialize") {
+            options.before_initialize = true;
+        } else {
+            throw std::invalid_argument("unknown option " + name);
+        }
+    }
+    if (options.help) return options;
+    if (options.corners && options.centre) throw std::invalid_argument("give --corners or --centre, not both");
+    if (options.png.empty()) throw std::invalid_argument("no picture file given (--out PICTURE.png)");
+    return options;
+}
+
+}  // namespace tolm::cli

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+// What one run of the command-line host does, from its arguments.
+namespace tolm::cli {
+
+enum class StepKind { zoom_in, zoom_out, zoom_all, pan, resize };
+
+struct Step {
+    StepKind kind = StepKind::zoom_in;
+    int pan_code = 0;
+};
+
+struct Corners {
+    double west = 0;
+    double north = 0;
+    double east = 0;
+    double south = 0;
+};
+
+struct Centre {
+    double lon = 0;
+    double lat = 0;
+};
+
+struct Options {
+    std::string library;         // the server library to register and load
+    std::string work_folder;     // registry store and the client's folder live here
+    std::string product_folder;  // answered to the data-path dialogs on a first run
+    std::optional<Corners> corners;
+    std::optional<Centre> centre;
+    std::vector<Step> steps;     // zooms and pans after the first drawing, in order
+    int width = 1024;
+    int height = 768;
+    std::string png;             // where the picture goes
+    bool program_folder = true;  // give the client its "Program Folder" setting
+    bool before_initialize = false;  // draw before Initialize (the placeholder picture)
+    bool help = false;
+};
+
+// Parses the arguments; throws std::invalid_argument with a sentence on a bad one.
+Options parse_options(const std::vector<std::string>& args);
+std::string usage();
+
+}  // namespace tolm::cli
