@@ -86,12 +86,15 @@ void delete_setting(const std::string& application, const std::string& section, 
     if (key.empty() && !registry::delete_tree(registry::HKEY_CURRENT_USER, path)) invalid_call("DeleteSetting");
 }
 
+std::string help_file_in(const std::string& folder) {
+    std::string path = folder;
+    if (path.empty() || (path.back() != '\\' && path.back() != '/')) path.push_back(path_separator());
+    return path + help_file_name;
+}
+
 void InitHelp(WindowHandle owner) {
     app().help_owner = owner;
-    std::string folder = module_folder();
-    const char separator = path_separator();
-    if (folder.empty() || (folder.back() != separator && folder.back() != '\\')) folder.push_back(separator);
-    app().help_file = folder + help_file_name;
+    app().help_file = help_file_in(module_folder());
 }
 
 void ShowHelpTopic(std::int32_t topic) {

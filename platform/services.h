@@ -73,6 +73,9 @@ void delete_setting(const std::string& application, const std::string& section, 
 // The server's help file name, kept beside the library.
 constexpr const char* help_file_name = "TolmServer6.HLP";
 
+// The help file's path in a folder: one separator between them, also when the folder ends with one.
+std::string help_file_in(const std::string& folder);
+
 // Remembers the window as the owner of later help calls and sets App.HelpFile to the module's folder
 // followed by the help file name (one separator, also when the folder ends with one).
 void InitHelp(WindowHandle owner);
