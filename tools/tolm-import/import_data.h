@@ -19,6 +19,9 @@ struct UnshapedArea {
 struct ImportData {
     engine::FeatureSet features;
     std::vector<UnshapedArea> unshaped;
+    // Rivers and lakes of street-level sources (an OSM extract). They travel in the streets pack, so
+    // that a later import of the boundaries does not replace them, nor they the boundaries.
+    std::vector<engine::AreaFeature> street_water;
 };
 
 }  // namespace tolm::importer

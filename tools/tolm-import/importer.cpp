@@ -34,7 +34,7 @@ void run_import(const ImportOptions& options, Progress& progress) {
     check_point_positions(data.features, progress);
 
     for (const auto& path : options.osm) {
-        read_osm_roads(path, data.features, progress);
+        read_osm_roads(path, data, progress);
         sources.insert(SourceKind::openstreetmap);
     }
     for (const auto& path : options.tiger_addrfeat) {

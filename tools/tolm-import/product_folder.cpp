@@ -153,6 +153,8 @@ void ProductFolder::write(const ImportData& data, const std::set<SourceKind>& so
     pack_of(DataFolder::data1).zips = all.zips;
     pack_of(DataFolder::data1).phone_areas = all.phone_areas;
     pack_of(DataFolder::data2).roads = all.roads;
+    auto& streets = pack_of(DataFolder::data2).areas;
+    streets.insert(streets.end(), data.street_water.begin(), data.street_water.end());
     pack_of(DataFolder::data2).address_ranges = all.address_ranges;
 
     std::error_code error;

@@ -86,6 +86,11 @@ std::string detail::hstore_value(std::string_view hstore, std::string_view key) 
     return {};
 }
 
+bool detail::osm_is_water(std::string_view natural, std::string_view landuse, std::string_view other_tags) {
+    if (natural == "water" || landuse == "reservoir" || landuse == "basin") return true;
+    return hstore_value(other_tags, "waterway") == "riverbank";
+}
+
 std::string detail::state_code_of_tiger_name(std::string_view path) {
     std::string name = std::filesystem::path(std::string(path)).filename().string();
     // tl_<year>_<state fips><county fips>_<layer>
@@ -96,13 +101,14 @@ std::string detail::state_code_of_tiger_name(std::string_view path) {
     return {};
 }
 
-std::size_t read_osm_roads(const std::string& path, engine::FeatureSet& out, Progress& progress) {
+std::size_t read_osm_roads(const std::string& path, ImportData& data, Progress& progress) {
+    engine::FeatureSet& out = data.features;
     VectorSource source(path);
     if (source.layer("lines") == nullptr) throw ImportError("\"" + path + "\" is not an OpenStreetMap extract");
     progress.begin("reading roads from " + path);
     GDALDataset& dataset = source.dataset();
     dataset.ResetReading();
-    std::size_t added = 0;
+    std::size_t added = 0, water = 0;
     std::uint64_t done = 0;
     for (;;) {
         OGRLayer* layer = nullptr;
@@ -110,6 +116,20 @@ std::size_t read_osm_roads(const std::string& path, engine::FeatureSet& out, Pro
         FeaturePtr feature(dataset.GetNextFeature(&layer, &percent, nullptr, nullptr));
         if (!feature) break;
         progress.update(++done, 0, percent * 100.0);
+        if (layer != nullptr && EQUAL(layer->GetName(), "multipolygons")) {
+            if (!detail::osm_is_water(field_text(*feature, "natural"), field_text(*feature, "landuse"),
+                                      field_text(*feature, "other_tags")))
+                continue;
+            PolygonResult polygon = polygon_rings(feature->GetGeometryRef());
+            if (polygon.rings.empty()) continue;
+            engine::AreaFeature area;
+            area.kind = engine::AreaKind::water;
+            area.name = field_text(*feature, "name");
+            area.rings = std::move(polygon.rings);
+            data.street_water.push_back(std::move(area));
+            ++water;
+            continue;
+        }
         if (layer == nullptr || !EQUAL(layer->GetName(), "lines")) continue;
         std::string highway = field_text(*feature, "highway");
         if (highway.empty()) continue;
@@ -137,7 +157,7 @@ std::size_t read_osm_roads(const std::string& path, engine::FeatureSet& out, Pro
             ++added;
         }
     }
-    progress.end(std::to_string(added) + " roads");
+    progress.end(std::to_string(added) + " roads, " + std::to_string(water) + " water areas");
     return added;
 }
 

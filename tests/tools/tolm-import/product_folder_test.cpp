@@ -5,6 +5,8 @@
 
 #include "import_test_support.h"
 
+#include "engine/pack/pack_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -80,6 +82,13 @@ TEST(ProductFolder, WritesPacksWhereTheirKindBelongsWithCreditsBesideThem) {
               "Travis\tTX\t-98.170000\t-97.370000\t30.020000\t30.630000\r\n");
     for (const auto& entry : fs::recursive_directory_iterator(root))
         EXPECT_FALSE(entry.path().string().ends_with(".writing")) << entry.path();
+
+    // The engine reads what was written.
+    engine::Pack boundaries((root / "States" / "boundaries.pack").string());
+    EXPECT_EQ(boundaries.view().area_count(), 2u);
+    engine::Pack gazetteer((root / "Data1" / "gazetteer.pack").string());
+    EXPECT_EQ(gazetteer.view().place_count(), 1u);
+    EXPECT_EQ(gazetteer.view().area_count(), 0u);
 }
 
 TEST(ProductFolder, ALaterImportAddsStreetsAndKeepsWhatWasThere) {

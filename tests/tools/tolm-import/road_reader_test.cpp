@@ -58,6 +58,7 @@ constexpr const char* k_osm = R"(<?xml version="1.0" encoding="UTF-8"?>
   <node id="2" lat="45.52" lon="-122.62"/>
   <node id="-1" lat="45.53" lon="-122.63"/>
   <node id="1" lat="45.54" lon="-122.64"/>
+  <node id="7" lat="45.50" lon="-122.64"/>
   <way id="-10"><nd ref="5"/><nd ref="-3"/><nd ref="2"/>
     <tag k="highway" v="primary"/><tag k="name" v="Burnside Street"/><tag k="oneway" v="-1"/></way>
   <way id="11"><nd ref="2"/><nd ref="-1"/>
@@ -68,6 +69,8 @@ constexpr const char* k_osm = R"(<?xml version="1.0" encoding="UTF-8"?>
     <tag k="highway" v="residential"/><tag k="junction" v="roundabout"/></way>
   <way id="14"><nd ref="1"/><nd ref="-3"/>
     <tag k="highway" v="residential"/><tag k="name" v="Oak Street"/><tag k="oneway" v="no"/></way>
+  <way id="15"><nd ref="5"/><nd ref="2"/><nd ref="7"/><nd ref="5"/>
+    <tag k="natural" v="water"/><tag k="name" v="Laurelhurst Pond"/></way>
 </osm>
 )";
 
@@ -80,9 +83,10 @@ const engine::RoadFeature* road_named(const engine::FeatureSet& set, const std::
 TEST(ReadOsmRoads, UnsortedNegativeIdsAndTheOneWayRules) {
     ScratchFolder folder;
     auto path = folder.write("tiny.osm", k_osm);
-    engine::FeatureSet set;
+    ImportData data;
+    const engine::FeatureSet& set = data.features;
     RecordedProgress recorded;
-    EXPECT_EQ(read_osm_roads(path, set, recorded.progress), 4u);  // the footway is not a road
+    EXPECT_EQ(read_osm_roads(path, data, recorded.progress), 4u);  // the footway is not a road
 
     const auto* burnside = road_named(set, "Burnside Street");
     ASSERT_NE(burnside, nullptr);
@@ -104,16 +108,22 @@ TEST(ReadOsmRoads, UnsortedNegativeIdsAndTheOneWayRules) {
     const auto* oak = road_named(set, "Oak Street");
     ASSERT_NE(oak, nullptr);
     EXPECT_FALSE(oak->oneway);
+
+    // The closed way tagged as a lake is water, kept apart from the boundaries.
+    ASSERT_EQ(data.street_water.size(), 1u);
+    EXPECT_EQ(data.street_water[0].name, "Laurelhurst Pond");
+    EXPECT_EQ(data.street_water[0].kind, engine::AreaKind::water);
+    EXPECT_TRUE(set.areas.empty());
 }
 
 TEST(ReadOsmRoads, NotAnOsmFileIsAClearError) {
     ScratchFolder folder;
     auto path = folder.write("roads.osm.pbf", std::string("\x00\x00\x00\x0dnot a pbf at all", 20));
-    engine::FeatureSet set;
+    ImportData data;
     RecordedProgress recorded;
-    EXPECT_THROW(read_osm_roads(path, set, recorded.progress), ImportError);
+    EXPECT_THROW(read_osm_roads(path, data, recorded.progress), ImportError);
     auto geojson = folder.write("points.geojson", R"({"type":"FeatureCollection","features":[]})");
-    EXPECT_THROW(read_osm_roads(geojson, set, recorded.progress), ImportError);
+    EXPECT_THROW(read_osm_roads(geojson, data, recorded.progress), ImportError);
 }
 
 TEST(ReadOsmRoads, SharedExtractsAreReadInFullSortedOrNot) {
@@ -122,10 +132,11 @@ TEST(ReadOsmRoads, SharedExtractsAreReadInFullSortedOrNot) {
     RecordedProgress recorded;
     // The Columbus extract's nodes are not in id order and the Portland one has negative ids; an
     // index that expects increasing ids keeps none of the first and half of the second.
-    engine::FeatureSet columbus;
+    ImportData columbus;
     EXPECT_GT(read_osm_roads(data + "/osm/columbus.osm.pbf", columbus, recorded.progress), 10000u);
-    engine::FeatureSet portland;
-    EXPECT_GT(read_osm_roads(data + "/osm/portland-central-filtered.osm.pbf", portland, recorded.progress), 4000u);
+    ImportData portland_data;
+    EXPECT_GT(read_osm_roads(data + "/osm/portland-central-filtered.osm.pbf", portland_data, recorded.progress), 4000u);
+    const engine::FeatureSet& portland = portland_data.features;
     std::set<RoadClass> classes;
     for (const auto& road : portland.roads) {
         classes.insert(road.road_class);
