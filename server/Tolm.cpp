@@ -2,6 +2,8 @@
 
 #include "server/text_file.h"
 
+#include "platform/forms/dialogs.h"
+#include "platform/forms/screen.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 
@@ -127,6 +129,15 @@ bool IsDigitOrControlKey(std::int16_t key_code) { return (key_code >= '0' && key
 std::int16_t UpperCaseKey(std::int16_t key_code) {
     if (key_code >= 'a' && key_code <= 'z') return static_cast<std::int16_t>(key_code - ('a' - 'A'));
     return key_code;
+}
+
+void SelectAllInActiveControl() { forms::select_all_in_active_control(); }
+
+std::string PickFile(std::int32_t owner_window, const std::string& default_extension, const std::string& file_pattern,
+                     const std::string& initial_folder, const std::string& filter, const std::string& title,
+                     std::int32_t flags) {
+    return forms::pick_file(static_cast<platform::WindowHandle>(static_cast<std::uint32_t>(owner_window)),
+                            default_extension, file_pattern, initial_folder, filter, title, flags);
 }
 
 }  // namespace tolm::server

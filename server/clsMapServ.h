@@ -2,6 +2,7 @@
 
 #include "platform/dispatch.h"
 #include "platform/variant.h"
+#include "server/member_table.h"
 
 #include <cstdint>
 #include <memory>

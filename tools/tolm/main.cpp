@@ -78,7 +78,6 @@ void check(com::I_clsMapServ* server, com::HRESULT hr, const std::string& member
     throw HostError(member + " failed (0x" + code + ")" + (text.empty() ? "" : ": " + text));
 }
 
-bool as_bool(std::int16_t value) { return value != 0; }
 
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -178,6 +177,7 @@ int run(const Options& options) {
     for (const auto& box : desktop.message_boxes()) std::cerr << "message: " << box.text << "\n";
     std::cout << "picture: " << png.string() << " (" << options.width << " x " << options.height << ")\n";
     if (events->information().empty()) {
+        // Before Initialize the client has not handed over its events object, so nothing can be reported.
         std::cout << "extent: none reported\n";
     } else {
         const auto& last = events->information().back();
