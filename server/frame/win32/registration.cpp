@@ -33,6 +33,13 @@ bool delete_tree(const std::wstring& path) {
     return status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND;
 }
 
+bool key_exists(const std::wstring& path) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_CLASSES_ROOT, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+    RegCloseKey(key);
+    return true;
+}
+
 bool write_class_keys(const std::wstring& library_path) {
     const std::wstring prog_id = widen(k_registration.prog_id);
     const std::wstring clsid = widen(guid_text(k_registration.class_id));
@@ -82,18 +89,21 @@ HRESULT register_server() noexcept {
 
 HRESULT unregister_server() noexcept {
     try {
-        // The type library's registration also removes the interface keys it wrote; a library that
-        // was never registered is not an error here.
+        // The type library's unregistration also removes the interface keys it wrote. A library that
+        // was never registered is not an error; one whose keys stay behind is.
         GUID library_id = to_guid(k_registration.library_id);
-        HRESULT typelib = UnRegisterTypeLib(library_id, k_registration.library_major, k_registration.library_minor,
-                                            0x0409, SYS_WIN32);
+        const std::wstring typelib_key = L"TypeLib\\" + widen(guid_text(k_registration.library_id));
+        bool typelib_ok = true;
+        if (key_exists(typelib_key)) {
+            UnRegisterTypeLib(library_id, k_registration.library_major, k_registration.library_minor, 0x0409,
+                              SYS_WIN32);
+            typelib_ok = !key_exists(typelib_key + L"\\" + std::to_wstring(k_registration.library_major) + L"." +
+                                     std::to_wstring(k_registration.library_minor));
+        }
         bool ok = delete_tree(widen(k_registration.prog_id));
         ok = delete_tree(clsid_key()) && ok;
         if (!ok) return SELFREG_E_CLASS;
-        if (typelib < 0 && typelib != TYPE_E_REGISTRYACCESS && typelib != TYPE_E_CANTLOADLIBRARY &&
-            typelib != TYPE_E_LIBNOTREGISTERED)
-            return SELFREG_E_TYPELIB;
-        return S_OK;
+        return typelib_ok ? S_OK : SELFREG_E_TYPELIB;
     } catch (...) {
         return SELFREG_E_CLASS;
     }
