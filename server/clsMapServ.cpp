@@ -243,7 +243,7 @@ void clsMapServ::WriteMapInfFile(double west, double north, double east, double 
         std::string north_text, west_text, south_text, east_text;
         FormatPosition(north, west, north_text, west_text);
         FormatPosition(south, east, south_text, east_text);
-        write_text_lines_replacing(join_path(join_path(strHostFolder, "Maps"), "!!TolmServer7.INF"),
+        write_text_lines_if_changed(join_path(join_path(strHostFolder, "Maps"), "!!TolmServer7.INF"),
                                    {west_text + "," + north_text, east_text + "," + south_text, k_server_name});
     } catch (...) {
         // The client keeps the entry of the map before; a missing Maps folder is not the client's problem.

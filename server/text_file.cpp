@@ -66,4 +66,20 @@ void write_text_lines_replacing(const std::string& path, const std::vector<std::
     }
 }
 
+bool write_text_lines_if_changed(const std::string& path, const std::vector<std::string>& lines) {
+    std::string wanted;
+    for (const auto& line : lines) wanted += utf8_to_ansi(line) + "\r\n";
+    {
+        std::ifstream in(file_system_path(path), std::ios::binary);
+        if (in) {
+            std::string present(wanted.size() + 1, '\0');
+            in.read(present.data(), static_cast<std::streamsize>(present.size()));
+            if (static_cast<std::size_t>(in.gcount()) == wanted.size() && present.compare(0, wanted.size(), wanted) == 0)
+                return false;
+        }
+    }
+    write_text_lines_replacing(path, lines);
+    return true;
+}
+
 }  // namespace tolm::server

@@ -21,4 +21,8 @@ std::vector<std::string> read_text_lines(const std::string& path);
 // write leaves the old file as it was. Raises path-not-found or path/file-access error on failure.
 void write_text_lines_replacing(const std::string& path, const std::vector<std::string>& lines);
 
+// As write_text_lines_replacing, but leaves the file alone when it already holds exactly these lines,
+// so that redrawing the same map costs no disk write. Returns true when the file was written.
+bool write_text_lines_if_changed(const std::string& path, const std::vector<std::string>& lines);
+
 }  // namespace tolm::server
