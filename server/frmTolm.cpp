@@ -18,14 +18,20 @@ public:
     explicit EngineHost(forms::Form& form) : forms::Control(form, "Tolm") {}
 };
 
-ObjectRef make_map_engine() { return std::make_shared<engine::EngineDispatch>(std::make_shared<engine::MapEngine>()); }
+ObjectRef make_map_engine(const std::function<void()>& found_item) {
+    auto engine = std::make_shared<engine::MapEngine>();
+    engine->set_found_item_handler(found_item);
+    return std::make_shared<engine::EngineDispatch>(std::move(engine));
+}
 
 frmTolm::EngineFactory& engine_factory() {
     static frmTolm::EngineFactory factory;
     return factory;
 }
 
-ObjectRef make_engine_control() { return engine_factory() ? engine_factory()() : make_map_engine(); }
+ObjectRef make_engine_control(const std::function<void()>& found_item) {
+    return engine_factory() ? engine_factory()() : make_map_engine(found_item);
+}
 
 }  // namespace
 
@@ -38,7 +44,14 @@ struct frmTolm::Impl {
 frmTolm::frmTolm() : m_impl(std::make_unique<Impl>()) {
     m_impl->form.set_border_style(forms::BorderStyle::none);
     m_impl->form.on_load = [this] {
-        m_impl->engine = make_engine_control();
+        // For each match of an address search the engine reports the item; the form reads its text and
+        // raises Find with it, nested inside the search call.
+        m_impl->engine = make_engine_control([this] {
+            if (!Find || !m_impl->engine) return;
+            Arguments none;
+            std::string text = m_impl->engine->invoke(engine::ids::FOUND_ITEM_TEXT, InvokeKind::property_get, none).to_string();
+            Find(text);
+        });
         Arguments args{Variant(std::int32_t{6})};
         m_impl->engine->invoke(engine::ids::LABEL_FONT_SCALE, InvokeKind::property_put, args);
     };
