@@ -91,6 +91,7 @@ void MapEngine::reload_views() {
     // Boundaries first, so that their order in the layers follows the folders' roles.
     for (auto folder : {DataFolder::states, DataFolder::supplementary_states, DataFolder::data3, DataFolder::data2, DataFolder::data1})
         for (const auto& pack : m_packs[static_cast<std::size_t>(folder)]) m_views.push_back(&pack.view());
+    m_search.reset(m_views);
 }
 
 void MapEngine::paint(std::intptr_t device_context, std::int32_t left, std::int32_t top, std::int32_t width,
@@ -259,28 +260,15 @@ void MapEngine::save_settings(const std::string& path) const {
 }
 
 void MapEngine::phone_lookup(const std::string& number) {
-    m_answer_text.clear();
-    const std::string wanted = trim_blanks(number);
-    if (wanted.empty()) return;
-    // An exact code wins; otherwise the first code that begins with what was asked for, so that the
-    // answer always starts with the question (the server checks that).
-    bool exact = false;
-    for (const PackView* pack : m_views) {
-        for (std::uint32_t i = 0; i < pack->phone_area_count() && !exact; ++i) {
-            const PostalRecord record = pack->phone_area(i);
-            if (!record.key.starts_with(wanted)) continue;
-            exact = record.key.size() == wanted.size();
-            if (!exact && !m_answer_text.empty()) continue;
-            m_answer_text = std::string(record.key) + '\t' + std::string(record.place) + '\t' + std::string(record.third) + '\t' +
-                            std::string(record.fourth) + '\t' + number_text(record.position.lon) + '\t' +
-                            number_text(record.position.lat);
-        }
-    }
+    // An exchange table answers for area code and exchange; otherwise the area code alone answers.
+    m_answer_text = m_search.phone_answer(number);
 }
 
-std::int32_t MapEngine::address_search(const std::string&) {
-    throw RuntimeError(runtime_errors::not_yet_implemented, "tolm.engine",
-                       "MapEngine::address_search: searching for street addresses is not available in this map engine yet.");
+std::int32_t MapEngine::address_search(const std::string& address) {
+    return m_search.address_search(address, [this](const std::string& text) {
+        m_found_item_text = text;
+        if (m_found_item_handler) m_found_item_handler();
+    });
 }
 
 std::string MapEngine::about_text() const {

@@ -6,6 +6,7 @@
 #include "engine/overlay.h"
 #include "engine/pack/pack_reader.h"
 #include "engine/renderer.h"
+#include "engine/search/engine_search.h"
 #include "platform/painter.h"
 
 #include <array>
@@ -85,7 +86,8 @@ public:
     // The text of the item last found by a search; the found-item handler reads it.
     const std::string& found_item_text() const noexcept { return m_found_item_text; }
     void set_found_item_handler(std::function<void()> handler) { m_found_item_handler = std::move(handler); }
-    // Address search: not available in this engine yet; raises RuntimeError saying so.
+    // Address search ("Street Address, Place, State, Zip", any field omitted): for each match the
+    // found-item text is set and the found-item handler called; returns the number of matches.
     std::int32_t address_search(const std::string& address);
 
     // Settings kept for the server, saved and loaded with the rest.
@@ -117,6 +119,7 @@ private:
     std::string m_answer_text;
     std::string m_found_item_text;
     std::function<void()> m_found_item_handler;
+    search::EngineSearch m_search;
 };
 
 }  // namespace tolm::engine

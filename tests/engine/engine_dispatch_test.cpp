@@ -169,7 +169,8 @@ TEST_F(EngineDispatchTest, OverlayLoadsZoomsAndUnknownIdsAreRefused) {
     EXPECT_GT(e.east, -100.0);
     EXPECT_THROW(call(ids::OVERLAY_FILE_LOAD, {(m_folder / "none.ovr").string()}), RuntimeError);
     EXPECT_THROW(call(9999), RuntimeError);
-    EXPECT_THROW(call(ids::ADDRESS_SEARCH, {"1 Main St"}), RuntimeError);
+    // The address search answers with its count; the sample packs hold no "Main St".
+    EXPECT_EQ(call(ids::ADDRESS_SEARCH, {"1 Main St"}).to_int32(), 0);
 }
 
 }  // namespace

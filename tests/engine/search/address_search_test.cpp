@@ -202,3 +202,26 @@ TEST(PhoneLookup, ExchangeFirstThenAreaCode) {
 
 }  // namespace
 }  // namespace tolm::engine::search
+
+#include "engine/search/engine_search.h"
+
+namespace tolm::engine::search {
+namespace {
+
+TEST(EngineSearch, ReportsEachMatchAndRebuildsAfterThePacksChange) {
+    MemoryPack pack(austin());
+    EngineSearch engine;
+    std::vector<std::string> found;
+    auto report = [&](const std::string& text) { found.push_back(text); };
+    EXPECT_EQ(engine.address_search("150 Main St", report), 0);  // no packs yet
+    engine.reset({pack.view()});
+    EXPECT_EQ(engine.address_search("150 Main St", report), 1);
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_TRUE(found[0].starts_with("N Main St\tAustin\t150\tTX\t78701\t\t-97.74"));
+    EXPECT_EQ(engine.phone_answer("512345"), "");
+    engine.reset({});
+    EXPECT_EQ(engine.address_search("150 Main St", report), 0);
+}
+
+}  // namespace
+}  // namespace tolm::engine::search
