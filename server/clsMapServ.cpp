@@ -180,6 +180,10 @@ void clsMapServ::Initialize(std::string& strCallsign, ObjectRef& cMapServerEvent
 
     m_frm_p->Show();
     m_engine_color = engine_get(engine(), op::BACKGROUND_COLOUR).to_int32();
+    // With a white background saved (in the settings, applied just before, or in the engine's own
+    // file from the last session) the engine reports white here, and turning white off later would
+    // then keep the map white. The land colour that goes with "not white" is the default one.
+    if (m_engine_color == k_white) m_engine_color = k_default_background;
     engine_call(engine(), op::SET_MAP_SIZE,
                 {Variant(Variant(m_frm_p->TolmWidth()).to_int32()), Variant(Variant(m_frm_p->TolmHeight()).to_int32())});
 

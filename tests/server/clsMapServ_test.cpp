@@ -216,6 +216,15 @@ TEST_F(ServerTest, WhiteBackgroundChangesOnlyOnAChange) {
     EXPECT_EQ(m_engine->properties[ids::BACKGROUND_COLOUR].to_int32(), 0);
 }
 
+TEST_F(ServerTest, WhiteBackgroundSavedAsOnCanBeTurnedOffAgain) {
+    write_settings(std::string(k_complete_settings) + "[SETUP]\r\nWHITE_BACKGROUND=True\r\n");
+    initialize();
+    EXPECT_TRUE(m_server->blnWhiteBackground());
+    EXPECT_EQ(m_engine->properties[ids::BACKGROUND_COLOUR].to_int32(), 0xFFFFFF);
+    m_server->blnWhiteBackground(false);
+    EXPECT_EQ(m_engine->properties[ids::BACKGROUND_COLOUR].to_int32(), 0xAFFFFF);
+}
+
 TEST_F(ServerTest, OverlayIsLoadedAtTheFirstRenderAndZoomedToWhenChanged) {
     tolm::test::ScratchFolder folder("overlay");
     const std::string first = folder.file("roads.OVR"), second = folder.file("rail.OVR");
