@@ -293,18 +293,25 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
             if (name.empty()) continue;
             const auto& table = pack->geometry(GeometryLayer::road, m_band);
             project_line(table.ring(f, 0));
+            // The longest nearly straight stretch: a city street is split at every crossing.
             double best = 0;
-            std::size_t at = 0;
+            detail::PixelPoint a{}, b{};
+            std::size_t first = 0;
             for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
-                const double length = std::hypot(m_points[i + 1].x - m_points[i].x, m_points[i + 1].y - m_points[i].y);
+                const double heading = std::atan2(m_points[i + 1].y - m_points[i].y, m_points[i + 1].x - m_points[i].x);
+                const double start_heading = std::atan2(m_points[first + 1].y - m_points[first].y, m_points[first + 1].x - m_points[first].x);
+                double turn = std::abs(heading - start_heading);
+                if (turn > std::numbers::pi) turn = 2 * std::numbers::pi - turn;
+                if (turn > 0.15) first = i;
+                const double length = std::hypot(m_points[i + 1].x - m_points[first].x, m_points[i + 1].y - m_points[first].y);
                 if (length > best) {
                     best = length;
-                    at = i;
+                    a = m_points[first];
+                    b = m_points[i + 1];
                 }
             }
             const auto extent = m_painter->measure_text(name, text);
             if (best < extent.width + 10) continue;
-            const auto a = m_points[at], b = m_points[at + 1];
             const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
             bool repeated = false;
             for (const auto& placed : m_names)
@@ -367,13 +374,13 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
         fill_areas(packs, GeometryLayer::minor_civil_division, true, shade_alpha * 0.5, k_mcd_palette, monochrome, land);
     if (style.shade_places && m_zoom >= 7) fill_areas(packs, GeometryLayer::place, true, shade_alpha, k_place_palette, monochrome, land);
     fill_areas(packs, GeometryLayer::water, false, 1.0, {}, monochrome, water);
-    if (monochrome) stroke_outlines(packs, GeometryLayer::water, {k_black, 0.6, platform::LineCap::round});
+    if (monochrome) stroke_outlines(packs, GeometryLayer::water, {k_black, 0.6, platform::LineCap::butt});
 
-    if (m_zoom >= 9) stroke_outlines(packs, GeometryLayer::minor_civil_division, {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), 0.4, platform::LineCap::round});
+    if (m_zoom >= 9) stroke_outlines(packs, GeometryLayer::minor_civil_division, {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), 0.4, platform::LineCap::butt});
     stroke_outlines(packs, GeometryLayer::county,
-                    {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), m_zoom < 7 ? 0.5 : 0.8, platform::LineCap::round});
+                    {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), m_zoom < 7 ? 0.5 : 0.8, platform::LineCap::butt});
     stroke_outlines(packs, GeometryLayer::state,
-                    {line_colour(style.colour(ids::COLOUR_STATE_LINES), monochrome), m_zoom < 7 ? 1.2 : 2.0, platform::LineCap::round});
+                    {line_colour(style.colour(ids::COLOUR_STATE_LINES), monochrome), m_zoom < 7 ? 1.2 : 2.0, platform::LineCap::butt});
 
     paint_roads(packs, style, monochrome);
     paint_arrows(style, monochrome);

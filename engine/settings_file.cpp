@@ -99,8 +99,19 @@ std::string SettingsFile::text() const {
     std::string out;
     for (const auto& s : m_sections) {
         if (s.name.empty() && s.entries.empty()) continue;
-        if (!s.name.empty()) out += "[" + utf8_to_ansi(s.name) + "]\r\n";
-        for (const auto& e : s.entries) out += utf8_to_ansi(e.key.empty() ? e.value : e.key + "=" + e.value) + "\r\n";
+        if (!s.name.empty()) {
+            out.push_back('[');
+            out.append(utf8_to_ansi(s.name));
+            out.append("]\r\n");
+        }
+        for (const auto& e : s.entries) {
+            if (!e.key.empty()) {
+                out.append(utf8_to_ansi(e.key));
+                out.push_back('=');
+            }
+            out.append(utf8_to_ansi(e.value));
+            out.append("\r\n");
+        }
     }
     return out;
 }

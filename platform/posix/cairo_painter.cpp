@@ -42,7 +42,7 @@ CairoPainter::~CairoPainter() {
     cairo_surface_destroy(m_surface);
 }
 
-void CairoPainter::set_antialias(bool on) { cairo_set_antialias(m_cr, on ? CAIRO_ANTIALIAS_DEFAULT : CAIRO_ANTIALIAS_NONE); }
+void CairoPainter::set_antialias(bool on) { cairo_set_antialias(m_cr, on ? CAIRO_ANTIALIAS_FAST : CAIRO_ANTIALIAS_NONE); }
 
 void CairoPainter::set_colour(Colour colour) {
     cairo_set_source_rgba(m_cr, colour.red(), colour.green(), colour.blue(), colour.alpha());
@@ -71,6 +71,9 @@ void CairoPainter::apply_stroke(const StrokeStyle& style) {
     cairo_set_line_cap(m_cr, style.cap == LineCap::round    ? CAIRO_LINE_CAP_ROUND
                              : style.cap == LineCap::square ? CAIRO_LINE_CAP_SQUARE
                                                             : CAIRO_LINE_CAP_BUTT);
+    // Round joins cost a fan of triangles at every vertex; thin boundary lines use butt caps and
+    // look the same with bevelled joins at a fraction of the work.
+    cairo_set_line_join(m_cr, style.cap == LineCap::round ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_BEVEL);
 }
 
 void CairoPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
