@@ -1,0 +1,202 @@
+#include "server/search/map_search.h"
+
+#include "engine/engine_ids.h"
+#include "platform/forms/screen.h"
+#include "platform/runtime_error.h"
+#include "server/search/found_items.h"
+#include "server/search/region_files.h"
+
+#include <exception>
+
+namespace tolm::server {
+
+namespace {
+
+namespace op = engine::ids;
+
+// The name the client shows for a redraw the server started on its own.
+const char* const k_server_name = "Kartovex V7 Server";
+constexpr std::int32_t k_yellow = 0x00FFFF;
+constexpr std::int32_t k_black = 0;
+constexpr std::int16_t k_copy_pen = 13;
+constexpr std::int32_t k_place_zoom = 12;
+constexpr std::int32_t k_street_zoom = 15;
+
+// Each search procedure stops at its first error and returns quietly: the rows found so far stay.
+template <typename Step>
+void quietly(Step&& step) noexcept {
+    try {
+        step();
+    } catch (const std::exception&) {
+    }
+}
+
+Variant engine_call(const ObjectRef& engine, DispId id, Arguments args) {
+    if (!engine) raise_runtime_error(runtime_errors::object_variable_not_set, "TolmServer7");
+    return engine->invoke(id, InvokeKind::method, args);
+}
+
+}  // namespace
+
+MapSearch::MapSearch(SearchHostAccess host) : m_host(std::move(host)) {}
+
+MapSearch::~MapSearch() { unload_dialog(); }
+
+void MapSearch::unload_dialog() noexcept {
+    quietly([&] {
+        if (mfrmSearch && mfrmSearch->loaded()) mfrmSearch->unload();
+    });
+    mfrmSearch.reset();
+}
+
+ObjectRef MapSearch::special_menu_element(std::int16_t index) const {
+    return get_property(m_host.host_form(), "mnuMapSpecialOptions", {Variant(index)}).to_object();
+}
+
+bool MapSearch::ShowSearchDialog(const ObjectRef& picMap) {
+    if (m_host.remember_picture) m_host.remember_picture(picMap);
+    if (!mfrmSearch) {
+        mfrmSearch = forms::make_form<frmSearch>();
+        mfrmSearch->Find = [this](std::string& text, std::int16_t& kind) { mfrmSearch_Find(text, kind); };
+        mfrmSearch->ZoomToFind = [this](std::string& title, double& x, double& y, bool& place, double& x2,
+                                        double& y2, double& line, bool& line_is_lat) {
+            mfrmSearch_ZoomToFind(title, x, y, place, x2, y2, line, line_is_lat);
+        };
+        mfrmSearch->ImUnloading = [] {};
+    } else if (mfrmSearch->window_state() == forms::WindowState::minimized) {
+        mfrmSearch->set_window_state(forms::WindowState::normal);
+    }
+    platform::WindowHandle owner = 0;
+    quietly([&] {
+        owner = static_cast<platform::WindowHandle>(
+            static_cast<std::uint32_t>(get_property(m_host.host_form(), "hWnd").to_int32()));
+    });
+    mfrmSearch->show(forms::Modality::modeless, owner);
+    mfrmSearch->move((forms::screen::width() - mfrmSearch->width()) / 2,
+                     (forms::screen::height() - mfrmSearch->height()) / 2);
+    return false;
+}
+
+void MapSearch::add_row(const FindResult& row) {
+    if (mfrmSearch) mfrmSearch->AddToList(row);
+}
+
+void MapSearch::mfrmP_Find(std::string& strFound) {
+    if (mintLastFindType != FIND_ADDRESS) return;
+    quietly([&] {
+        if (auto row = address_row(strFound)) add_row(*row);
+    });
+}
+
+void MapSearch::mfrmSearch_Find(std::string& strP, std::int16_t& intFindType) {
+    mintLastFindType = intFindType;
+    if (!mfrmSearch) return;
+    frmSearch& dialog = *mfrmSearch;
+    dialog.ResultLbl.set_caption("...");
+    const auto add = [this](const FindResult& row) { add_row(row); };
+    quietly([&] {
+        switch (intFindType) {
+        case FIND_ADDRESS: {
+            dialog.ResultLbl.set_caption("Searching....");
+            const auto count = engine_call(m_host.engine(), op::ADDRESS_SEARCH, {Variant(strP)}).to_int32();
+            dialog.ResultLbl.set_caption(std::to_string(count));
+            break;
+        }
+        case FIND_PHONE: {
+            const ObjectRef engine = m_host.engine();
+            engine_call(engine, op::PHONE_LOOKUP, {Variant(strP)});
+            Arguments none;
+            const std::string answer = engine->invoke(op::ANSWER_TEXT, InvokeKind::property_get, none).to_string();
+            if (answer.compare(0, strP.size(), strP) == 0 && answer.size() >= strP.size()) AddPhoneResult(answer, add);
+            break;
+        }
+        case FIND_CALLSIGN: {
+            Arguments args{Variant(strP), Variant(std::string())};
+            call_method(m_host.events(), "SignalCallsignData", args);
+            const std::string answer = args[1].to_string();
+            if (!answer.empty()) AddCallsignResults(answer, add);
+            break;
+        }
+        case FIND_STATE: FindState(m_host.data_folder, strP, add); break;
+        case FIND_COUNTY: FindCounty(m_host.data_folder, strP, add); break;
+        case FIND_MILEMARKER: FindMileMarker(m_host.data_folder, strP, add); break;
+        default: break;
+        }
+    });
+}
+
+void MapSearch::mfrmSearch_ZoomToFind(std::string& strTitle, double& dblLong, double& dblLat, bool& blnIsPlace,
+                                      double& dblLong2, double& dblLat2, double& dblL, bool& blnLIsLat) {
+    if (!m_host.control_ok || !m_host.control_ok()) return;
+    quietly([&] {
+        const ObjectRef pic = m_host.picture();
+        m_host.size_map_to_picture(pic);
+        const ObjectRef events = m_host.events();
+        call_method(events, "SignalSuspend", {Variant::boolean(true)});
+        const ObjectRef engine = m_host.engine();
+        if (dblLong2 != 0 || dblLat2 != 0) {
+            engine_call(engine, op::SHOW_RECTANGLE, {Variant(dblLong), Variant(dblLat), Variant(dblLong2), Variant(dblLat2)});
+            if (dblL != 0) {
+                mdblMarkerLine = dblL;
+                mblnMarkerLine = true;
+                mblnMarkerLineIsLat = blnLIsLat;
+            }
+        } else {
+            Arguments level{Variant(blnIsPlace ? k_place_zoom : k_street_zoom)};
+            engine->invoke(op::ZOOM_LEVEL, InvokeKind::property_put, level);
+            engine_call(engine, op::CENTRE_ON, {Variant(dblLong), Variant(dblLat)});
+        }
+        m_host.render_map(pic);
+        call_method(events, "SignalSpecialRedraw", {Variant(strTitle)});
+    });
+}
+
+void MapSearch::DrawMileMarkerLine(const ObjectRef& pic) {
+    quietly([&] {
+        const engine::Extent view = m_host.view_extent();
+        if (mblnMarkerLineIsLat ? !(view.south <= mdblMarkerLine && mdblMarkerLine <= view.north)
+                                : !(view.west <= mdblMarkerLine && mdblMarkerLine <= view.east))
+            return;
+        // Degrees as the picture's scale, y growing northward.
+        put_property(pic, "ScaleLeft", Variant(view.west));
+        put_property(pic, "ScaleTop", Variant(view.north));
+        put_property(pic, "ScaleWidth", Variant(view.east - view.west));
+        put_property(pic, "ScaleHeight", Variant(view.south - view.north));
+        const Variant draw_mode = get_property(pic, "DrawMode");
+        const std::int32_t draw_width = get_property(pic, "DrawWidth").to_int32();
+        put_property(pic, "DrawMode", Variant(k_copy_pen));
+        put_property(pic, "DrawWidth", Variant(std::int16_t{5}));
+        const auto line = [&](std::int32_t colour) {
+            Arguments args = mblnMarkerLineIsLat
+                                 ? Arguments{Variant(std::int16_t{0}), Variant(view.west), Variant(mdblMarkerLine),
+                                             Variant(view.east), Variant(mdblMarkerLine), Variant(colour)}
+                                 : Arguments{Variant(std::int16_t{0}), Variant(mdblMarkerLine), Variant(view.north),
+                                             Variant(mdblMarkerLine), Variant(view.south), Variant(colour)};
+            call_method(pic, "Line", args);
+        };
+        // A broad yellow line with a thin black one along its middle shows on every map colour.
+        line(k_yellow);
+        put_property(pic, "DrawWidth", Variant(std::int16_t{1}));
+        line(k_black);
+        put_property(pic, "DrawMode", draw_mode);
+        if (draw_width > 0 && draw_width < 100) put_property(pic, "DrawWidth", Variant(static_cast<std::int16_t>(draw_width)));
+        put_property(special_menu_element(1), "Visible", Variant::boolean(true));
+    });
+}
+
+void MapSearch::HideMileMarkerLine() {
+    if (!mblnMarkerLine) return;
+    const ObjectRef pic = m_host.picture ? m_host.picture() : nullptr;
+    if (!pic) return;
+    quietly([&] {
+        mblnMarkerLine = false;
+        put_property(special_menu_element(1), "Visible", Variant::boolean(false));
+        m_host.size_map_to_picture(pic);
+        const ObjectRef events = m_host.events();
+        call_method(events, "SignalSuspend", {Variant::boolean(true)});
+        m_host.render_map(pic);
+        call_method(events, "SignalSpecialRedraw", {Variant(k_server_name)});
+    });
+}
+
+}  // namespace tolm::server
