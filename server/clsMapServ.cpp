@@ -2,10 +2,12 @@
 
 #include "server/Tolm.h"
 #include "server/clsCpanel.h"
+#include "server/favourites.h"
 #include "server/forms/frmCpanel.h"
 #include "server/frmTolm.h"
 #include "server/host_folders.h"
 #include "server/sat_file.h"
+#include "server/search/map_search.h"
 #include "server/text_file.h"
 
 #include "common/clsIni.h"
@@ -82,6 +84,19 @@ std::string ensure_layer_folder(const std::string& name) {
 clsMapServ::clsMapServ() {
     // A marker for other processes that a server is loaded; never waited on.
     ignoring_errors([] { platform::create_named_mutex("TOLM7MUTEX"); });
+
+    SearchHostAccess search;
+    search.control_ok = [this] { return m_control_ok; };
+    search.engine = [this] { return engine(); };
+    search.events = [this] { return m_events; };
+    search.host_form = [this] { return m_host_form; };
+    search.picture = [this] { return m_pic_map; };
+    search.remember_picture = [this](const ObjectRef& pic) { remember_picture(pic); };
+    search.size_map_to_picture = [this](const ObjectRef& pic) { size_map_to_picture(pic); };
+    search.render_map = [this](const ObjectRef& pic) { RenderMap(pic); };
+    search.view_extent = [this] { return engine::Extent{m_view_west, m_view_east, m_view_south, m_view_north}; };
+    search.data_folder = platform::module_folder();
+    m_search = std::make_unique<MapSearch>(std::move(search));
 }
 
 clsMapServ::~clsMapServ() {
@@ -92,6 +107,7 @@ clsMapServ::~clsMapServ() {
         ignoring_errors([&] { m_frm_p->Unload(); });
         m_frm_p.reset();
     }
+    m_search->unload_dialog();
     m_pic_map.reset();
 }
 
@@ -109,9 +125,9 @@ Variant clsMapServ::varMapBackColor() {
 
 Variant clsMapServ::varSeaColor() const { return {}; }
 
-void clsMapServ::AddToFavouriteViews(std::string&) { not_built("AddToFavouriteViews"); }
-void clsMapServ::SaveFavouriteViews(StringArray&) { not_built("SaveFavouriteViews"); }
-void clsMapServ::LoadFavouriteViews(StringArray&) { not_built("LoadFavouriteViews"); }
+void clsMapServ::AddToFavouriteViews(std::string& strL) { favourites::add(m_fav_file, strL); }
+void clsMapServ::SaveFavouriteViews(StringArray& strL) { favourites::save(m_fav_file, strL); }
+void clsMapServ::LoadFavouriteViews(StringArray& strFav) { favourites::load(m_fav_file, strFav); }
 
 bool clsMapServ::blnControlOk() const { return m_control_ok; }
 
@@ -169,6 +185,7 @@ void clsMapServ::Initialize(std::string& strCallsign, ObjectRef& cMapServerEvent
     m_control_ok = true;
     m_frm_p = std::make_shared<frmTolm>();
     m_frm_p->Load();
+    m_frm_p->Find = [this](std::string& text) { m_search->mfrmP_Find(text); };
     const std::int32_t size = 200;
     m_frm_p->Move(platform::screen_width_twips() - size, platform::screen_height_twips() - size, size, size);
 
@@ -356,8 +373,8 @@ void clsMapServ::RenderMap(const ObjectRef& pic) {
     ignoring_errors([&] { put_property(pic, "DrawMode", draw_mode); });
     ignoring_errors([&] { put_property(pic, "DrawStyle", draw_style); });
 
-    if (m_marker_line)
-        ignoring_errors([] { not_built("DrawMileMarkerLine"); });
+    if (m_search->marker_line_shown())
+        m_search->DrawMileMarkerLine(pic);
     else
         ignoring_errors([&] { put_property(special_menu_element(1), "Visible", Variant::boolean(false)); });
 
@@ -445,8 +462,8 @@ void clsMapServ::ShowControlPanel() { not_built("ShowControlPanel"); }
 bool clsMapServ::SpecialMenuOption(ObjectRef& picMap, std::int16_t& intIndex) {
     if (!m_control_ok) return false;
     switch (intIndex) {
-        case 0: not_built("SpecialMenuOption 0 (Search)");
-        case 1: not_built("SpecialMenuOption 1 (Hide Mile Marker Line)");
+        case 0: return m_search->ShowSearchDialog(picMap);
+        case 1: m_search->HideMileMarkerLine(); return false;
         case 2:
         case 3:
             remember_picture(picMap);

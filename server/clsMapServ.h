@@ -11,6 +11,7 @@
 namespace tolm::server {
 
 class frmTolm;
+class MapSearch;
 
 // The one public, creatable class of the server: the client creates it by its ProgID, hands it its
 // host objects in Initialize and then drives it by method calls. Member names are the published ones.
@@ -130,8 +131,8 @@ private:
     std::string m_ovl_loaded;
     std::string m_under_loaded;
     bool m_ovl_applied = false;
-    // A mile-marker line is drawn on the map (set by the mile-marker search).
-    bool m_marker_line = false;
+    // The search dialog, the searches and the mile-marker line (server/search/map_search.h).
+    std::unique_ptr<MapSearch> m_search;
 };
 
 // The error source the client sees for errors raised by the server's own code.
