@@ -20,7 +20,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 
 wine_bin=$(command -v wine || true)
-if [ -z "$wine_bin" ]; then
+wineserver_bin=$(command -v wineserver || true)
+if [ -z "$wine_bin" ] || [ -z "$wineserver_bin" ]; then
   echo "wine-run.sh: wine is not installed (scripts/install-deps.sh installs it)" >&2
   exit 127
 fi
@@ -83,6 +84,13 @@ if [ $# -eq 0 ]; then
 fi
 
 prepare_prefix || exit 1
+
+# Wine's background processes (services, device drivers) start with the first program and inherit
+# its standard output. Were that the pipe of a test runner, the runner would wait for them long after
+# the test ended. So the server is kept a little while and they are started here on /dev/null; a
+# server that is already running (scripts/wine-tests.sh keeps one) is simply used.
+"$wineserver_bin" -p30 </dev/null >/dev/null 2>&1 || true
+"$wine_bin" cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 # Console programs write CR LF; tools that read their output (test discovery) expect LF.
 "$wine_bin" "$@" </dev/null | tr -d '\r'

@@ -21,8 +21,12 @@ bash scripts/wine-run.sh --prepare </dev/null
 
 # One server for all test processes saves starting one per test; it goes when the tests are done,
 # whatever their result, so that no Wine process outlives the run.
+wineserver -k >/dev/null 2>&1 || true
+wineserver -w >/dev/null 2>&1 || true
 wineserver -p </dev/null
 trap 'wineserver -k >/dev/null 2>&1 || true; wineserver -w >/dev/null 2>&1 || true' EXIT
+# Wine's background processes start now, on /dev/null, not inside the first test's output pipe.
+wine cmd /c exit </dev/null >/dev/null 2>&1 || true
 
 jobs=$(nproc 2>/dev/null || echo 2)
 ctest --test-dir "$build" --output-on-failure -j "$jobs" --timeout 900 </dev/null
