@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
+#include <set>
 #include <fstream>
 
 namespace tolm::engine {
@@ -88,9 +89,17 @@ void MapEngine::set_data_folder(DataFolder folder, const std::string& path) {
 
 void MapEngine::reload_views() {
     m_views.clear();
+    // Two folders may name the same place (the supplementary states folder often is the states
+    // folder): each pack is used once, or its areas would be filled and searched twice.
+    std::set<std::string> seen;
     // Boundaries first, so that their order in the layers follows the folders' roles.
     for (auto folder : {DataFolder::states, DataFolder::supplementary_states, DataFolder::data3, DataFolder::data2, DataFolder::data1})
-        for (const auto& pack : m_packs[static_cast<std::size_t>(folder)]) m_views.push_back(&pack.view());
+        for (const auto& pack : m_packs[static_cast<std::size_t>(folder)]) {
+            std::error_code error;
+            auto identity = std::filesystem::weakly_canonical(fs_path(pack.path()), error);
+            if (!seen.insert(error ? pack.path() : identity.string()).second) continue;
+            m_views.push_back(&pack.view());
+        }
     m_search.reset(m_views);
 }
 

@@ -104,6 +104,28 @@ TEST_F(EngineDispatchTest, DataFoldersLoadPacksAndADamagedPackIsRefusedClearly) 
     EXPECT_EQ(m_engine->pack_count(), 1u);
 }
 
+TEST_F(EngineDispatchTest, AFolderNamedTwiceIsDrawnOnce) {
+    // The supplementary states folder is often the states folder itself. Its areas must not be
+    // filled twice: with the even-odd rule a doubled fill cancels out and the land disappears.
+    put(ids::STATES_FOLDER, (m_folder / "States").string());
+    put(ids::SUPPLEMENTARY_STATES_FOLDER, (m_folder / "States" / ".." / "States").string());
+    EXPECT_EQ(m_engine->pack_count(), 1u);
+
+    auto surface = std::make_shared<platform::RasterSurface>(120, 90, 0xFF000000u);
+    const auto hdc = platform::register_surface(surface);
+    const auto paint = [&] {
+        call(ids::PAINT, {std::int32_t(hdc), std::int32_t(0), std::int32_t(0), std::int32_t(120), std::int32_t(90),
+                          Variant::boolean(false), Variant::boolean(false), Variant::boolean(false)});
+        return surface->pixel(60, 45);
+    };
+    call(ids::SET_MAP_SIZE, {std::int32_t(120), std::int32_t(90)});
+    call(ids::SHOW_RECTANGLE, {-103.0, 40.0, -97.0, 36.0});
+    const std::uint32_t with_both = paint();
+    put(ids::SUPPLEMENTARY_STATES_FOLDER, std::string());
+    EXPECT_EQ(paint(), with_both);
+    platform::unregister_surface(hdc);
+}
+
 TEST_F(EngineDispatchTest, SettingsFileRoundTripsEverySettingAndKeepsForeignKeys) {
     const auto path = (m_folder / "Cartix71.Cfg").string();
     // The server writes the Visible section before the engine loads the file.
