@@ -1,10 +1,15 @@
 // tolm: the command-line host. It plays the client's part around one drawing: registers the server
 // library, creates the server by its ProgID through the Linux frame, hands it a picture box, a main
 // form with the special-options menu and an events object, initialises it, draws, zooms and pans,
-// and writes the picture to a PNG file. Only the published interface is used to drive the server.
+// can search through the server's own dialog, and writes the picture to a PNG file. Only the
+// published interface is used to drive the server, and the dialog is used as a user would use it.
+#include "tools/tolm/client_events.h"
+#include "tools/tolm/desktop.h"
+#include "tools/tolm/host_error.h"
 #include "tools/tolm/options.h"
+#include "tools/tolm/search_dialog.h"
 
-#include "platform/headless/headless_window_system.h"
+#include "platform/forms/form.h"
 #include "platform/runtime_error.h"
 #include "platform/services.h"
 #include "platform/window_system.h"
@@ -13,7 +18,6 @@
 #include "server/frame/registration_table.h"
 #include "server/host/MainForm.h"
 #include "server/host/PictureBox.h"
-#include "server/host/ServerEvents.h"
 
 #include <dlfcn.h>
 #include <stdlib.h>
@@ -24,6 +28,7 @@
 #include <fstream>
 #include <iostream>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -35,10 +40,27 @@ namespace tolm::cli {
 namespace {
 
 const char* const k_prog_id = "TolmServer7.clsMapServ";
+// The special-options menu: the search dialog is element 0, the marker line's Hide element 1.
+constexpr std::int16_t k_search_option = 0;
+constexpr std::int16_t k_hide_marker_line_option = 1;
 
-class HostError : public std::runtime_error {
+// The message boxes the server showed, printed as they come, and the rest when the run ends however
+// it ends.
+class MessageLog {
 public:
-    using std::runtime_error::runtime_error;
+    explicit MessageLog(const platform::headless::HeadlessWindowSystem& desktop) : m_desktop(desktop) {}
+    MessageLog(const MessageLog&) = delete;
+    MessageLog& operator=(const MessageLog&) = delete;
+    ~MessageLog() { flush(); }
+
+    void flush() {
+        const auto& boxes = m_desktop.message_boxes();
+        for (; m_printed < boxes.size(); ++m_printed) std::cerr << "message: " << boxes[m_printed].text << "\n";
+    }
+
+private:
+    const platform::headless::HeadlessWindowSystem& m_desktop;
+    std::size_t m_printed = 0;
 };
 
 std::string executable_folder() {
@@ -79,6 +101,44 @@ void check(com::I_clsMapServ* server, com::HRESULT hr, const std::string& member
 }
 
 
+// Opens the search dialog from the special-options menu as the client does, runs the search in it and
+// prints what the dialog listed and what the server did for Go To.
+void search(com::I_clsMapServ* server, ObjectRef& picture_ref, Desktop& desktop, const ClientEvents& events,
+            const server::host::MainForm& form, const SearchRequest& request, MessageLog& messages) {
+    std::optional<SearchOutcome> outcome;
+    // The server shows the dialog modelessly; should it ever show it modally, the search runs
+    // inside the modal loop instead.
+    desktop.answer_modal("frmSearch", [&](forms::Form& dialog) { outcome = run_search(dialog, request); });
+    const std::size_t redraws_before = events.record().special_redraws().size();
+    std::int16_t index = k_search_option, redraw = 0;
+    check(server, server->SpecialMenuOption(&picture_ref, &index, &redraw), "SpecialMenuOption");
+    if (!outcome) {
+        forms::Form* dialog = desktop.shown_form(k_search_dialog_title);
+        if (!dialog)
+            throw HostError(std::string("SpecialMenuOption 0 showed no \"") + k_search_dialog_title + "\" dialog");
+        outcome = run_search(*dialog, request);
+    }
+    messages.flush();
+
+    std::cout << "search: " << outcome->kind << " \"" << outcome->typed << "\"\n";
+    if (outcome->nothing_found) {
+        std::cerr << "message: " << outcome->rows.front() << "\n";
+    } else {
+        for (std::size_t row = 0; row < outcome->rows.size(); ++row)
+            std::cout << "row " << row + 1 << ": " << outcome->rows[row] << "\n";
+    }
+    if (!outcome->result.empty() && outcome->result != "...") std::cout << "result: " << outcome->result << "\n";
+    if (!outcome->error.empty()) throw HostError(outcome->error);
+    if (!outcome->went_to) return;
+
+    std::cout << "go to: row " << *outcome->went_to << "\n";
+    const auto& redraws = events.record().special_redraws();
+    if (redraws.size() == redraws_before) throw HostError("Go To did not redraw the map");
+    for (std::size_t i = redraws_before; i < redraws.size(); ++i) std::cout << "special redraw: " << redraws[i] << "\n";
+    const auto hide = form.special_option(k_hide_marker_line_option);
+    if (hide && hide->visible()) std::cout << "marker line: shown (\"" << hide->caption() << "\" on the menu)\n";
+}
+
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
@@ -110,8 +170,9 @@ int run(const Options& options) {
 
     // The desktop: the client's main window, and on a first run the product folder the user picks
     // when the server asks where the map data lies. Message boxes are answered with OK.
-    platform::headless::HeadlessWindowSystem desktop(platform::headless::UnansweredPolicy::default_answer);
+    Desktop desktop(platform::headless::UnansweredPolicy::default_answer);
     platform::ScopedWindowSystem use_desktop(desktop);
+    MessageLog messages(desktop);
     const platform::WindowHandle main_window = desktop.add_top_level_window("Wendal32");
     if (!options.product_folder.empty()) desktop.answer_folder(fs::absolute(options.product_folder).string());
 
@@ -124,7 +185,7 @@ int run(const Options& options) {
 
     auto picture = std::make_shared<server::host::PictureBox>(options.width, options.height);
     auto form = std::make_shared<server::host::MainForm>("Wendal32", main_window);
-    auto events = std::make_shared<server::host::ServerEvents>();
+    auto events = std::make_shared<ClientEvents>(options.stations);
     ObjectRef picture_ref = picture, form_ref = form, events_ref = events;
 
     std::int16_t diagonal = 0, zoom_in = 0, zoom_out = 0, zoom_all = 0, control_panel = 0;
@@ -170,17 +231,22 @@ int run(const Options& options) {
         }
     }
 
-    const fs::path png = fs::absolute(options.png);
-    if (png.has_parent_path()) fs::create_directories(png.parent_path());
-    picture->write_png(png.string());
+    messages.flush();
+    if (options.search) search(server, picture_ref, desktop, *events, *form, *options.search, messages);
 
-    for (const auto& box : desktop.message_boxes()) std::cerr << "message: " << box.text << "\n";
-    std::cout << "picture: " << png.string() << " (" << options.width << " x " << options.height << ")\n";
-    if (events->information().empty()) {
+    if (!options.png.empty()) {
+        const fs::path png = fs::absolute(options.png);
+        if (png.has_parent_path()) fs::create_directories(png.parent_path());
+        picture->write_png(png.string());
+        std::cout << "picture: " << png.string() << " (" << options.width << " x " << options.height << ")\n";
+    }
+    messages.flush();
+    const auto& information = events->record().information();
+    if (information.empty()) {
         // Before Initialize the client has not handed over its events object, so nothing can be reported.
         std::cout << "extent: none reported\n";
     } else {
-        const auto& last = events->information().back();
+        const auto& last = information.back();
         char line[200];
         std::snprintf(line, sizeof line, "extent: west %.6f east %.6f north %.6f south %.6f (%s)", last.west, last.east,
                       last.north, last.south, last.server_name.c_str());

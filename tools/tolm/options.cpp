@@ -1,6 +1,9 @@
 #include "tools/tolm/options.h"
 
+#include "platform/text.h"
+
 #include <cstdlib>
+#include <iterator>
 #include <stdexcept>
 
 namespace tolm::cli {
@@ -29,15 +32,41 @@ std::vector<double> numbers(const std::string& text, std::size_t count, const st
     return values;
 }
 
+int whole_number(const std::string& text, const std::string& option) {
+    const double value = number(text, option);
+    if (value != static_cast<double>(static_cast<long long>(value)) || value < 1 || value > 32767)
+        throw std::invalid_argument(option + ": \"" + text + "\" is not a row number from 1");
+    return static_cast<int>(value);
+}
+
+Station station(const std::string& text) {
+    const auto comma = text.find(',');
+    if (comma == 0 || comma == std::string::npos)
+        throw std::invalid_argument("--station needs CALLSIGN,LON,LAT");
+    const auto position = numbers(text.substr(comma + 1), 2, "--station");
+    return Station{text.substr(0, comma), position[0], position[1]};
+}
+
 }  // namespace
+
+int search_kind_index(std::string_view name) {
+    for (int i = 0; i < static_cast<int>(std::size(k_search_kind_names)); ++i)
+        if (equals_ignoring_case(name, k_search_kind_names[i])) return i;
+    return -1;
+}
 
 std::string usage() {
     return "usage: tolm [--corners W,N,E,S | --centre LON,LAT] [--size WxH] [--zoom-in] [--zoom-out]\n"
            "            [--zoom-all] [--pan CODE] [--resize] --out PICTURE.png\n"
            "            [--library PATH] [--work FOLDER] [--product FOLDER] [--no-program-folder]\n"
            "            [--before-initialize]\n"
+           "       tolm [drawing options] --search KIND TEXT [--go-to ROW] [--station CALL,LON,LAT]...\n"
+           "            [--out PICTURE.png]\n"
            "Creates the map server by its ProgID, plays the client's part and writes the map to a PNG file.\n"
-           "Prints the extent the server reported and the map entry file it wrote.\n";
+           "Prints the extent the server reported and the map entry file it wrote.\n"
+           "--search opens the server's search dialog, picks KIND (address, phone, callsign, state, county,\n"
+           "milemarker), types TEXT, presses Find and prints the rows in the dialog's order; --go-to shows\n"
+           "row ROW (from 1) on the map before the picture is written.\n";
 }
 
 Options parse_options(const std::vector<std::string>& args) {
@@ -88,13 +117,33 @@ Options parse_options(const std::vector<std::string>& args) {
             options.program_folder = false;
         } else if (name == "--before-initialize") {
             options.before_initialize = true;
+        } else if (name == "--search") {
+            const std::string kind = value();
+            const int index = search_kind_index(kind);
+            if (index < 0)
+                throw std::invalid_argument("--search: unknown kind \"" + kind +
+                                            "\" (address, phone, callsign, state, county or milemarker)");
+            SearchRequest request;
+            request.kind = index;
+            request.text = value();
+            if (options.search) request.go_to = options.search->go_to;
+            options.search = request;
+        } else if (name == "--go-to") {
+            const int row = whole_number(value(), name);
+            if (!options.search) options.search = SearchRequest{-1, {}, {}};
+            options.search->go_to = row;
+        } else if (name == "--station") {
+            options.stations.push_back(station(value()));
         } else {
             throw std::invalid_argument("unknown option " + name);
         }
     }
     if (options.help) return options;
     if (options.corners && options.centre) throw std::invalid_argument("give --corners or --centre, not both");
-    if (options.png.empty()) throw std::invalid_argument("no picture file given (--out PICTURE.png)");
+    if (options.search && options.search->kind < 0) throw std::invalid_argument("--go-to needs --search KIND TEXT");
+    // A search alone only lists rows; a picture is written when one is asked for.
+    if (options.png.empty() && !options.search)
+        throw std::invalid_argument("no picture file given (--out PICTURE.png)");
     return options;
 }
 

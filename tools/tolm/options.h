@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What one run of the command-line host does, from its arguments.
@@ -26,6 +27,27 @@ struct Centre {
     double lat = 0;
 };
 
+// The search dialog's kinds, in the order of its kind buttons (optType 0 to 5).
+inline constexpr const char* k_search_kind_names[] = {"address", "phone", "callsign", "state", "county", "milemarker"};
+
+// The kind button's index for a kind's name (any case), or -1.
+int search_kind_index(std::string_view name);
+
+// A search run through the server's dialog: the kind button, the text typed, and the row (from 1)
+// to go to afterwards.
+struct SearchRequest {
+    int kind = 0;
+    std::string text;
+    std::optional<int> go_to;
+};
+
+// A station the client knows, which its events object names when the server asks for a callsign.
+struct Station {
+    std::string callsign;
+    double lon = 0;
+    double lat = 0;
+};
+
 struct Options {
     std::string library;         // the server library to register and load
     std::string work_folder;     // registry store and the client's folder live here
@@ -38,6 +60,8 @@ struct Options {
     std::string png;             // where the picture goes
     bool program_folder = true;  // give the client its "Program Folder" setting
     bool before_initialize = false;  // draw before Initialize (the placeholder picture)
+    std::optional<SearchRequest> search;
+    std::vector<Station> stations;
     bool help = false;
 };
 

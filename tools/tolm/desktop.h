@@ -1,0 +1,28 @@
+#pragma once
+
+#include "platform/headless/headless_window_system.h"
+
+#include <string_view>
+#include <vector>
+
+// The host's desktop: the headless window system, which also keeps the server's loaded forms so
+// that the host can find a dialog the server has shown modelessly by its title and use it as a user
+// would. The forms are the server library's objects; the window system meets them because the
+// library draws every window through the process's one window system.
+namespace tolm::cli {
+
+class Desktop : public platform::headless::HeadlessWindowSystem {
+public:
+    explicit Desktop(platform::headless::UnansweredPolicy policy);
+
+    // The shown form with this title (compared without regard to case, as FindWindow does), or null.
+    forms::Form* shown_form(std::string_view title) const;
+
+    platform::WindowHandle create_form_window(forms::Form& form) override;
+    void destroy_form_window(forms::Form& form) override;
+
+private:
+    std::vector<forms::Form*> m_forms;
+};
+
+}  // namespace tolm::cli
