@@ -89,14 +89,19 @@ void BM_PaintContiguousUs(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintContiguousUs)->Unit(benchmark::kMillisecond);
 
+// The street benchmark's view: the peer's extent of the roads, "west south east north".
+void show_street_extent(MapEngine& engine) {
+    const char* extent = std::getenv("TOLM_BENCH_STREET_EXTENT");
+    double w = -122.70, s = 45.50, e = -122.64, n = 45.54;
+    if (extent) std::sscanf(extent, "%lf %lf %lf %lf", &w, &s, &e, &n);
+    engine.view().show_rectangle(w, n, e, s);
+}
+
 void BM_PaintPortlandStreets(benchmark::State& state) {
     MapEngine engine;
     open_folders(engine, {{DataFolder::data2, "Data2"}});
     engine.view().set_size(1024, 768);
-    const char* extent = std::getenv("TOLM_BENCH_STREET_EXTENT");  // "west south east north", as the peer uses
-    double w = -122.70, s = 45.50, e = -122.64, n = 45.54;
-    if (extent) std::sscanf(extent, "%lf %lf %lf %lf", &w, &s, &e, &n);
-    engine.view().show_rectangle(w, n, e, s);
+    show_street_extent(engine);
     state.counters["zoom"] = engine.view().zoom();
     paint_loop(state, engine);
 }
@@ -117,6 +122,8 @@ void write_samples() {
     engine.view().set_size(1024, 768);
     engine.view().show_rectangle(-125, 50, -66, 24);
     shoot("engine_conus.png");
+    show_street_extent(engine);
+    shoot("engine_portland_bench.png");
     engine.view().show_rectangle(-122.70, 45.54, -122.64, 45.50);
     shoot("engine_portland.png");
     engine.view().centre_on(-122.675, 45.52);

@@ -31,9 +31,7 @@ CairoPainter::CairoPainter(RasterSurface& surface) {
         cairo_surface_destroy(m_surface);
         throw RuntimeError(runtime_errors::invalid_procedure_call, "CairoPainter", "Cannot paint into the picture.");
     }
-    cairo_set_fill_rule(m_cr, CAIRO_FILL_RULE_EVEN_ODD);
     cairo_set_line_join(m_cr, CAIRO_LINE_JOIN_ROUND);
-    cairo_set_tolerance(m_cr, 0.3);
 }
 
 CairoPainter::~CairoPainter() {
@@ -42,7 +40,10 @@ CairoPainter::~CairoPainter() {
     cairo_surface_destroy(m_surface);
 }
 
-void CairoPainter::set_antialias(bool on) { cairo_set_antialias(m_cr, on ? CAIRO_ANTIALIAS_FAST : CAIRO_ANTIALIAS_NONE); }
+void CairoPainter::set_antialias(bool on) {
+    m_antialias = on;
+    cairo_set_antialias(m_cr, on ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
+}
 
 void CairoPainter::set_colour(Colour colour) {
     cairo_set_source_rgba(m_cr, colour.red(), colour.green(), colour.blue(), colour.alpha());
@@ -56,36 +57,40 @@ void CairoPainter::clear(Colour colour) {
     cairo_restore(m_cr);
 }
 
-void CairoPainter::move_to(double x, double y) { cairo_move_to(m_cr, x, y); }
-void CairoPainter::line_to(double x, double y) { cairo_line_to(m_cr, x, y); }
-void CairoPainter::close_path() { cairo_close_path(m_cr); }
+void CairoPainter::move_to(double x, double y) { m_raster.move_to(x, y); }
+void CairoPainter::line_to(double x, double y) { m_raster.line_to(x, y); }
+void CairoPainter::close_path() { m_raster.close_path(); }
 
-void CairoPainter::fill(Colour colour) {
-    set_colour(colour);
-    cairo_fill(m_cr);
+PixelTarget CairoPainter::target() {
+    return {reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(m_surface)), cairo_image_surface_get_width(m_surface),
+            cairo_image_surface_get_height(m_surface), cairo_image_surface_get_stride(m_surface) / 4};
 }
 
-void CairoPainter::apply_stroke(const StrokeStyle& style) {
-    set_colour(style.colour);
-    cairo_set_line_width(m_cr, style.width);
-    cairo_set_line_cap(m_cr, style.cap == LineCap::round    ? CAIRO_LINE_CAP_ROUND
-                             : style.cap == LineCap::square ? CAIRO_LINE_CAP_SQUARE
-                                                            : CAIRO_LINE_CAP_BUTT);
-    // Round joins cost a fan of triangles at every vertex; thin boundary lines use butt caps and
-    // look the same with bevelled joins at a fraction of the work.
-    cairo_set_line_join(m_cr, style.cap == LineCap::round ? CAIRO_LINE_JOIN_ROUND : CAIRO_LINE_JOIN_BEVEL);
+// Cairo and the raster share the pixels: Cairo finishes its drawing before the raster writes, and
+// learns afterwards that the pixels changed under it.
+void CairoPainter::begin_raster() { cairo_surface_flush(m_surface); }
+void CairoPainter::end_raster() {
+    cairo_surface_mark_dirty(m_surface);
+    m_raster.clear_path();
+}
+
+void CairoPainter::fill(Colour colour) {
+    begin_raster();
+    m_raster.fill(target(), colour, FillRule::even_odd, m_antialias);
+    end_raster();
 }
 
 void CairoPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
-    set_colour(fill_colour);
-    cairo_fill_preserve(m_cr);
-    apply_stroke(style);
-    cairo_stroke(m_cr);
+    begin_raster();
+    m_raster.fill(target(), fill_colour, FillRule::even_odd, m_antialias);
+    m_raster.stroke(target(), style, m_antialias);
+    end_raster();
 }
 
 void CairoPainter::stroke(const StrokeStyle& style) {
-    apply_stroke(style);
-    cairo_stroke(m_cr);
+    begin_raster();
+    m_raster.stroke(target(), style, m_antialias);
+    end_raster();
 }
 
 void CairoPainter::select_font(const TextStyle& style) {

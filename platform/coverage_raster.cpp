@@ -1,0 +1,492 @@
+#include "platform/coverage_raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace tolm::platform {
+
+namespace {
+
+// Multiplies the four 8-bit channels of `p` by f / 255, rounded.
+inline std::uint32_t scale(std::uint32_t p, std::uint32_t f) noexcept {
+    std::uint32_t rb = (p & 0x00FF00FFu) * f + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    std::uint32_t ag = ((p >> 8) & 0x00FF00FFu) * f + 0x00800080u;
+    ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+// A colour ready to be laid over premultiplied pixels at any coverage.
+class Ink {
+public:
+    explicit Ink(Colour colour) noexcept {
+        const std::uint32_t a = colour.argb >> 24;
+        m_premultiplied = (colour.argb & 0xFF000000u) | (scale(colour.argb, a) & 0x00FFFFFFu);
+        m_opaque = a == 255;
+    }
+    void pixel(std::uint32_t& dst, std::uint32_t coverage) const noexcept {
+        if (coverage == 255 && m_opaque) {
+            dst = m_premultiplied;
+            return;
+        }
+        const std::uint32_t s = scale(m_premultiplied, coverage);
+        dst = s + scale(dst, 255 - (s >> 24));
+    }
+    void span(std::uint32_t* dst, std::int32_t count, std::uint32_t coverage) const noexcept {
+        if (coverage == 255 && m_opaque) {
+            std::fill(dst, dst + count, m_premultiplied);
+            return;
+        }
+        const std::uint32_t s = scale(m_premultiplied, coverage);
+        const std::uint32_t keep = 255 - (s >> 24);
+        for (std::int32_t i = 0; i < count; ++i) dst[i] = s + scale(dst[i], keep);
+    }
+
+private:
+    std::uint32_t m_premultiplied = 0;
+    bool m_opaque = false;
+};
+
+inline std::uint32_t to_coverage(double accumulated, FillRule rule, bool antialias) noexcept {
+    double a = std::abs(accumulated);
+    if (rule == FillRule::even_odd) {
+        if (a > 1) {
+            a -= 2 * std::floor(a / 2);
+            if (a > 1) a = 2 - a;
+        }
+    } else if (a > 1) {
+        a = 1;
+    }
+    if (!antialias) return a >= 0.5 ? 255u : 0u;
+    return static_cast<std::uint32_t>(a * 255 + 0.5);
+}
+
+// floor and ceil for values already brought within int range; the library versions cost a
+// dozen instructions each on processors without SSE4.1, and these run for every row of every edge.
+inline std::int32_t floor_int(double v) noexcept {
+    const auto i = static_cast<std::int32_t>(v);
+    return i - (v < i ? 1 : 0);
+}
+inline std::int32_t ceil_int(double v) noexcept {
+    const auto i = static_cast<std::int32_t>(v);
+    return i + (v > i ? 1 : 0);
+}
+// Far outside the picture every coordinate is as good as this one, and it converts to int safely.
+inline double tame(double v) noexcept { return std::clamp(v, -1.0e8, 1.0e8); }
+
+bool finite(double a, double b, double c, double d) noexcept {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+}  // namespace
+
+void CoverageRaster::move_to(double x, double y) {
+    m_subpaths.push_back({static_cast<std::uint32_t>(m_points.size()), 1, false});
+    m_points.push_back({x, y});
+    m_open = true;
+}
+
+void CoverageRaster::line_to(double x, double y) {
+    if (!m_open) {
+        // After close_path a line carries on from the start of the closed subpath; with no
+        // current point at all the line starts here.
+        if (m_subpaths.empty()) {
+            move_to(x, y);
+            return;
+        }
+        const Point start = m_points[m_subpaths.back().first];
+        move_to(start.x, start.y);
+    }
+    m_points.push_back({x, y});
+    ++m_subpaths.back().count;
+}
+
+void CoverageRaster::close_path() {
+    if (!m_open) return;
+    m_subpaths.back().closed = true;
+    m_open = false;
+}
+
+void CoverageRaster::clear_path() noexcept {
+    m_points.clear();
+    m_subpaths.clear();
+    m_open = false;
+}
+
+void CoverageRaster::prepare(const PixelTarget& target) {
+    if (target.width != m_width || target.height != m_height) {
+        m_width = std::max(0, target.width);
+        m_height = std::max(0, target.height);
+        m_rows.resize(static_cast<std::size_t>(m_height));
+        m_mask.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
+        m_span_left.assign(static_cast<std::size_t>(m_height), m_width);
+        m_span_right.assign(static_cast<std::size_t>(m_height), -1);
+    }
+    m_top = m_height;
+    m_bottom = -1;
+}
+
+// ---- Fills ----
+
+void CoverageRaster::add_cell(std::int32_t row, std::int32_t x, double cover, double area) {
+    auto& cells = m_rows[static_cast<std::size_t>(row)];
+    if (!cells.empty() && cells.back().x == x) {
+        cells.back().cover += static_cast<float>(cover);
+        cells.back().area += static_cast<float>(area);
+        return;
+    }
+    cells.push_back({x, static_cast<float>(cover), static_cast<float>(area)});
+    m_top = std::min(m_top, row);
+    m_bottom = std::max(m_bottom, row);
+}
+
+// One piece of an edge inside one row of pixels, walked cell by cell. Heights are signed by the
+// edge's direction, which is what lets holes and the even-odd rule work. x lies in [0, width].
+void CoverageRaster::add_row_piece(std::int32_t row, double xa, double ya, double xb, double yb) {
+    const std::int32_t last_cell = m_width - 1;
+    const std::int32_t cell_a = std::min(floor_int(xa), last_cell), cell_b = std::min(floor_int(xb), last_cell);
+    if (cell_a == cell_b) {
+        const double dy = yb - ya;
+        add_cell(row, cell_a, dy, dy * (cell_a + 1 - (xa + xb) / 2));
+        return;
+    }
+    const double slope = (yb - ya) / (xb - xa);
+    const std::int32_t step = cell_b > cell_a ? 1 : -1;
+    double x_from = xa, y_from = ya;
+    for (std::int32_t cell = cell_a; cell != cell_b; cell += step) {
+        const double boundary = step > 0 ? cell + 1 : cell;
+        const double y = ya + (boundary - xa) * slope;
+        const double dy = y - y_from;
+        add_cell(row, cell, dy, dy * (cell + 1 - (x_from + boundary) / 2));
+        x_from = boundary;
+        y_from = y;
+    }
+    const double dy = yb - y_from;
+    add_cell(row, cell_b, dy, dy * (cell_b + 1 - (x_from + xb) / 2));
+}
+
+// An edge already inside [0, width] x [0, height], row by row in its own direction.
+void CoverageRaster::add_inside_edge(double xa, double ya, double xb, double yb) {
+    if (ya == yb) return;
+    const double dxdy = (xb - xa) / (yb - ya);
+    const double w = m_width;
+    if (ya < yb) {
+        const std::int32_t first = floor_int(ya), last = std::min(m_height - 1, ceil_int(yb) - 1);
+        double x_from = xa, y_from = ya;
+        for (std::int32_t row = first; row <= last; ++row) {
+            const double y_to = std::min(yb, double(row + 1));
+            const double x_to = row == last ? xb : std::clamp(xa + (y_to - ya) * dxdy, 0.0, w);
+            if (y_to > y_from) add_row_piece(row, x_from, y_from, x_to, y_to);
+            x_from = x_to;
+            y_from = y_to;
+        }
+    } else {
+        const std::int32_t first = std::min(m_height - 1, ceil_int(ya) - 1), last = floor_int(yb);
+        double x_from = xa, y_from = ya;
+        for (std::int32_t row = first; row >= last; --row) {
+            const double y_to = std::max(yb, double(row));
+            const double x_to = row == last ? xb : std::clamp(xa + (y_to - ya) * dxdy, 0.0, w);
+            if (y_to < y_from) add_row_piece(row, x_from, y_from, x_to, y_to);
+            x_from = x_to;
+            y_from = y_to;
+        }
+    }
+}
+
+void CoverageRaster::add_edge(double x0, double y0, double x1, double y1) {
+    if (!finite(x0, y0, x1, y1) || y0 == y1) return;
+    const double w = m_width, h = m_height;
+    if (x0 >= 0 && x0 <= w && x1 >= 0 && x1 <= w && y0 >= 0 && y0 <= h && y1 >= 0 && y1 <= h) {
+        add_inside_edge(x0, y0, x1, y1);
+        return;
+    }
+    if ((y0 <= 0 && y1 <= 0) || (y0 >= h && y1 >= h) || (x0 >= w && x1 >= w)) return;
+    const double dx = x1 - x0, dy = y1 - y0;
+    // Only rows inside the picture matter; cut the edge to them.
+    double t0 = 0, t1 = 1;
+    if (dy > 0) {
+        t0 = std::max(t0, -y0 / dy);
+        t1 = std::min(t1, (h - y0) / dy);
+    } else {
+        t0 = std::max(t0, (h - y0) / dy);
+        t1 = std::min(t1, -y0 / dy);
+    }
+    if (!(t0 < t1)) return;
+    // Split where the edge crosses the left and right sides: left of the picture an edge still
+    // covers everything to its right, so it is pressed onto x = 0; right of it, it covers nothing.
+    double cuts[4] = {t0, t1, t1, t1};
+    std::size_t n = 1;
+    if (dx != 0) {
+        for (const double side : {0.0, w}) {
+            const double t = (side - x0) / dx;
+            if (t > t0 && t < t1) cuts[n++] = t;
+        }
+    }
+    cuts[n++] = t1;
+    if (n == 4 && cuts[1] > cuts[2]) std::swap(cuts[1], cuts[2]);
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+        const double ta = cuts[k], tb = cuts[k + 1];
+        if (!(ta < tb)) continue;
+        const double mid_x = x0 + dx * (ta + tb) / 2;
+        if (mid_x >= w) continue;
+        double xa = std::clamp(x0 + dx * ta, 0.0, w), xb = std::clamp(x0 + dx * tb, 0.0, w);
+        if (mid_x < 0) xa = xb = 0;
+        add_inside_edge(xa, std::clamp(y0 + dy * ta, 0.0, h), xb, std::clamp(y0 + dy * tb, 0.0, h));
+    }
+}
+
+void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias) {
+    if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels) return;
+    prepare(target);
+    for (const Subpath& sub : m_subpaths) {
+        const Point* p = m_points.data() + sub.first;
+        for (std::uint32_t i = 0; i + 1 < sub.count; ++i) add_edge(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
+        // A fill closes every subpath.
+        if (sub.count > 1) add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
+    }
+    const Ink ink(colour);
+    for (std::int32_t y = m_top; y <= m_bottom; ++y) {
+        auto& cells = m_rows[static_cast<std::size_t>(y)];
+        if (cells.empty()) continue;
+        std::sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) { return a.x < b.x; });
+        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
+        double carried = 0;
+        for (std::size_t i = 0; i < cells.size();) {
+            const std::int32_t x = cells[i].x;
+            double cover = 0, area = 0;
+            for (; i < cells.size() && cells[i].x == x; ++i) {
+                cover += cells[i].cover;
+                area += cells[i].area;
+            }
+            if (const auto c = to_coverage(carried + area, rule, antialias)) ink.pixel(line[x], c);
+            carried += cover;
+            const std::int32_t next = i < cells.size() ? cells[i].x : m_width;
+            if (next > x + 1)
+                if (const auto c = to_coverage(carried, rule, antialias)) ink.span(line + x + 1, next - x - 1, c);
+        }
+        cells.clear();
+    }
+}
+
+// ---- Strokes ----
+
+// Marks in the mask how much of each pixel near the segment the line covers: the share of a
+// one-pixel box filter, across the line, that falls within half the width of it. Interior ends are
+// round (the distance to the end point), which joins segments at any angle without gaps; where two
+// segments overlap the mask keeps the larger share, so a joint is never painted twice.
+void CoverageRaster::stroke_segment(const Segment& s, double half_width, bool antialias) {
+    const double ax = tame(s.ax), ay = tame(s.ay), bx = tame(s.bx), by = tame(s.by);
+    const double dx = bx - ax, dy = by - ay;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    const double ux = length > 0 ? dx / length : 1, uy = length > 0 ? dy / length : 0;
+    const double reach = antialias ? half_width + 0.5 : std::max(half_width, 0.5);
+    const double box_left = std::min(ax, bx) - reach, box_right = std::max(ax, bx) + reach;
+    const std::int32_t first_row = std::max(0, floor_int(std::min(ay, by) - reach));
+    const std::int32_t last_row = std::min(m_height - 1, floor_int(std::max(ay, by) + reach));
+    if (first_row > last_row || box_right < 0 || box_left > m_width) return;
+    // Short segments (most of a boundary line) are scanned over their whole box; long slanting
+    // ones row by row over the stretch within reach of the row.
+    const bool by_rows = std::abs(dx) > 4 * reach && last_row - first_row > 4;
+    const double inverse_dy = by_rows ? 1 / dy : 0;
+    const std::int32_t box_first = std::max(0, ceil_int(box_left - 0.5));
+    const std::int32_t box_last = std::min(m_width - 1, floor_int(box_right - 0.5));
+    const bool plain = antialias && !s.butt_start && !s.butt_end;
+    const auto fux = static_cast<float>(ux), fuy = static_cast<float>(uy), fl = static_cast<float>(length);
+    const double inner = half_width - 0.5;  // within this distance a pixel is wholly inside the line
+    const double inverse_ux = ux != 0 ? 1 / ux : 0, inverse_uy = uy != 0 ? 1 / uy : 0;
+    for (std::int32_t row = first_row; row <= last_row; ++row) {
+        const double yc = row + 0.5;
+        std::int32_t left = box_first, right = box_last;
+        if (by_rows) {
+            const double ta = std::max(0.0, std::min((yc - reach - ay) * inverse_dy, (yc + reach - ay) * inverse_dy));
+            const double tb = std::min(1.0, std::max((yc - reach - ay) * inverse_dy, (yc + reach - ay) * inverse_dy));
+            if (ta > tb) continue;
+            const double xa = ax + dx * ta, xb = ax + dx * tb;
+            left = std::max(left, ceil_int(std::min(xa, xb) - reach - 0.5));
+            right = std::min(right, floor_int(std::max(xa, xb) + reach - 0.5));
+        }
+        if (left > right) continue;
+        std::uint8_t* out = m_mask.data() + std::size_t(row) * std::size_t(m_width) + left;
+        const double py = yc - ay;
+        const double px = left + 0.5 - ax;
+        if (plain) {
+            // Round at both ends: the share is looked up by the squared distance to the nearest
+            // point of the segment, which keeps square roots out of the loop. Pixels deep inside
+            // a wide line are covered whole and need no looking up.
+            std::int32_t inside_first = right + 1, inside_last = right;
+            if (inner > 0) {
+                // Pixel centres X of this row within `inner` of the segment: across and along the
+                // segment are linear in X, and the round ends add a chord each.
+                double low = -1e30, high = 1e30;
+                if (uy != 0) {
+                    const double p = ax + (py * ux - inner) * inverse_uy, q = ax + (py * ux + inner) * inverse_uy;
+                    low = std::min(p, q);
+                    high = std::max(p, q);
+                } else if (std::abs(py) > inner) {
+                    high = -1e30;
+                }
+                if (ux != 0) {
+                    const double p = ax - py * uy * inverse_ux, q = ax + (length - py * uy) * inverse_ux;
+                    low = std::max(low, std::min(p, q));
+                    high = std::min(high, std::max(p, q));
+                } else if (py * uy < 0 || py * uy > length) {
+                    high = -1e30;
+                }
+                const double off_a = yc - ay, off_b = yc - by;
+                if (std::abs(off_a) < inner) {
+                    const double half = std::sqrt(inner * inner - off_a * off_a);
+                    low = low > high ? ax - half : std::min(low, ax - half);
+                    high = std::max(high, ax + half);
+                }
+                if (std::abs(off_b) < inner) {
+                    const double half = std::sqrt(inner * inner - off_b * off_b);
+                    low = low > high ? bx - half : std::min(low, bx - half);
+                    high = std::max(high, bx + half);
+                }
+                if (low <= high) {
+                    inside_first = std::max(left, ceil_int(tame(low) - 0.5));
+                    inside_last = std::min(right, floor_int(tame(high) - 0.5));
+                    if (inside_first > inside_last) inside_first = right + 1, inside_last = right;
+                }
+            }
+            const auto fy = static_cast<float>(py);
+            const float scale = m_share_scale;
+            const std::uint8_t* share = m_share.data();
+            auto edge = [&](std::int32_t from, std::int32_t to) {
+                // Along and across the segment step by its direction per pixel; the squared
+                // distance to the nearest point is across squared plus how far along lies beyond an end.
+                const auto fx = static_cast<float>(from + 0.5 - ax);
+                float along = fx * fux + fy * fuy, across = fx * fuy - fy * fux;
+                std::uint8_t* o = out + (from - left);
+                for (std::int32_t i = 0; i <= to - from; ++i, along += fux, across += fuy) {
+                    const float beyond = along - std::min(std::max(along, 0.0f), fl);
+                    const float squared = across * across + beyond * beyond;
+                    const auto index = static_cast<std::int32_t>(std::min(squared * scale, k_share_last));
+                    o[i] = std::max(o[i], share[index]);
+                }
+            };
+            if (inside_first > right) {
+                edge(left, right);
+            } else {
+                edge(left, inside_first - 1);
+                for (std::int32_t x = inside_first; x <= inside_last; ++x) out[x - left] = 255;
+                edge(inside_last + 1, right);
+            }
+        } else {
+            // A flat end cuts the line square at the end point: the share of the pixel's box along
+            // the line that falls short of the end.
+            const double solid = std::max(half_width, 0.5);
+            const double start = s.butt_start ? 0.0 : -1e30, end = s.butt_end ? length : 1e30;
+            for (std::int32_t i = 0; i <= right - left; ++i) {
+                const double qx = px + i;
+                const double along = qx * ux + py * uy;
+                double distance = std::abs(qx * uy - py * ux);
+                if (along < 0 && !s.butt_start) distance = std::sqrt(qx * qx + py * py);
+                else if (along > length && !s.butt_end) distance = std::sqrt((qx - dx) * (qx - dx) + (py - dy) * (py - dy));
+                std::uint32_t c;
+                if (antialias) {
+                    const double lengthwise = std::min(along + 0.5, end) - std::max(along - 0.5, start);
+                    const double across = std::min(distance + 0.5, half_width) - std::max(distance - 0.5, -half_width);
+                    const double covered = std::min(lengthwise, 1.0) * std::min(across, 1.0);
+                    if (lengthwise <= 0 || across <= 0) continue;
+                    c = static_cast<std::uint32_t>(covered * 255 + 0.5);
+                } else {
+                    if (distance > solid || along < start || along > end) continue;
+                    c = 255;
+                }
+                if (c > out[i]) out[i] = static_cast<std::uint8_t>(c);
+            }
+        }
+        m_span_left[std::size_t(row)] = std::min(m_span_left[std::size_t(row)], left);
+        m_span_right[std::size_t(row)] = std::max(m_span_right[std::size_t(row)], right);
+    }
+    m_top = std::min(m_top, first_row);
+    m_bottom = std::max(m_bottom, last_row);
+}
+
+void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias) {
+    const double half_width = style.width / 2;
+    if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels || !(half_width > 0) ||
+        !std::isfinite(half_width))
+        return;
+    prepare(target);
+    const double reach = half_width + 0.5;
+    m_share_scale = static_cast<float>(k_share_last / (reach * reach));
+    for (std::size_t i = 0; i < m_share.size(); ++i) {
+        const double distance = std::sqrt(static_cast<double>(i) / m_share_scale);
+        const double share = std::min(distance + 0.5, half_width) - std::max(distance - 0.5, -half_width);
+        m_share[i] = static_cast<std::uint8_t>(std::clamp(share, 0.0, 1.0) * 255 + 0.5);
+    }
+    m_share.back() = 0;
+    for (const Subpath& sub : m_subpaths) {
+        // The subpath's points without repeats and without points that cannot be drawn.
+        const Point* p = m_points.data() + sub.first;
+        std::uint32_t first = 0;
+        while (first < sub.count && !finite(p[first].x, p[first].y, 0, 0)) ++first;
+        if (first == sub.count) continue;
+        const bool closed = sub.closed;
+        const bool butt = style.cap != LineCap::round && !closed;
+        // Segments are drawn one behind the other, so the end caps can be set on the first and the last.
+        Point from = p[first];
+        bool drawn = false;
+        Segment pending{};
+        bool have_pending = false;
+        auto flush_pending = [&](bool last) {
+            if (!have_pending) return;
+            pending.butt_end = butt && last;
+            if (last && style.cap == LineCap::square && !closed) {
+                const double l = std::sqrt((pending.bx - pending.ax) * (pending.bx - pending.ax) + (pending.by - pending.ay) * (pending.by - pending.ay));
+                pending.bx += (pending.bx - pending.ax) / l * half_width;
+                pending.by += (pending.by - pending.ay) / l * half_width;
+            }
+            stroke_segment(pending, half_width, antialias);
+            have_pending = false;
+        };
+        auto add = [&](Point to) {
+            if (!finite(to.x, to.y, 0, 0) || (to.x == from.x && to.y == from.y)) return;
+            flush_pending(false);
+            pending = {from.x, from.y, to.x, to.y, butt && !drawn, false};
+            if (!drawn && style.cap == LineCap::square && !closed) {
+                const double l = std::sqrt((to.x - from.x) * (to.x - from.x) + (to.y - from.y) * (to.y - from.y));
+                pending.ax -= (to.x - from.x) / l * half_width;
+                pending.ay -= (to.y - from.y) / l * half_width;
+            }
+            have_pending = true;
+            drawn = true;
+            from = to;
+        };
+        for (std::uint32_t i = first + 1; i < sub.count; ++i) add(p[i]);
+        if (closed) add(p[first]);
+        flush_pending(true);
+        // A subpath that never moves is a dot with round caps and nothing with the others.
+        if (!drawn && style.cap == LineCap::round) stroke_segment({from.x, from.y, from.x, from.y, false, false}, half_width, antialias);
+    }
+
+    const Ink ink(style.colour);
+    for (std::int32_t y = m_top; y <= m_bottom; ++y) {
+        const std::int32_t left = m_span_left[std::size_t(y)], right = m_span_right[std::size_t(y)];
+        if (left > right) continue;
+        std::uint8_t* mask = m_mask.data() + std::size_t(y) * std::size_t(m_width);
+        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
+        for (std::int32_t x = left; x <= right; ++x) {
+            // Lines are thin: skip empty stretches of the mask eight pixels at a time.
+            if (x + 8 <= right + 1) {
+                std::uint64_t eight;
+                std::memcpy(&eight, mask + x, 8);
+                if (eight == 0) {
+                    x += 7;
+                    continue;
+                }
+            }
+            if (const std::uint32_t c = mask[x]) {
+                ink.pixel(line[x], c);
+                mask[x] = 0;
+            }
+        }
+        m_span_left[std::size_t(y)] = m_width;
+        m_span_right[std::size_t(y)] = -1;
+    }
+}
+
+}  // namespace tolm::platform

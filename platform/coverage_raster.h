@@ -1,0 +1,84 @@
+#pragma once
+
+#include "platform/painter.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace tolm::platform {
+
+// Pixels a raster paints into: 32-bit premultiplied ARGB, rows top to bottom.
+struct PixelTarget {
+    std::uint32_t* pixels = nullptr;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    std::int32_t stride = 0;  // in pixels
+};
+
+enum class FillRule : std::uint8_t { even_odd, non_zero };
+
+// An antialiasing scan converter for the painter port's paths, painting straight into pixel memory.
+//
+// A map is tens of thousands of short edges in a few colours: general-purpose 2-D libraries spend
+// most of a map paint setting up and tessellating strokes. Here fills accumulate the exact area each
+// edge covers in the pixels it crosses (sparse cells, swept row by row), and strokes take every
+// pixel's distance to the nearest segment, which gives round joins and caps without tessellation and
+// paints each pixel of a line once however often the line is drawn over itself.
+//
+// The raster keeps its buffers between paints, so repeated paints allocate nothing once they have
+// grown to the size of the data.
+class CoverageRaster {
+public:
+    void move_to(double x, double y);
+    void line_to(double x, double y);
+    void close_path();
+    void clear_path() noexcept;
+    bool path_empty() const noexcept { return m_points.empty(); }
+
+    // Fill and stroke leave the path in place; the caller clears it.
+    void fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias);
+    // Joins are round; `style.cap` shapes the two ends of each open subpath.
+    void stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias);
+
+private:
+    struct Point {
+        double x, y;
+    };
+    struct Subpath {
+        std::uint32_t first, count;
+        bool closed;
+    };
+    struct Cell {
+        std::int32_t x;
+        float cover;  // signed height of edges crossing the cell: carried to every pixel right of it
+        float area;   // signed area those edges cover within the cell itself
+    };
+    struct Segment {
+        double ax, ay, bx, by;
+        bool butt_start, butt_end;
+    };
+
+    void add_edge(double x0, double y0, double x1, double y1);
+    void add_inside_edge(double xa, double ya, double xb, double yb);
+    void add_row_piece(std::int32_t row, double xa, double ya, double xb, double yb);
+    void add_cell(std::int32_t row, std::int32_t x, double cover, double area);
+    void stroke_segment(const Segment& s, double half_width, bool antialias);
+    void prepare(const PixelTarget& target);
+
+    std::vector<Point> m_points;
+    std::vector<Subpath> m_subpaths;
+    bool m_open = false;  // the last subpath takes further line_to calls
+
+    std::int32_t m_width = 0, m_height = 0;
+    std::vector<std::vector<Cell>> m_rows;  // fill cells by row
+    std::vector<std::uint8_t> m_mask;       // stroke coverage, width x height
+    std::vector<std::int32_t> m_span_left, m_span_right;  // touched range of each row
+    std::int32_t m_top = 0, m_bottom = -1;  // touched rows
+    // A stroke's coverage by squared distance from the line's middle, out to where it ends.
+    static constexpr float k_share_last = 1023.0f;
+    std::array<std::uint8_t, 1024> m_share{};
+    float m_share_scale = 0;
+};
+
+}  // namespace tolm::platform
