@@ -226,6 +226,17 @@ void Renderer::paint_arrows(const MapStyle& style, bool monochrome) {
     if (any) m_painter->stroke({line_colour(style.colour(ids::COLOUR_ONEWAY_ARROWS), monochrome), 1.3, platform::LineCap::round});
 }
 
+platform::TextExtent Renderer::measure(std::string_view text, const platform::TextStyle& style) {
+    // The pack stores each text once, so the same name at the same size is the same address: a
+    // street cut at every crossing is measured once, not once a piece.
+    const auto key = reinterpret_cast<std::uintptr_t>(text.data());
+    MeasuredText& slot = m_measured[(key ^ (key >> 11) ^ text.size()) % m_measured.size()];
+    if (slot.data != text.data() || slot.size != text.size() || slot.text_size != style.size || slot.bold != style.bold) {
+        slot = {text.data(), text.size(), style.size, style.bold, m_painter->measure_text(text, style)};
+    }
+    return slot.extent;
+}
+
 bool Renderer::place_label(const LabelBox& box) {
     if (box.left < 0 || box.top < 0 || box.right > m_width || box.bottom > m_height) return false;
     for (const auto& other : m_labels)
@@ -255,7 +266,7 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
             if (x < 0 || y < 0 || x >= m_width || y >= m_height || place.name.empty()) continue;
             text.size = scale * (place.population >= 1000000 ? 14 : place.population >= 100000 ? 12.5 : place.population >= 10000 ? 11 : 10);
             text.bold = place.population >= 100000;
-            const auto extent = m_painter->measure_text(place.name, text);
+            const auto extent = measure(place.name, text);
             const LabelBox above{x - extent.width / 2, y - 4 - extent.height, x + extent.width / 2, y - 3};
             const LabelBox right{x + 5, y - extent.height / 2, x + 5 + extent.width, y + extent.height / 2};
             const LabelBox dot{x - 2.5, y - 2.5, x + 2.5, y + 2.5};
@@ -310,7 +321,10 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
                     b = m_points[i + 1];
                 }
             }
-            const auto extent = m_painter->measure_text(name, text);
+            // No letter is narrower than a fifth of the size: most pieces of a city street are
+            // too short for their name, and are known so without asking the painter.
+            if (best < 0.2 * text.size * static_cast<double>(name.size()) + 10) continue;
+            const auto extent = measure(name, text);
             if (best < extent.width + 10) continue;
             const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
             bool repeated = false;
@@ -336,6 +350,8 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
 
 void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<const PackView* const> packs,
                      const MapStyle& style, bool monochrome, const Layers& layers) {
+    if (m_painter_seen != &painter) m_measured.fill({});  // another painter may have other fonts
+    m_painter_seen = &painter;
     m_painter = &painter;
     m_width = view.width();
     m_height = view.height();

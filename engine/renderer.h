@@ -61,6 +61,7 @@ private:
     void paint_arrows(const MapStyle& style, bool monochrome);
     void paint_labels(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
     bool place_label(const LabelBox& box);
+    platform::TextExtent measure(std::string_view text, const platform::TextStyle& style);
     void project_line(const PointRun& run);
 
     platform::Painter* m_painter = nullptr;
@@ -78,6 +79,17 @@ private:
     std::vector<std::size_t> m_starts;
     std::vector<LabelBox> m_labels;
     std::vector<PlacedName> m_names;
+
+    // Widths of texts measured, by where the text lies in its pack.
+    struct MeasuredText {
+        const char* data = nullptr;
+        std::size_t size = 0;
+        double text_size = 0;
+        bool bold = false;
+        platform::TextExtent extent{};
+    };
+    std::array<MeasuredText, 1024> m_measured{};
+    const platform::Painter* m_painter_seen = nullptr;
 };
 
 }  // namespace tolm::engine

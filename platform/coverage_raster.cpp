@@ -119,9 +119,8 @@ void CoverageRaster::prepare(const PixelTarget& target) {
         m_width = std::max(0, target.width);
         m_height = std::max(0, target.height);
         m_rows.resize(static_cast<std::size_t>(m_height));
-        m_mask.assign(static_cast<std::size_t>(m_width) * static_cast<std::size_t>(m_height), 0);
-        m_span_left.assign(static_cast<std::size_t>(m_height), m_width);
-        m_span_right.assign(static_cast<std::size_t>(m_height), -1);
+        m_marks.clear();
+        m_marks.reserve(k_kept_marks);
     }
     m_top = m_height;
     m_bottom = -1;
@@ -270,31 +269,92 @@ void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rul
 }
 
 // ---- Strokes ----
+//
+// A stroke marks, for every pixel near the path, how near the nearest segment passes: the squared
+// distance, scaled so that 0 is on the line and 255 is out of reach. Overlapping segments keep the
+// nearest, so joints and lines drawn twice (a border shared by two counties) are painted once.
+// The coverage follows from the distance and the width only when the marks are laid on the
+// pixels; a road's casing and its line share one path, and the line is painted from the casing's
+// marks without tracing the path again.
 
-// Marks in the mask how much of each pixel near the segment the line covers: the share of a
-// one-pixel box filter, across the line, that falls within half the width of it. Interior ends are
-// round (the distance to the end point), which joins segments at any angle without gaps; where two
-// segments overlap the mask keeps the larger share, so a joint is never painted twice.
-void CoverageRaster::stroke_segment(const Segment& s, double half_width, bool antialias) {
+namespace {
+
+// Coverage of a pixel at `distance` from the middle of a line half_width wide: the share of a
+// one-pixel box filter, across the line, that falls within it.
+inline double across_share(double distance, double half_width) noexcept {
+    return std::clamp(std::min(distance + 0.5, half_width) - std::max(distance - 0.5, -half_width), 0.0, 1.0);
+}
+
+}  // namespace
+
+CoverageRaster::Marks& CoverageRaster::take_marks() {
+    Marks* chosen = nullptr;
+    for (Marks& marks : m_marks)
+        if (!chosen || (!marks.holds_path && chosen->holds_path) || (marks.holds_path == chosen->holds_path && marks.age < chosen->age))
+            chosen = &marks;
+    if (!chosen || (chosen->holds_path && m_marks.size() < k_kept_marks)) {
+        m_marks.emplace_back();
+        chosen = &m_marks.back();
+    }
+    const std::size_t size = std::size_t(m_width) * std::size_t(m_height);
+    if (chosen->distances.size() != size) {
+        chosen->distances.assign(size, 255);
+    } else {
+        for (std::int32_t y = chosen->top; y <= chosen->bottom && chosen->left <= chosen->right; ++y)
+            std::memset(chosen->distances.data() + std::size_t(y) * std::size_t(m_width) + chosen->left, 255,
+                        std::size_t(chosen->right - chosen->left + 1));
+    }
+    chosen->top = m_height;
+    chosen->bottom = -1;
+    chosen->left = m_width;
+    chosen->right = -1;
+    chosen->holds_path = false;
+    return *chosen;
+}
+
+void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias) {
     const double ax = tame(s.ax), ay = tame(s.ay), bx = tame(s.bx), by = tame(s.by);
     const double dx = bx - ax, dy = by - ay;
     const double length = std::sqrt(dx * dx + dy * dy);
     const double ux = length > 0 ? dx / length : 1, uy = length > 0 ? dy / length : 0;
-    const double reach = antialias ? half_width + 0.5 : std::max(half_width, 0.5);
+    const double reach = marks.reach;
     const double box_left = std::min(ax, bx) - reach, box_right = std::max(ax, bx) + reach;
     const std::int32_t first_row = std::max(0, floor_int(std::min(ay, by) - reach));
     const std::int32_t last_row = std::min(m_height - 1, floor_int(std::max(ay, by) + reach));
-    if (first_row > last_row || box_right < 0 || box_left > m_width) return;
-    // Short segments (most of a boundary line) are scanned over their whole box; long slanting
-    // ones row by row over the stretch within reach of the row.
-    const bool by_rows = std::abs(dx) > 4 * reach && last_row - first_row > 4;
-    const double inverse_dy = by_rows ? 1 / dy : 0;
     const std::int32_t box_first = std::max(0, ceil_int(box_left - 0.5));
     const std::int32_t box_last = std::min(m_width - 1, floor_int(box_right - 0.5));
-    const bool plain = antialias && !s.butt_start && !s.butt_end;
+    if (first_row > last_row || box_first > box_last) return;
+    marks.top = std::min(marks.top, first_row);
+    marks.bottom = std::max(marks.bottom, last_row);
+    marks.left = std::min(marks.left, box_first);
+    marks.right = std::max(marks.right, box_last);
+    const float scale = marks.scale;
     const auto fux = static_cast<float>(ux), fuy = static_cast<float>(uy), fl = static_cast<float>(length);
-    const double inner = half_width - 0.5;  // within this distance a pixel is wholly inside the line
+    const bool round = !s.butt_start && !s.butt_end;
+    // Short segments (most of a boundary line) are marked over their whole box; long slanting ones
+    // row by row over the stretch within reach of the row.
+    const bool by_rows = std::abs(dx) > 4 * reach && last_row - first_row > 4;
+    if (round && !by_rows) {
+        // Along and across the segment step by its direction from pixel to pixel and from row to
+        // row; the squared distance to the nearest point is across squared plus how far along
+        // lies beyond an end.
+        const auto fx = static_cast<float>(box_first + 0.5 - ax), fy = static_cast<float>(first_row + 0.5 - ay);
+        float along_row = fx * fux + fy * fuy, across_row = fx * fuy - fy * fux;
+        const std::int32_t count = box_last - box_first + 1;
+        std::uint8_t* out = marks.distances.data() + std::size_t(first_row) * std::size_t(m_width) + box_first;
+        for (std::int32_t row = first_row; row <= last_row; ++row, out += m_width, along_row += fuy, across_row -= fux) {
+            float along = along_row, across = across_row;
+            for (std::int32_t i = 0; i < count; ++i, along += fux, across += fuy) {
+                const float beyond = along - std::min(std::max(along, 0.0f), fl);
+                const auto mark = static_cast<std::uint8_t>(std::min((across * across + beyond * beyond) * scale, 255.0f));
+                out[i] = std::min(out[i], mark);
+            }
+        }
+        return;
+    }
+    const double inner = antialias ? half_width - 0.5 : half_width;  // within this a pixel is wholly inside
     const double inverse_ux = ux != 0 ? 1 / ux : 0, inverse_uy = uy != 0 ? 1 / uy : 0;
+    const double inverse_dy = by_rows ? 1 / dy : 0;
     for (std::int32_t row = first_row; row <= last_row; ++row) {
         const double yc = row + 0.5;
         std::int32_t left = box_first, right = box_last;
@@ -307,102 +367,119 @@ void CoverageRaster::stroke_segment(const Segment& s, double half_width, bool an
             right = std::min(right, floor_int(std::max(xa, xb) + reach - 0.5));
         }
         if (left > right) continue;
-        std::uint8_t* out = m_mask.data() + std::size_t(row) * std::size_t(m_width) + left;
+        std::uint8_t* out = marks.distances.data() + std::size_t(row) * std::size_t(m_width);
         const double py = yc - ay;
-        const double px = left + 0.5 - ax;
-        if (plain) {
-            // Round at both ends: the share is looked up by the squared distance to the nearest
-            // point of the segment, which keeps square roots out of the loop. Pixels deep inside
-            // a wide line are covered whole and need no looking up.
-            std::int32_t inside_first = right + 1, inside_last = right;
-            if (inner > 0) {
-                // Pixel centres X of this row within `inner` of the segment: across and along the
-                // segment are linear in X, and the round ends add a chord each.
-                double low = -1e30, high = 1e30;
-                if (uy != 0) {
-                    const double p = ax + (py * ux - inner) * inverse_uy, q = ax + (py * ux + inner) * inverse_uy;
-                    low = std::min(p, q);
-                    high = std::max(p, q);
-                } else if (std::abs(py) > inner) {
-                    high = -1e30;
-                }
-                if (ux != 0) {
-                    const double p = ax - py * uy * inverse_ux, q = ax + (length - py * uy) * inverse_ux;
-                    low = std::max(low, std::min(p, q));
-                    high = std::min(high, std::max(p, q));
-                } else if (py * uy < 0 || py * uy > length) {
-                    high = -1e30;
-                }
-                const double off_a = yc - ay, off_b = yc - by;
-                if (std::abs(off_a) < inner) {
-                    const double half = std::sqrt(inner * inner - off_a * off_a);
-                    low = low > high ? ax - half : std::min(low, ax - half);
-                    high = std::max(high, ax + half);
-                }
-                if (std::abs(off_b) < inner) {
-                    const double half = std::sqrt(inner * inner - off_b * off_b);
-                    low = low > high ? bx - half : std::min(low, bx - half);
-                    high = std::max(high, bx + half);
-                }
-                if (low <= high) {
-                    inside_first = std::max(left, ceil_int(tame(low) - 0.5));
-                    inside_last = std::min(right, floor_int(tame(high) - 0.5));
-                    if (inside_first > inside_last) inside_first = right + 1, inside_last = right;
-                }
-            }
-            const auto fy = static_cast<float>(py);
-            const float scale = m_share_scale;
-            const std::uint8_t* share = m_share.data();
-            auto edge = [&](std::int32_t from, std::int32_t to) {
-                // Along and across the segment step by its direction per pixel; the squared
-                // distance to the nearest point is across squared plus how far along lies beyond an end.
-                const auto fx = static_cast<float>(from + 0.5 - ax);
-                float along = fx * fux + fy * fuy, across = fx * fuy - fy * fux;
-                std::uint8_t* o = out + (from - left);
-                for (std::int32_t i = 0; i <= to - from; ++i, along += fux, across += fuy) {
-                    const float beyond = along - std::min(std::max(along, 0.0f), fl);
-                    const float squared = across * across + beyond * beyond;
-                    const auto index = static_cast<std::int32_t>(std::min(squared * scale, k_share_last));
-                    o[i] = std::max(o[i], share[index]);
-                }
-            };
-            if (inside_first > right) {
-                edge(left, right);
-            } else {
-                edge(left, inside_first - 1);
-                for (std::int32_t x = inside_first; x <= inside_last; ++x) out[x - left] = 255;
-                edge(inside_last + 1, right);
-            }
-        } else {
+        if (!round) {
             // A flat end cuts the line square at the end point: the share of the pixel's box along
-            // the line that falls short of the end.
-            const double solid = std::max(half_width, 0.5);
+            // the line that falls short of the end, marked as the distance that would give it.
             const double start = s.butt_start ? 0.0 : -1e30, end = s.butt_end ? length : 1e30;
-            for (std::int32_t i = 0; i <= right - left; ++i) {
-                const double qx = px + i;
+            for (std::int32_t x = left; x <= right; ++x) {
+                const double qx = x + 0.5 - ax;
                 const double along = qx * ux + py * uy;
                 double distance = std::abs(qx * uy - py * ux);
                 if (along < 0 && !s.butt_start) distance = std::sqrt(qx * qx + py * py);
                 else if (along > length && !s.butt_end) distance = std::sqrt((qx - dx) * (qx - dx) + (py - dy) * (py - dy));
-                std::uint32_t c;
+                double equivalent;
                 if (antialias) {
-                    const double lengthwise = std::min(along + 0.5, end) - std::max(along - 0.5, start);
-                    const double across = std::min(distance + 0.5, half_width) - std::max(distance - 0.5, -half_width);
-                    const double covered = std::min(lengthwise, 1.0) * std::min(across, 1.0);
-                    if (lengthwise <= 0 || across <= 0) continue;
-                    c = static_cast<std::uint32_t>(covered * 255 + 0.5);
+                    const double covered = std::min(std::min(along + 0.5, end) - std::max(along - 0.5, start), 1.0) *
+                                           across_share(distance, half_width);
+                    if (covered <= 0) continue;
+                    equivalent = std::max(0.0, half_width + 0.5 - covered);
                 } else {
-                    if (distance > solid || along < start || along > end) continue;
-                    c = 255;
+                    if (distance > reach || along < start || along > end) continue;
+                    equivalent = distance;
                 }
-                if (c > out[i]) out[i] = static_cast<std::uint8_t>(c);
+                const auto mark = static_cast<std::uint8_t>(std::min(equivalent * equivalent * scale, 254.0));
+                out[x] = std::min(out[x], mark);
+            }
+            continue;
+        }
+        // Round ends on a long slanting segment: pixels deep inside a wide line are marked as on
+        // the line without measuring; the rest are measured.
+        std::int32_t inside_first = right + 1, inside_last = right;
+        if (inner > 0) {
+            // Pixel centres X of this row within `inner` of the segment: across and along the
+            // segment are linear in X, and the round ends add a chord each.
+            double low = -1e30, high = 1e30;
+            if (uy != 0) {
+                const double p = ax + (py * ux - inner) * inverse_uy, q = ax + (py * ux + inner) * inverse_uy;
+                low = std::min(p, q);
+                high = std::max(p, q);
+            } else if (std::abs(py) > inner) {
+                high = -1e30;
+            }
+            if (ux != 0) {
+                const double p = ax - py * uy * inverse_ux, q = ax + (length - py * uy) * inverse_ux;
+                low = std::max(low, std::min(p, q));
+                high = std::min(high, std::max(p, q));
+            } else if (py * uy < 0 || py * uy > length) {
+                high = -1e30;
+            }
+            for (const double end_x : {ax, bx}) {
+                const double off = yc - (end_x == ax ? ay : by);
+                if (std::abs(off) >= inner) continue;
+                const double half = std::sqrt(inner * inner - off * off);
+                low = low > high ? end_x - half : std::min(low, end_x - half);
+                high = std::max(high, end_x + half);
+            }
+            if (low <= high) {
+                inside_first = std::max(left, ceil_int(tame(low) - 0.5));
+                inside_last = std::min(right, floor_int(tame(high) - 0.5));
+                if (inside_first > inside_last) inside_first = right + 1, inside_last = right;
             }
         }
-        m_span_left[std::size_t(row)] = std::min(m_span_left[std::size_t(row)], left);
-        m_span_right[std::size_t(row)] = std::max(m_span_right[std::size_t(row)], right);
+        const auto fy = static_cast<float>(py);
+        auto measure = [&](std::int32_t from, std::int32_t to) {
+            const auto fx = static_cast<float>(from + 0.5 - ax);
+            float along = fx * fux + fy * fuy, across = fx * fuy - fy * fux;
+            for (std::int32_t x = from; x <= to; ++x, along += fux, across += fuy) {
+                const float beyond = along - std::min(std::max(along, 0.0f), fl);
+                const auto mark = static_cast<std::uint8_t>(std::min((across * across + beyond * beyond) * scale, 255.0f));
+                out[x] = std::min(out[x], mark);
+            }
+        };
+        if (inside_first > right) {
+            measure(left, right);
+        } else {
+            measure(left, inside_first - 1);
+            std::memset(out + inside_first, 0, std::size_t(inside_last - inside_first + 1));
+            measure(inside_last + 1, right);
+        }
     }
-    m_top = std::min(m_top, first_row);
-    m_bottom = std::max(m_bottom, last_row);
+}
+
+void CoverageRaster::lay(const PixelTarget& target, const Marks& marks, const StrokeStyle& style, bool antialias) {
+    // Coverage by mark for this width.
+    const double half_width = style.width / 2;
+    std::array<std::uint8_t, 256> coverage{};
+    for (std::size_t mark = 0; mark < 255; ++mark) {
+        const double distance = std::sqrt((static_cast<double>(mark) + 0.5) / marks.scale);
+        coverage[mark] = antialias ? static_cast<std::uint8_t>(across_share(distance, half_width) * 255 + 0.5)
+                                   : (distance <= std::max(half_width, 0.5) ? 255 : 0);
+    }
+    const Ink ink(style.colour);
+    for (std::int32_t y = marks.top; y <= marks.bottom && marks.left <= marks.right; ++y) {
+        const std::uint8_t* row = marks.distances.data() + std::size_t(y) * std::size_t(m_width);
+        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
+        for (std::int32_t x = marks.left; x <= marks.right; ++x) {
+            // Lines are thin: skip unmarked stretches eight pixels at a time.
+            if (x + 8 <= marks.right + 1) {
+                std::uint64_t eight;
+                std::memcpy(&eight, row + x, 8);
+                if (eight == ~std::uint64_t{0}) {
+                    x += 7;
+                    continue;
+                }
+            }
+            if (const std::uint32_t c = coverage[row[x]]) ink.pixel(line[x], c);
+        }
+    }
+}
+
+bool CoverageRaster::Marks::traced(const std::vector<Point>& points, const std::vector<Subpath>& subs) const noexcept {
+    return holds_path && path_points.size() == points.size() && path_subpaths.size() == subs.size() &&
+           std::memcmp(path_points.data(), points.data(), points.size() * sizeof(Point)) == 0 &&
+           std::memcmp(path_subpaths.data(), subs.data(), subs.size() * sizeof(Subpath)) == 0;
 }
 
 void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias) {
@@ -411,14 +488,23 @@ void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style,
         !std::isfinite(half_width))
         return;
     prepare(target);
-    const double reach = half_width + 0.5;
-    m_share_scale = static_cast<float>(k_share_last / (reach * reach));
-    for (std::size_t i = 0; i < m_share.size(); ++i) {
-        const double distance = std::sqrt(static_cast<double>(i) / m_share_scale);
-        const double share = std::min(distance + 0.5, half_width) - std::max(distance - 0.5, -half_width);
-        m_share[i] = static_cast<std::uint8_t>(std::clamp(share, 0.0, 1.0) * 255 + 0.5);
+    const double reach = antialias ? half_width + 0.5 : std::max(half_width, 0.5);
+    // The same path marked before, as wide or wider, with the same ends: lay the marks again.
+    for (Marks& marks : m_marks) {
+        // Flat ends are marked for their own width only.
+        const bool fits = style.cap == LineCap::round ? reach <= marks.reach : reach == marks.reach;
+        if (marks.antialias == antialias && fits && marks.cap == style.cap && marks.traced(m_points, m_subpaths)) {
+            lay(target, marks, style, antialias);
+            marks.holds_path = false;
+            marks.age = 0;
+            return;
+        }
     }
-    m_share.back() = 0;
+    Marks& marks = take_marks();
+    marks.reach = reach;
+    marks.scale = static_cast<float>(255.0 / (reach * reach));
+    marks.antialias = antialias;
+    marks.cap = style.cap;
     for (const Subpath& sub : m_subpaths) {
         // The subpath's points without repeats and without points that cannot be drawn.
         const Point* p = m_points.data() + sub.first;
@@ -427,31 +513,29 @@ void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style,
         if (first == sub.count) continue;
         const bool closed = sub.closed;
         const bool butt = style.cap != LineCap::round && !closed;
-        // Segments are drawn one behind the other, so the end caps can be set on the first and the last.
+        const bool square = style.cap == LineCap::square && !closed;
+        // Segments are marked one behind the other, so that the ends can be set on the first and the last.
         Point from = p[first];
         bool drawn = false;
         Segment pending{};
         bool have_pending = false;
+        auto extend = [&](double& x, double& y, double towards_x, double towards_y) {
+            const double l = std::sqrt((x - towards_x) * (x - towards_x) + (y - towards_y) * (y - towards_y));
+            x += (x - towards_x) / l * half_width;
+            y += (y - towards_y) / l * half_width;
+        };
         auto flush_pending = [&](bool last) {
             if (!have_pending) return;
             pending.butt_end = butt && last;
-            if (last && style.cap == LineCap::square && !closed) {
-                const double l = std::sqrt((pending.bx - pending.ax) * (pending.bx - pending.ax) + (pending.by - pending.ay) * (pending.by - pending.ay));
-                pending.bx += (pending.bx - pending.ax) / l * half_width;
-                pending.by += (pending.by - pending.ay) / l * half_width;
-            }
-            stroke_segment(pending, half_width, antialias);
+            if (last && square) extend(pending.bx, pending.by, pending.ax, pending.ay);
+            stroke_segment(marks, pending, half_width, antialias);
             have_pending = false;
         };
         auto add = [&](Point to) {
             if (!finite(to.x, to.y, 0, 0) || (to.x == from.x && to.y == from.y)) return;
             flush_pending(false);
             pending = {from.x, from.y, to.x, to.y, butt && !drawn, false};
-            if (!drawn && style.cap == LineCap::square && !closed) {
-                const double l = std::sqrt((to.x - from.x) * (to.x - from.x) + (to.y - from.y) * (to.y - from.y));
-                pending.ax -= (to.x - from.x) / l * half_width;
-                pending.ay -= (to.y - from.y) / l * half_width;
-            }
+            if (!drawn && square) extend(pending.ax, pending.ay, to.x, to.y);
             have_pending = true;
             drawn = true;
             from = to;
@@ -460,33 +544,14 @@ void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style,
         if (closed) add(p[first]);
         flush_pending(true);
         // A subpath that never moves is a dot with round caps and nothing with the others.
-        if (!drawn && style.cap == LineCap::round) stroke_segment({from.x, from.y, from.x, from.y, false, false}, half_width, antialias);
+        if (!drawn && style.cap == LineCap::round)
+            stroke_segment(marks, {from.x, from.y, from.x, from.y, false, false}, half_width, antialias);
     }
-
-    const Ink ink(style.colour);
-    for (std::int32_t y = m_top; y <= m_bottom; ++y) {
-        const std::int32_t left = m_span_left[std::size_t(y)], right = m_span_right[std::size_t(y)];
-        if (left > right) continue;
-        std::uint8_t* mask = m_mask.data() + std::size_t(y) * std::size_t(m_width);
-        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
-        for (std::int32_t x = left; x <= right; ++x) {
-            // Lines are thin: skip empty stretches of the mask eight pixels at a time.
-            if (x + 8 <= right + 1) {
-                std::uint64_t eight;
-                std::memcpy(&eight, mask + x, 8);
-                if (eight == 0) {
-                    x += 7;
-                    continue;
-                }
-            }
-            if (const std::uint32_t c = mask[x]) {
-                ink.pixel(line[x], c);
-                mask[x] = 0;
-            }
-        }
-        m_span_left[std::size_t(y)] = m_width;
-        m_span_right[std::size_t(y)] = -1;
-    }
+    lay(target, marks, style, antialias);
+    marks.path_points.assign(m_points.begin(), m_points.end());
+    marks.path_subpaths.assign(m_subpaths.begin(), m_subpaths.end());
+    marks.holds_path = true;
+    marks.age = ++m_clock;
 }
 
 }  // namespace tolm::platform

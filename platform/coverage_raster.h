@@ -22,12 +22,13 @@ enum class FillRule : std::uint8_t { even_odd, non_zero };
 //
 // A map is tens of thousands of short edges in a few colours: general-purpose 2-D libraries spend
 // most of a map paint setting up and tessellating strokes. Here fills accumulate the exact area each
-// edge covers in the pixels it crosses (sparse cells, swept row by row), and strokes take every
+// edge covers in the pixels it crosses (sparse cells, swept row by row), and strokes mark every
 // pixel's distance to the nearest segment, which gives round joins and caps without tessellation and
-// paints each pixel of a line once however often the line is drawn over itself.
+// paints each pixel of a line once however often the line is drawn over itself. A stroke of the same
+// path again, no wider (a road's line over its casing), is painted from the marks already made.
 //
 // The raster keeps its buffers between paints, so repeated paints allocate nothing once they have
-// grown to the size of the data.
+// grown to the size of the data; it holds up to a few picture-sized byte masks for that.
 class CoverageRaster {
 public:
     void move_to(double x, double y);
@@ -59,11 +60,30 @@ private:
         bool butt_start, butt_end;
     };
 
+    // Distances of pixels from a stroked path (see stroke), kept with the path they measure.
+    struct Marks {
+        std::vector<std::uint8_t> distances;  // width x height; 255 is out of reach
+        std::int32_t top = 0, bottom = -1, left = 0, right = -1;  // the box marked
+        double reach = 0;  // distance that mark 255 stands for
+        float scale = 0;   // marks per squared pixel
+        bool antialias = true;
+        LineCap cap = LineCap::round;
+        bool holds_path = false;
+        std::uint64_t age = 0;
+        std::vector<Point> path_points;
+        std::vector<Subpath> path_subpaths;
+
+        bool traced(const std::vector<Point>& points, const std::vector<Subpath>& subpaths) const noexcept;
+    };
+    static constexpr std::size_t k_kept_marks = 6;
+
     void add_edge(double x0, double y0, double x1, double y1);
     void add_inside_edge(double xa, double ya, double xb, double yb);
     void add_row_piece(std::int32_t row, double xa, double ya, double xb, double yb);
     void add_cell(std::int32_t row, std::int32_t x, double cover, double area);
-    void stroke_segment(const Segment& s, double half_width, bool antialias);
+    Marks& take_marks();
+    void stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias);
+    void lay(const PixelTarget& target, const Marks& marks, const StrokeStyle& style, bool antialias);
     void prepare(const PixelTarget& target);
 
     std::vector<Point> m_points;
@@ -72,13 +92,9 @@ private:
 
     std::int32_t m_width = 0, m_height = 0;
     std::vector<std::vector<Cell>> m_rows;  // fill cells by row
-    std::vector<std::uint8_t> m_mask;       // stroke coverage, width x height
-    std::vector<std::int32_t> m_span_left, m_span_right;  // touched range of each row
-    std::int32_t m_top = 0, m_bottom = -1;  // touched rows
-    // A stroke's coverage by squared distance from the line's middle, out to where it ends.
-    static constexpr float k_share_last = 1023.0f;
-    std::array<std::uint8_t, 1024> m_share{};
-    float m_share_scale = 0;
+    std::int32_t m_top = 0, m_bottom = -1;  // rows with fill cells
+    std::vector<Marks> m_marks;             // the stroke being marked and strokes kept for another use
+    std::uint64_t m_clock = 0;
 };
 
 }  // namespace tolm::platform
