@@ -7,6 +7,8 @@
 #include "platform/raster_surface.h"
 #include "platform/runtime_error.h"
 
+#include "support/scratch.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -20,13 +22,9 @@ namespace fs = std::filesystem;
 class EngineDispatchTest : public ::testing::Test {
 protected:
     EngineDispatchTest() : m_engine(std::make_shared<MapEngine>()), m_face(m_engine) {
-        m_folder = fs::temp_directory_path() / ("tolm_engine_test_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                                               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(m_folder);
         fs::create_directories(m_folder / "States");
         write_pack(testing::sample_features(), (m_folder / "States" / "boundaries.pack").string());
     }
-    ~EngineDispatchTest() override { fs::remove_all(m_folder); }
 
     Variant call(DispId id, Arguments args = {}) { return m_face.invoke(id, InvokeKind::method, args); }
     Variant get(DispId id) {
@@ -38,9 +36,11 @@ protected:
         m_face.invoke(id, InvokeKind::property_put, args);
     }
 
+    // Declared first, so it is removed last: Windows cannot delete a pack the engine still maps.
+    tolm::test::ScratchFolder m_scratch{"engine"};
+    fs::path m_folder = m_scratch.path();
     std::shared_ptr<MapEngine> m_engine;
     EngineDispatch m_face;
-    fs::path m_folder;
 };
 
 TEST_F(EngineDispatchTest, ViewOperationsByIdReportTheFittedExtent) {
@@ -74,6 +74,9 @@ TEST_F(EngineDispatchTest, ColourItemOneIsTheBackgroundColour) {
 }
 
 TEST_F(EngineDispatchTest, PaintIntoADeviceContextHandleUsesTheBackgroundColour) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows build has no raster painter yet";
+#endif
     auto surface = std::make_shared<platform::RasterSurface>(120, 90, 0xFF000000u);
     const auto hdc = platform::register_surface(surface);
     call(ids::SET_MAP_SIZE, {std::int32_t(120), std::int32_t(90)});
@@ -105,6 +108,9 @@ TEST_F(EngineDispatchTest, DataFoldersLoadPacksAndADamagedPackIsRefusedClearly) 
 }
 
 TEST_F(EngineDispatchTest, AFolderNamedTwiceIsDrawnOnce) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows build has no raster painter yet";
+#endif
     // The supplementary states folder is often the states folder itself. Its areas must not be
     // filled twice: with the even-odd rule a doubled fill cancels out and the land disappears.
     put(ids::STATES_FOLDER, (m_folder / "States").string());

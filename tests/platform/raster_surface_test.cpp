@@ -1,6 +1,6 @@
 #include "platform/raster_surface.h"
 
-#include "platform/posix/cairo_painter.h"
+#include "platform/painter.h"
 #include "platform/runtime_error.h"
 
 #include <gtest/gtest.h>
@@ -29,6 +29,9 @@ TEST(RasterSurface, HandlesFindTheirSurfaceUntilUnregistered) {
 }
 
 TEST(RasterSurface, PainterThroughAHandleDrawsIntoThePixels) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows build has no raster painter yet";
+#endif
     auto surface = std::make_shared<RasterSurface>(40, 30);
     const auto hdc = register_surface(surface);
     {
@@ -48,6 +51,9 @@ TEST(RasterSurface, PainterThroughAHandleDrawsIntoThePixels) {
 }
 
 TEST(RasterSurface, WritesAPngAndReplacesAnOldOne) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the Windows build has no raster painter yet";
+#endif
     const auto folder = std::filesystem::temp_directory_path() / "tolm_raster_surface_test";
     std::filesystem::create_directories(folder);
     const auto path = (folder / "map.png").string();

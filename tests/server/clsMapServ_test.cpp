@@ -30,6 +30,9 @@ TEST_F(ServerTest, DrawingBeforeInitializeClearsThePicture) {
 }
 
 TEST_F(ServerTest, AStartThatFailedBeforeTheEngineReportsThePlaceholderExtent) {
+#ifdef _WIN32
+    GTEST_SKIP() << "the failing folder is made with a dangling symbolic link, which Windows does not offer here";
+#endif
     // A name that exists but is no folder and cannot be made one: the overlay folder step fails.
     const auto overlays = std::filesystem::path(platform::module_folder()) / "Tolm Overlays";
     std::filesystem::remove_all(overlays);
