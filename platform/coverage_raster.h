@@ -52,8 +52,8 @@ private:
     };
     struct Cell {
         std::int32_t x;
-        float cover;  // signed height of edges crossing the cell: carried to every pixel right of it
-        float area;   // signed area those edges cover within the cell itself
+        std::int32_t cover;  // signed height (1/256 pixel) of edges crossing the cell
+        std::int32_t area;   // twice the signed area (1/65536 pixel) they leave to their left within it
     };
     struct Segment {
         double ax, ay, bx, by;
@@ -78,9 +78,10 @@ private:
     static constexpr std::size_t k_kept_marks = 6;
 
     void add_edge(double x0, double y0, double x1, double y1);
-    void add_inside_edge(double xa, double ya, double xb, double yb);
-    void add_row_piece(std::int32_t row, double xa, double ya, double xb, double yb);
-    void add_cell(std::int32_t row, std::int32_t x, double cover, double area);
+    void add_inside_edge(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
+    void add_row_piece(std::int32_t row, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
+    void add_cell(std::int32_t row, std::int32_t x, std::int32_t cover, std::int32_t area);
+    void sort_cells(std::vector<Cell>& cells);
     Marks& take_marks();
     void stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias);
     void lay(const PixelTarget& target, const Marks& marks, const StrokeStyle& style, bool antialias);
@@ -92,6 +93,7 @@ private:
 
     std::int32_t m_width = 0, m_height = 0;
     std::vector<std::vector<Cell>> m_rows;  // fill cells by row
+    std::vector<Cell> m_sorted;
     std::int32_t m_top = 0, m_bottom = -1;  // rows with fill cells
     std::vector<Marks> m_marks;             // the stroke being marked and strokes kept for another use
     std::uint64_t m_clock = 0;
