@@ -576,6 +576,10 @@ bool CoverageRaster::Marks::traced(const std::vector<Point>& points, const std::
            std::memcmp(path_subpaths.data(), subs.data(), subs.size() * sizeof(Subpath)) == 0;
 }
 
+void CoverageRaster::forget_strokes() noexcept {
+    for (Marks& marks : m_marks) marks.holds_path = false;
+}
+
 void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias) {
     const double half_width = style.width / 2;
     if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels || !(half_width > 0) ||

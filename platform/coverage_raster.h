@@ -41,6 +41,8 @@ public:
     void fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias);
     // Joins are round; `style.cap` shapes the two ends of each open subpath.
     void stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias);
+    // Forgets the strokes kept for painting again: the pixels they were laid on may change.
+    void forget_strokes() noexcept;
 
 private:
     struct Point {

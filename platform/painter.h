@@ -29,7 +29,7 @@ enum class LineCap : std::uint8_t { butt, round, square };
 struct StrokeStyle {
     Colour colour;
     double width = 1.0;
-    LineCap cap = LineCap::round;  // round caps come with round joins, the others with bevelled joins
+    LineCap cap = LineCap::round;  // the two ends of each open subpath; joins are round
 };
 
 struct TextStyle {

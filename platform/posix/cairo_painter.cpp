@@ -20,9 +20,17 @@ private:
     std::shared_ptr<RasterSurface> m_surface;  // the client may release its picture while we paint
 };
 
+// The server makes a painter for every paint; the raster's buffers (a few picture-sized masks and
+// the cells of the largest fill) outlive it here, so that paints after the first allocate nothing
+// for them.
+thread_local std::unique_ptr<CoverageRaster> t_spare_raster;
+
 }  // namespace
 
-CairoPainter::CairoPainter(RasterSurface& surface) {
+CairoPainter::CairoPainter(RasterSurface& surface)
+    : m_raster(t_spare_raster ? std::move(t_spare_raster) : std::make_unique<CoverageRaster>()) {
+    m_raster->clear_path();
+    m_raster->forget_strokes();
     m_surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(surface.pixels()), CAIRO_FORMAT_ARGB32,
                                                     surface.width(), surface.height(), surface.width() * 4);
     m_cr = cairo_create(m_surface);
@@ -35,6 +43,7 @@ CairoPainter::CairoPainter(RasterSurface& surface) {
 }
 
 CairoPainter::~CairoPainter() {
+    if (!t_spare_raster) t_spare_raster = std::move(m_raster);
     cairo_surface_flush(m_surface);
     cairo_destroy(m_cr);
     cairo_surface_destroy(m_surface);
@@ -57,9 +66,9 @@ void CairoPainter::clear(Colour colour) {
     cairo_restore(m_cr);
 }
 
-void CairoPainter::move_to(double x, double y) { m_raster.move_to(x, y); }
-void CairoPainter::line_to(double x, double y) { m_raster.line_to(x, y); }
-void CairoPainter::close_path() { m_raster.close_path(); }
+void CairoPainter::move_to(double x, double y) { m_raster->move_to(x, y); }
+void CairoPainter::line_to(double x, double y) { m_raster->line_to(x, y); }
+void CairoPainter::close_path() { m_raster->close_path(); }
 
 PixelTarget CairoPainter::target() {
     return {reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(m_surface)), cairo_image_surface_get_width(m_surface),
@@ -71,25 +80,25 @@ PixelTarget CairoPainter::target() {
 void CairoPainter::begin_raster() { cairo_surface_flush(m_surface); }
 void CairoPainter::end_raster() {
     cairo_surface_mark_dirty(m_surface);
-    m_raster.clear_path();
+    m_raster->clear_path();
 }
 
 void CairoPainter::fill(Colour colour) {
     begin_raster();
-    m_raster.fill(target(), colour, FillRule::even_odd, m_antialias);
+    m_raster->fill(target(), colour, FillRule::even_odd, m_antialias);
     end_raster();
 }
 
 void CairoPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
     begin_raster();
-    m_raster.fill(target(), fill_colour, FillRule::even_odd, m_antialias);
-    m_raster.stroke(target(), style, m_antialias);
+    m_raster->fill(target(), fill_colour, FillRule::even_odd, m_antialias);
+    m_raster->stroke(target(), style, m_antialias);
     end_raster();
 }
 
 void CairoPainter::stroke(const StrokeStyle& style) {
     begin_raster();
-    m_raster.stroke(target(), style, m_antialias);
+    m_raster->stroke(target(), style, m_antialias);
     end_raster();
 }
 
@@ -149,7 +158,11 @@ void CairoPainter::draw_image(const ImageView& image, double x, double y, double
     cairo_surface_destroy(source);
 }
 
-void CairoPainter::flush() { cairo_surface_flush(m_surface); }
+void CairoPainter::flush() {
+    // A stroke is painted from the marks of an earlier one only within one picture.
+    m_raster->forget_strokes();
+    cairo_surface_flush(m_surface);
+}
 
 std::unique_ptr<Painter> painter_for_device_context(std::intptr_t hdc) {
     auto surface = find_surface(hdc);

@@ -48,7 +48,7 @@ private:
     double m_font_size = -1;
     bool m_font_bold = false;
     bool m_antialias = true;
-    CoverageRaster m_raster;
+    std::unique_ptr<CoverageRaster> m_raster;
 };
 
 }  // namespace tolm::platform
