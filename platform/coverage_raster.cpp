@@ -413,8 +413,9 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
     const double ux = length > 0 ? dx / length : 1, uy = length > 0 ? dy / length : 0;
     const double reach = marks.reach;
     const double box_left = std::min(ax, bx) - reach, box_right = std::max(ax, bx) + reach;
-    const std::int32_t first_row = std::max(0, floor_int(std::min(ay, by) - reach));
-    const std::int32_t last_row = std::min(m_height - 1, floor_int(std::max(ay, by) + reach));
+    // Rows and columns whose pixel centres come within reach.
+    const std::int32_t first_row = std::max(0, ceil_int(std::min(ay, by) - reach - 0.5));
+    const std::int32_t last_row = std::min(m_height - 1, floor_int(std::max(ay, by) + reach - 0.5));
     const std::int32_t box_first = std::max(0, ceil_int(box_left - 0.5));
     const std::int32_t box_last = std::min(m_width - 1, floor_int(box_right - 0.5));
     if (first_row > last_row || box_first > box_last) return;
@@ -555,18 +556,17 @@ void CoverageRaster::lay(const PixelTarget& target, const Marks& marks, const St
     for (std::int32_t y = marks.top; y <= marks.bottom && marks.left <= marks.right; ++y) {
         const std::uint8_t* row = marks.distances.data() + std::size_t(y) * std::size_t(m_width);
         std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
-        for (std::int32_t x = marks.left; x <= marks.right; ++x) {
-            // Lines are thin: skip unmarked stretches eight pixels at a time.
-            if (x + 8 <= marks.right + 1) {
-                std::uint64_t eight;
-                std::memcpy(&eight, row + x, 8);
-                if (eight == ~std::uint64_t{0}) {
-                    x += 7;
-                    continue;
-                }
-            }
-            if (const std::uint32_t c = coverage[row[x]]) ink.pixel(line[x], c);
+        // Lines are thin: skip unmarked stretches eight pixels at a time.
+        std::int32_t x = marks.left;
+        for (; x + 8 <= marks.right + 1; x += 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, row + x, 8);
+            if (eight == ~std::uint64_t{0}) continue;
+            for (std::int32_t k = x; k < x + 8; ++k)
+                if (const std::uint32_t c = coverage[row[k]]) ink.pixel(line[k], c);
         }
+        for (; x <= marks.right; ++x)
+            if (const std::uint32_t c = coverage[row[x]]) ink.pixel(line[x], c);
     }
 }
 
