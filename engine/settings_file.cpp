@@ -1,5 +1,6 @@
 #include "engine/settings_file.h"
 
+#include "platform/atomic_file.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 
@@ -11,7 +12,7 @@ namespace tolm::engine {
 
 namespace {
 
-std::filesystem::path fs_path(const std::string& utf8) { return std::filesystem::path(std::u8string(utf8.begin(), utf8.end())); }
+std::filesystem::path fs_path(const std::string& utf8) { return platform::path_from_utf8(utf8); }
 
 std::string trim(std::string_view text) {
     const auto first = text.find_first_not_of(" \t");
@@ -117,29 +118,9 @@ std::string SettingsFile::text() const {
 }
 
 void SettingsFile::save(const std::string& path) const {
-    const auto target = fs_path(path);
-    auto temporary = target;
-    temporary += ".part";
-    const std::string bytes = text();
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw RuntimeError(runtime_errors::path_file_access_error, "tolm.engine", "Cannot write the map settings file " + path + ".");
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+    if (const std::error_code error = platform::replace_file_contents(fs_path(path), text()))
         throw RuntimeError(runtime_errors::path_file_access_error, "tolm.engine",
-                           "Cannot replace the map settings file " + path + ": " + error.message());
-    }
+                           "Cannot write the map settings file " + path + ": " + error.message());
 }
 
 }  // namespace tolm::engine

@@ -1,5 +1,6 @@
 #include "server/text_file.h"
 
+#include "platform/atomic_file.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 
@@ -15,9 +16,7 @@ const char* const k_source = "TolmServer7";
 
 }  // namespace
 
-std::filesystem::path file_system_path(const std::string& utf8_path) {
-    return std::filesystem::path(std::u8string(utf8_path.begin(), utf8_path.end()));
-}
+std::filesystem::path file_system_path(const std::string& utf8_path) { return platform::path_from_utf8(utf8_path); }
 
 std::vector<std::string> read_text_lines(const std::string& path) {
     std::ifstream in(file_system_path(path), std::ios::binary);
@@ -42,28 +41,11 @@ std::vector<std::string> read_text_lines(const std::string& path) {
 }
 
 void write_text_lines_replacing(const std::string& path, const std::vector<std::string>& lines) {
-    const std::filesystem::path target = file_system_path(path);
-    std::filesystem::path beside = target;
-    beside += ".new";
-    {
-        std::ofstream out(beside, std::ios::binary | std::ios::trunc);
-        if (!out) raise_runtime_error(runtime_errors::path_not_found, k_source);
-        for (const auto& line : lines) out << utf8_to_ansi(line) << "\r\n";
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(beside, ignored);
-            raise_runtime_error(runtime_errors::path_file_access_error, k_source);
-        }
-    }
-    std::error_code ec;
-    std::filesystem::rename(beside, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        std::filesystem::remove(beside, ignored);
-        raise_runtime_error(runtime_errors::path_file_access_error, k_source);
-    }
+    std::string bytes;
+    for (const auto& line : lines) bytes += utf8_to_ansi(line) + "\r\n";
+    const std::error_code error = platform::replace_file_contents(file_system_path(path), bytes);
+    if (error == std::errc::no_such_file_or_directory) raise_runtime_error(runtime_errors::path_not_found, k_source);
+    if (error) raise_runtime_error(runtime_errors::path_file_access_error, k_source);
 }
 
 bool write_text_lines_if_changed(const std::string& path, const std::vector<std::string>& lines) {

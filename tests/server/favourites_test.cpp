@@ -2,6 +2,8 @@
 
 #include "support/scratch.h"
 
+#include "platform/atomic_file.h"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -61,12 +63,12 @@ TEST_F(Favourites, MissingOrEmptyFileLeavesTheArrayAsPassed) {
 
 TEST_F(Favourites, FailedSaveKeepsTheOldList) {
     favourites::save(m_file, StringArray(0, {"a", "b"}));
-    // The new list cannot be written beside the file: the old list must survive whole.
-    std::filesystem::create_directory(m_file + ".new");
+    // The new list cannot be written out (a full disk): the old list must survive whole.
+    platform::detail::fail_replacements_for_testing(true);
     favourites::save(m_file, StringArray(0, {"c"}));
+    platform::detail::fail_replacements_for_testing(false);
     EXPECT_EQ(loaded(), StringArray(0, {"a", "b"}));
     // An array that does not start at 0, or has no bounds, changes nothing either.
-    std::filesystem::remove(m_file + ".new");
     favourites::save(m_file, StringArray(1, {"z"}));
     favourites::save(m_file, StringArray{});
     EXPECT_EQ(loaded(), StringArray(0, {"a", "b"}));
