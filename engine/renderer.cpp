@@ -227,12 +227,18 @@ void Renderer::paint_arrows(const MapStyle& style, bool monochrome) {
 }
 
 platform::TextExtent Renderer::measure(std::string_view text, const platform::TextStyle& style) {
-    // The pack stores each text once, so the same name at the same size is the same address: a
-    // street cut at every crossing is measured once, not once a piece.
-    const auto key = reinterpret_cast<std::uintptr_t>(text.data());
-    MeasuredText& slot = m_measured[(key ^ (key >> 11) ^ text.size()) % m_measured.size()];
-    if (slot.data != text.data() || slot.size != text.size() || slot.text_size != style.size || slot.bold != style.bold) {
-        slot = {text.data(), text.size(), style.size, style.bold, m_painter->measure_text(text, style)};
+    // A street cut at every crossing has its name measured once, not once a piece.
+    if (text.size() > MeasuredText::k_capacity) return m_painter->measure_text(text, style);
+    std::uint32_t h = 2166136261u;
+    for (char c : text) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+    MeasuredText& slot = m_measured[h % m_measured.size()];
+    if (slot.size != text.size() || slot.text_size != style.size || slot.bold != style.bold ||
+        std::string_view(slot.text.data(), slot.size) != text) {
+        slot.size = text.size();
+        std::copy(text.begin(), text.end(), slot.text.begin());
+        slot.text_size = style.size;
+        slot.bold = style.bold;
+        slot.extent = m_painter->measure_text(text, style);
     }
     return slot.extent;
 }
@@ -288,32 +294,33 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         }
     }
 
-    // Road names along the longest straight stretch of each road, most important roads first.
+    // Road names along the longest straight stretch of each road, most important roads first. A
+    // street comes cut at every crossing, so the straight pieces of one street that meet end to
+    // end are joined first: a name fits on the street where it would fit on no piece of it.
     if (m_zoom < 6.0) return;
     text.bold = false;
+    text.size = scale * (m_zoom >= 15 ? 11 : 10);
+    m_stretches.clear();
     for (std::size_t c = 0; c < m_roads_by_class.size(); ++c) {
         const auto road_class = static_cast<RoadClass>(c);
         if (m_zoom < 12.5 && road_class != RoadClass::interstate && road_class != RoadClass::highway) continue;
         if (m_zoom < 14 && road_class == RoadClass::local) continue;
         if (road_class == RoadClass::ramp) continue;
-        text.size = scale * (m_zoom >= 15 ? 11 : 10);
         for (const auto& [pack, f] : m_roads_by_class[c]) {
-            if (m_labels.size() >= k_label_limit) return;
-            const RoadAttributes road = pack->road(pack->geometry(GeometryLayer::road, m_band).attribute(f));
+            const auto& table = pack->geometry(GeometryLayer::road, m_band);
+            const RoadAttributes road = pack->road(table.attribute(f));
             const std::string_view name = (m_zoom >= 12.5 && !road.name.empty()) ? road.name : road.ref;
             if (name.empty()) continue;
-            const auto& table = pack->geometry(GeometryLayer::road, m_band);
             project_line(table.ring(f, 0));
-            // The longest nearly straight stretch: a city street is split at every crossing.
+            // The longest nearly straight stretch of the piece.
             double best = 0;
             detail::PixelPoint a{}, b{};
             std::size_t first = 0;
+            const double k_straight = std::cos(0.15);  // the most a stretch may turn, as a cosine
             for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
-                const double heading = std::atan2(m_points[i + 1].y - m_points[i].y, m_points[i + 1].x - m_points[i].x);
-                const double start_heading = std::atan2(m_points[first + 1].y - m_points[first].y, m_points[first + 1].x - m_points[first].x);
-                double turn = std::abs(heading - start_heading);
-                if (turn > std::numbers::pi) turn = 2 * std::numbers::pi - turn;
-                if (turn > 0.15) first = i;
+                const double hx = m_points[i + 1].x - m_points[i].x, hy = m_points[i + 1].y - m_points[i].y;
+                const double sx = m_points[first + 1].x - m_points[first].x, sy = m_points[first + 1].y - m_points[first].y;
+                if (hx * sx + hy * sy < k_straight * std::sqrt((hx * hx + hy * hy) * (sx * sx + sy * sy))) first = i;
                 const double length = std::hypot(m_points[i + 1].x - m_points[first].x, m_points[i + 1].y - m_points[first].y);
                 if (length > best) {
                     best = length;
@@ -321,31 +328,95 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
                     b = m_points[i + 1];
                 }
             }
-            // No letter is narrower than a fifth of the size: most pieces of a city street are
-            // too short for their name, and are known so without asking the painter.
-            if (best < 0.2 * text.size * static_cast<double>(name.size()) + 10) continue;
-            const auto extent = measure(name, text);
-            if (best < extent.width + 10) continue;
-            const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
-            bool repeated = false;
-            for (const auto& placed : m_names)
-                if (placed.name == name && std::hypot(placed.x - mx, placed.y - my) < 250) repeated = true;
-            if (repeated) continue;
-            double angle = std::atan2(b.y - a.y, b.x - a.x);
-            if (angle > std::numbers::pi / 2) angle -= std::numbers::pi;
-            if (angle < -std::numbers::pi / 2) angle += std::numbers::pi;
-            const double ca = std::cos(angle), sa = std::sin(angle);
-            const double half_w = extent.width / 2, half_h = extent.height / 2;
-            const double bw = std::abs(ca) * half_w + std::abs(sa) * half_h;
-            const double bh = std::abs(sa) * half_w + std::abs(ca) * half_h;
-            if (!place_label({mx - bw, my - bh, mx + bw, my + bh})) continue;
-            m_names.push_back({name, mx, my});
-            // Start of the baseline, so that the text's middle sits on the road's middle.
-            const double bx = mx - ca * half_w - sa * (extent.ascent - half_h);
-            const double by = my - sa * half_w + ca * (extent.ascent - half_h);
-            m_painter->draw_text(bx, by, angle, name, text);
+            if (best > 1) m_stretches.push_back({name, a, b, best, static_cast<std::uint8_t>(c), true});
         }
     }
+    // Pieces of one street lie together once sorted by class and name: the pack keeps each name
+    // once, so one street's pieces share the name's address.
+    const auto same_street = [](const Stretch& x, const Stretch& y) {
+        return x.road_class == y.road_class && x.name.data() == y.name.data() && x.name.size() == y.name.size();
+    };
+    std::sort(m_stretches.begin(), m_stretches.end(), [](const Stretch& x, const Stretch& y) {
+        if (x.road_class != y.road_class) return x.road_class < y.road_class;
+        if (x.name.data() != y.name.data()) return std::less<const char*>()(x.name.data(), y.name.data());
+        return x.name.size() < y.name.size();
+    });
+    for (std::size_t first = 0; first < m_stretches.size();) {
+        std::size_t last = first + 1;
+        while (last < m_stretches.size() && same_street(m_stretches[first], m_stretches[last])) ++last;
+        // Join pieces end to end while any two meet and run on in one line. A long street in a
+        // thousand pieces is left as it is rather than compared piece by piece.
+        for (bool joined = last - first <= 400; joined;) {
+            joined = false;
+            for (std::size_t i = first; i < last; ++i) {
+                if (!m_stretches[i].alive) continue;
+                for (std::size_t j = first; j < last; ++j)
+                    if (j != i && m_stretches[j].alive && join_stretches(m_stretches[i], m_stretches[j])) {
+                        m_stretches[j].alive = false;
+                        joined = true;
+                    }
+            }
+        }
+        first = last;
+    }
+    // Within a class, the longest stretches get their names first.
+    std::sort(m_stretches.begin(), m_stretches.end(), [](const Stretch& x, const Stretch& y) {
+        if (x.road_class != y.road_class) return x.road_class < y.road_class;
+        return x.length > y.length;
+    });
+    for (const Stretch& stretch : m_stretches) {
+        if (m_labels.size() >= k_label_limit) return;
+        if (!stretch.alive) continue;
+        const std::string_view name = stretch.name;
+        const detail::PixelPoint a = stretch.a, b = stretch.b;
+        // No letter is narrower than a fifth of the size: most pieces are too short for their
+        // name, and are known so without asking the painter.
+        if (stretch.length < 0.2 * text.size * static_cast<double>(name.size()) + 10) continue;
+        const auto extent = measure(name, text);
+        if (stretch.length < extent.width + 10) continue;
+        const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
+        bool repeated = false;
+        for (const auto& placed : m_names)
+            if (placed.name == name && std::hypot(placed.x - mx, placed.y - my) < 250) repeated = true;
+        if (repeated) continue;
+        double angle = std::atan2(b.y - a.y, b.x - a.x);
+        if (angle > std::numbers::pi / 2) angle -= std::numbers::pi;
+        if (angle < -std::numbers::pi / 2) angle += std::numbers::pi;
+        const double ca = std::cos(angle), sa = std::sin(angle);
+        const double half_w = extent.width / 2, half_h = extent.height / 2;
+        const double bw = std::abs(ca) * half_w + std::abs(sa) * half_h;
+        const double bh = std::abs(sa) * half_w + std::abs(ca) * half_h;
+        if (!place_label({mx - bw, my - bh, mx + bw, my + bh})) continue;
+        m_names.push_back({name, mx, my});
+        // Start of the baseline, so that the text's middle sits on the road's middle.
+        const double bx = mx - ca * half_w - sa * (extent.ascent - half_h);
+        const double by = my - sa * half_w + ca * (extent.ascent - half_h);
+        m_painter->draw_text(bx, by, angle, name, text);
+    }
+}
+
+// Joins `other` onto `stretch` when the two meet end to end (within a pixel and a half) and run
+// on in one straight line; `stretch` then spans both.
+bool Renderer::join_stretches(Stretch& stretch, const Stretch& other) {
+    constexpr double k_meet = 1.5, k_off_line = 1.5;
+    const detail::PixelPoint ends[2] = {stretch.a, stretch.b}, other_ends[2] = {other.a, other.b};
+    for (int e = 0; e < 2; ++e) {
+        for (int o = 0; o < 2; ++o) {
+            if (std::hypot(ends[e].x - other_ends[o].x, ends[e].y - other_ends[o].y) > k_meet) continue;
+            const detail::PixelPoint from = ends[1 - e], to = other_ends[1 - o];
+            const double length = std::hypot(to.x - from.x, to.y - from.y);
+            if (length <= std::max(stretch.length, other.length)) return false;  // folds back on itself
+            // Both meeting ends lie on the line from one far end to the other.
+            const double ux = (to.x - from.x) / length, uy = (to.y - from.y) / length;
+            for (const detail::PixelPoint& p : {ends[e], other_ends[o]})
+                if (std::abs((p.x - from.x) * uy - (p.y - from.y) * ux) > k_off_line) return false;
+            stretch.a = from;
+            stretch.b = to;
+            stretch.length = length;
+            return true;
+        }
+    }
+    return false;
 }
 
 void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<const PackView* const> packs,

@@ -80,9 +80,21 @@ private:
     std::vector<LabelBox> m_labels;
     std::vector<PlacedName> m_names;
 
-    // Widths of texts measured, by where the text lies in its pack.
+    // A straight stretch of a road for its name, in pixels.
+    struct Stretch {
+        std::string_view name;
+        detail::PixelPoint a, b;
+        double length;
+        std::uint8_t road_class;
+        bool alive;  // false once joined onto another
+    };
+    static bool join_stretches(Stretch& stretch, const Stretch& other);
+    std::vector<Stretch> m_stretches;
+
+    // Texts measured, by their letters.
     struct MeasuredText {
-        const char* data = nullptr;
+        static constexpr std::size_t k_capacity = 48;
+        std::array<char, k_capacity> text{};
         std::size_t size = 0;
         double text_size = 0;
         bool bold = false;

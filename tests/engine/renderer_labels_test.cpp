@@ -1,0 +1,67 @@
+// Road names are checked through the Cairo painter, which only the Linux build has.
+#ifndef _WIN32
+
+#include "engine/renderer.h"
+
+#include "engine/pack/pack_writer.h"
+#include "platform/posix/cairo_painter.h"
+#include "platform/raster_surface.h"
+
+#include <gtest/gtest.h>
+
+namespace tolm::engine {
+namespace {
+
+// A major road along latitude 40 from longitude -100.05 to -99.95, in `pieces` pieces as a street
+// cut at every crossing comes, with a name far longer than any one piece.
+FeatureSet cut_street(int pieces, double bend = 0) {
+    FeatureSet set;
+    const double west = -100.05, east = -99.95;
+    for (int i = 0; i < pieces; ++i) {
+        const double from = west + (east - west) * i / pieces, to = west + (east - west) * (i + 1) / pieces;
+        // With a bend every other piece turns off the line, so that no two pieces run on straight.
+        const double lift = (bend != 0 && i % 2) ? bend : 0;
+        set.roads.push_back({RoadClass::major, "Southeast Very Long Boulevard Name", "", false, {{from, 40.0}, {to, 40.0 + lift}}});
+    }
+    return set;
+}
+
+// How many pixels of the picture are nearly the label text colour.
+int text_pixels(const FeatureSet& features) {
+    const std::string bytes = build_pack(features);
+    const PackView pack(std::span(reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()), "street");
+    const PackView* packs[] = {&pack};
+    MapView view;
+    view.set_size(800, 200);
+    view.centre_on(-100.0, 40.0);
+    view.set_zoom(13);
+    platform::RasterSurface surface(view.width(), view.height());
+    {
+        platform::CairoPainter painter(surface);
+        Renderer renderer;
+        renderer.paint(painter, view, packs, MapStyle{}, false);
+    }
+    int dark = 0;
+    for (std::int32_t y = 0; y < surface.height(); ++y)
+        for (std::int32_t x = 0; x < surface.width(); ++x) {
+            const std::uint32_t p = surface.pixel(x, y);
+            if (((p >> 16) & 0xFF) < 0x50 && ((p >> 8) & 0xFF) < 0x50 && (p & 0xFF) < 0x50) ++dark;
+        }
+    return dark;
+}
+
+TEST(RendererLabels, AStreetCutIntoShortPiecesIsNamedAlongThePiecesTogether) {
+    // Each of the twelve pieces is some 37 pixels long, the name some 200.
+    EXPECT_GT(text_pixels(cut_street(12)), 40);
+    EXPECT_GT(text_pixels(cut_street(1)), 40) << "the same street in one piece";
+}
+
+TEST(RendererLabels, PiecesThatDoNotRunOnInOneLineAreNotJoined) {
+    // Every other piece climbs away from the line: no straight run is long enough for the name.
+    EXPECT_EQ(text_pixels(cut_street(12, 0.004)), 0);
+}
+
+}  // namespace
+}  // namespace tolm::engine
+
+#endif  // _WIN32
