@@ -100,7 +100,7 @@ private:
         bool bold = false;
         platform::TextExtent extent{};
     };
-    std::array<MeasuredText, 1024> m_measured{};
+    std::array<MeasuredText, 256> m_measured{};
     const platform::Painter* m_painter_seen = nullptr;
 };
 
