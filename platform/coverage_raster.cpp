@@ -17,29 +17,27 @@ inline std::uint32_t scale(std::uint32_t p, std::uint32_t f) noexcept {
     return rb | ag;
 }
 
-// A colour ready to be laid over premultiplied pixels at any coverage.
+// A colour ready to be laid over premultiplied pixels at any coverage: the colour scaled by each
+// coverage is worked out once per fill or stroke, not once per pixel.
 class Ink {
 public:
     explicit Ink(Colour colour) noexcept {
         const std::uint32_t a = colour.argb >> 24;
-        m_premultiplied = (colour.argb & 0xFF000000u) | (scale(colour.argb, a) & 0x00FFFFFFu);
-        m_opaque = a == 255;
+        const std::uint32_t premultiplied = (colour.argb & 0xFF000000u) | (scale(colour.argb, a) & 0x00FFFFFFu);
+        for (std::uint32_t c = 0; c < 256; ++c) m_scaled[c] = scale(premultiplied, c);
     }
     void pixel(std::uint32_t& dst, std::uint32_t coverage) const noexcept {
-        if (coverage == 255 && m_opaque) {
-            dst = m_premultiplied;
-            return;
-        }
-        const std::uint32_t s = scale(m_premultiplied, coverage);
-        dst = s + scale(dst, 255 - (s >> 24));
+        const std::uint32_t s = m_scaled[coverage];
+        const std::uint32_t keep = 255 - (s >> 24);
+        dst = keep == 0 ? s : s + scale(dst, keep);
     }
     void span(std::uint32_t* dst, std::int32_t count, std::uint32_t coverage) const noexcept {
-        if (coverage == 255 && m_opaque) {
-            std::fill(dst, dst + count, m_premultiplied);
+        const std::uint32_t s = m_scaled[coverage];
+        const std::uint32_t keep = 255 - (s >> 24);
+        if (keep == 0) {
+            std::fill(dst, dst + count, s);
             return;
         }
-        const std::uint32_t s = scale(m_premultiplied, coverage);
-        const std::uint32_t keep = 255 - (s >> 24);
         // What lies beneath a span is mostly one colour (a translucent county over its state):
         // blend each run of it once.
         std::uint32_t beneath = ~dst[0], blended = 0;
@@ -53,8 +51,7 @@ public:
     }
 
 private:
-    std::uint32_t m_premultiplied = 0;
-    bool m_opaque = false;
+    std::array<std::uint32_t, 256> m_scaled{};
 };
 
 // Coverage 0 to 255 of a pixel from its accumulated area in 1/256ths of a pixel, signed by winding.
@@ -312,7 +309,7 @@ void CoverageRaster::add_edge(double x0, double y0, double x1, double y1) {
 // its edges came: two counting passes of six bits each beat comparison sorting there.
 void CoverageRaster::sort_cells(std::vector<Cell>& cells) {
     const std::size_t n = cells.size();
-    if (n <= 24 || m_width > 4096) {
+    if (n <= 64 || m_width > 4096) {
         if (n > 1) std::sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) { return a.x < b.x; });
         return;
     }
