@@ -444,8 +444,6 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
         }
         return;
     }
-    const double inner = antialias ? half_width - 0.5 : half_width;  // within this a pixel is wholly inside
-    const double inverse_ux = ux != 0 ? 1 / ux : 0, inverse_uy = uy != 0 ? 1 / uy : 0;
     const double inverse_dy = by_rows ? 1 / dy : 0;
     for (std::int32_t row = first_row; row <= last_row; ++row) {
         const double yc = row + 0.5;
@@ -486,40 +484,8 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
             }
             continue;
         }
-        // Round ends on a long slanting segment: pixels deep inside a wide line are marked as on
-        // the line without measuring; the rest are measured.
-        std::int32_t inside_first = right + 1, inside_last = right;
-        if (inner > 0) {
-            // Pixel centres X of this row within `inner` of the segment: across and along the
-            // segment are linear in X, and the round ends add a chord each.
-            double low = -1e30, high = 1e30;
-            if (uy != 0) {
-                const double p = ax + (py * ux - inner) * inverse_uy, q = ax + (py * ux + inner) * inverse_uy;
-                low = std::min(p, q);
-                high = std::max(p, q);
-            } else if (std::abs(py) > inner) {
-                high = -1e30;
-            }
-            if (ux != 0) {
-                const double p = ax - py * uy * inverse_ux, q = ax + (length - py * uy) * inverse_ux;
-                low = std::max(low, std::min(p, q));
-                high = std::min(high, std::max(p, q));
-            } else if (py * uy < 0 || py * uy > length) {
-                high = -1e30;
-            }
-            for (const double end_x : {ax, bx}) {
-                const double off = yc - (end_x == ax ? ay : by);
-                if (std::abs(off) >= inner) continue;
-                const double half = std::sqrt(inner * inner - off * off);
-                low = low > high ? end_x - half : std::min(low, end_x - half);
-                high = std::max(high, end_x + half);
-            }
-            if (low <= high) {
-                inside_first = std::max(left, ceil_int(tame(low) - 0.5));
-                inside_last = std::min(right, floor_int(tame(high) - 0.5));
-                if (inside_first > inside_last) inside_first = right + 1, inside_last = right;
-            }
-        }
+        // Round ends on a long slanting segment: every pixel is measured, since a narrower line
+        // may be laid from these marks later.
         const auto fy = static_cast<float>(py);
         auto measure = [&](std::int32_t from, std::int32_t to) {
             const auto fx = static_cast<float>(from + 0.5 - ax);
@@ -530,13 +496,7 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
                 out[x] = std::min(out[x], mark);
             }
         };
-        if (inside_first > right) {
-            measure(left, right);
-        } else {
-            measure(left, inside_first - 1);
-            std::memset(out + inside_first, 0, std::size_t(inside_last - inside_first + 1));
-            measure(inside_last + 1, right);
-        }
+        measure(left, right);
     }
 }
 

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <numbers>
 #include <vector>
@@ -222,6 +224,62 @@ TEST_F(CoverageRasterTest, DotsAndClosedOutlines) {
     EXPECT_EQ(at(8, 8), k_white);
     // Four sides of 40 by 2, overlapping in a square at each inner corner, rounded at each outer one.
     EXPECT_NEAR(total_ink(), 4 * 40 * 2 - 4 + std::numbers::pi, 1.0);
+}
+
+TEST_F(CoverageRasterTest, ALineOverItsCasingLooksAsIfEachWereDrawnAfresh) {
+    // The casing, then the line along the same path: the line comes from the casing's marks.
+    auto road = [&] {
+        m_raster.move_to(5, 10.3);
+        m_raster.line_to(40.7, 33.1);
+        m_raster.line_to(58, 12);
+    };
+    road();
+    stroke(7, LineCap::round);
+    road();
+    m_raster.stroke(target(), {Colour{0xFFFF0000u}, 4, LineCap::round}, true);
+    m_raster.clear_path();
+    const std::vector<std::uint32_t> reused = m_pixels;
+
+    CoverageRaster fresh;
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    road();
+    stroke(7, LineCap::round);
+    fresh.move_to(5, 10.3);
+    fresh.line_to(40.7, 33.1);
+    fresh.line_to(58, 12);
+    fresh.stroke(target(), {Colour{0xFFFF0000u}, 4, LineCap::round}, true);
+    // The marks are distances in 255 steps across the casing's reach: at most a step or two of
+    // coverage apart from measuring afresh.
+    int worst = 0;
+    for (std::size_t i = 0; i < m_pixels.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8)
+            worst = std::max(worst, std::abs(int((m_pixels[i] >> shift) & 0xFF) - int((reused[i] >> shift) & 0xFF)));
+    EXPECT_LE(worst, 3);
+
+    // A wider stroke of the same path cannot come from narrower marks.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    road();
+    stroke(2, LineCap::round);
+    road();
+    stroke(9, LineCap::round);
+    EXPECT_EQ(at(40, 35), 0xFF000000u) << "two pixels below the bend lies inside the wider line only";
+}
+
+TEST_F(CoverageRasterTest, OneRasterServesPicturesOfAnySize) {
+    std::vector<std::uint32_t> small(16 * 8, k_white);
+    m_raster.move_to(1, 4);
+    m_raster.line_to(15, 4);
+    m_raster.stroke({small.data(), 16, 8, 16}, {k_black, 2, LineCap::butt}, true);
+    m_raster.clear_path();
+    EXPECT_EQ(small[3 * 16 + 8], 0xFF000000u);
+
+    // The same path in the big picture: nothing of the small one's marks carries over.
+    m_raster.move_to(1, 4);
+    m_raster.line_to(15, 4);
+    stroke(2, LineCap::butt);
+    EXPECT_EQ(at(8, 3), 0xFF000000u);
+    EXPECT_EQ(at(8, 8), k_white);
+    EXPECT_NEAR(total_ink(), 14 * 2, 0.3);
 }
 
 }  // namespace
