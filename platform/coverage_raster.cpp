@@ -500,7 +500,7 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
     }
 }
 
-void CoverageRaster::lay(const PixelTarget& target, const Marks& marks, const StrokeStyle& style, bool antialias) {
+void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use) {
     // Coverage by mark for this width.
     const double half_width = style.width / 2;
     std::array<std::uint8_t, 256> coverage{};
@@ -511,9 +511,9 @@ void CoverageRaster::lay(const PixelTarget& target, const Marks& marks, const St
     }
     const Ink ink(style.colour);
     for (std::int32_t y = marks.top; y <= marks.bottom && marks.left <= marks.right; ++y) {
-        const std::uint8_t* row = marks.distances.data() + std::size_t(y) * std::size_t(m_width);
         std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
         // Lines are thin: skip unmarked stretches eight pixels at a time.
+        std::uint8_t* row = marks.distances.data() + std::size_t(y) * std::size_t(m_width);
         std::int32_t x = marks.left;
         for (; x + 8 <= marks.right + 1; x += 8) {
             std::uint64_t eight;
@@ -521,9 +521,19 @@ void CoverageRaster::lay(const PixelTarget& target, const Marks& marks, const St
             if (eight == ~std::uint64_t{0}) continue;
             for (std::int32_t k = x; k < x + 8; ++k)
                 if (const std::uint32_t c = coverage[row[k]]) ink.pixel(line[k], c);
+            if (last_use) std::memset(row + x, 255, 8);
         }
-        for (; x <= marks.right; ++x)
+        for (; x <= marks.right; ++x) {
             if (const std::uint32_t c = coverage[row[x]]) ink.pixel(line[x], c);
+            if (last_use) row[x] = 255;
+        }
+    }
+    if (last_use) {
+        // Laid for the last time and wiped on the way: the next stroke finds the mask clean.
+        marks.top = m_height;
+        marks.bottom = -1;
+        marks.left = m_width;
+        marks.right = -1;
     }
 }
 
@@ -549,7 +559,7 @@ void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style,
         // Flat ends are marked for their own width only.
         const bool fits = style.cap == LineCap::round ? reach <= marks.reach : reach == marks.reach;
         if (marks.antialias == antialias && fits && marks.cap == style.cap && marks.traced(m_points, m_subpaths)) {
-            lay(target, marks, style, antialias);
+            lay(target, marks, style, antialias, true);
             marks.holds_path = false;
             marks.age = 0;
             return;
@@ -602,7 +612,7 @@ void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style,
         if (!drawn && style.cap == LineCap::round)
             stroke_segment(marks, {from.x, from.y, from.x, from.y, false, false}, half_width, antialias);
     }
-    lay(target, marks, style, antialias);
+    lay(target, marks, style, antialias, false);
     marks.path_points.assign(m_points.begin(), m_points.end());
     marks.path_subpaths.assign(m_subpaths.begin(), m_subpaths.end());
     marks.holds_path = true;

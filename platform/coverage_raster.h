@@ -86,7 +86,7 @@ private:
     void sort_cells(std::vector<Cell>& cells);
     Marks& take_marks();
     void stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias);
-    void lay(const PixelTarget& target, const Marks& marks, const StrokeStyle& style, bool antialias);
+    void lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use);
     void prepare(const PixelTarget& target);
 
     std::vector<Point> m_points;

@@ -143,7 +143,11 @@ void CairoPainter::draw_text(double x, double y, double angle, std::string_view 
     cairo_move_to(m_cr, 0, 0);
     cairo_text_path(m_cr, m_text.c_str());
     cairo_restore(m_cr);
+    // Curves of letters flattened to a quarter pixel: finer adds edges, not looks.
+    cairo_save(m_cr);
+    cairo_set_tolerance(m_cr, 0.25);
     cairo_path_t* outline = cairo_copy_path_flat(m_cr);  // in pixels, now that the turn is undone
+    cairo_restore(m_cr);
     cairo_new_path(m_cr);
     m_raster->clear_path();
     if (outline && outline->status == CAIRO_STATUS_SUCCESS) {
