@@ -32,6 +32,9 @@ Colour rgb(std::uint32_t value, double alpha) {
     return {(std::uint32_t(std::lround(alpha * 255)) << 24) | value};
 }
 
+// Distances in pixels: no fear of overflow, so no need of std::hypot's care (and cost).
+double distance(double dx, double dy) { return std::sqrt(dx * dx + dy * dy); }
+
 std::uint32_t code_hash(std::string_view code) {
     std::uint32_t h = 2166136261u;
     for (char c : code) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
@@ -206,7 +209,7 @@ void Renderer::paint_arrows(const MapStyle& style, bool monochrome) {
             double travelled = spacing / 2;
             for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
                 const auto a = m_points[i], b = m_points[i + 1];
-                const double length = std::hypot(b.x - a.x, b.y - a.y);
+                const double length = distance(b.x - a.x, b.y - a.y);
                 if (length <= 0) continue;
                 const double ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
                 for (double t = travelled; t < length; t += spacing) {
@@ -321,7 +324,7 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
                 const double hx = m_points[i + 1].x - m_points[i].x, hy = m_points[i + 1].y - m_points[i].y;
                 const double sx = m_points[first + 1].x - m_points[first].x, sy = m_points[first + 1].y - m_points[first].y;
                 if (hx * sx + hy * sy < k_straight * std::sqrt((hx * hx + hy * hy) * (sx * sx + sy * sy))) first = i;
-                const double length = std::hypot(m_points[i + 1].x - m_points[first].x, m_points[i + 1].y - m_points[first].y);
+                const double length = distance(m_points[i + 1].x - m_points[first].x, m_points[i + 1].y - m_points[first].y);
                 if (length > best) {
                     best = length;
                     a = m_points[first];
@@ -377,7 +380,7 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
         bool repeated = false;
         for (const auto& placed : m_names)
-            if (placed.name == name && std::hypot(placed.x - mx, placed.y - my) < 250) repeated = true;
+            if (placed.name == name && distance(placed.x - mx, placed.y - my) < 250) repeated = true;
         if (repeated) continue;
         double angle = std::atan2(b.y - a.y, b.x - a.x);
         if (angle > std::numbers::pi / 2) angle -= std::numbers::pi;
@@ -402,9 +405,9 @@ bool Renderer::join_stretches(Stretch& stretch, const Stretch& other) {
     const detail::PixelPoint ends[2] = {stretch.a, stretch.b}, other_ends[2] = {other.a, other.b};
     for (int e = 0; e < 2; ++e) {
         for (int o = 0; o < 2; ++o) {
-            if (std::hypot(ends[e].x - other_ends[o].x, ends[e].y - other_ends[o].y) > k_meet) continue;
+            if (distance(ends[e].x - other_ends[o].x, ends[e].y - other_ends[o].y) > k_meet) continue;
             const detail::PixelPoint from = ends[1 - e], to = other_ends[1 - o];
-            const double length = std::hypot(to.x - from.x, to.y - from.y);
+            const double length = distance(to.x - from.x, to.y - from.y);
             if (length <= std::max(stretch.length, other.length)) return false;  // folds back on itself
             // Both meeting ends lie on the line from one far end to the other.
             const double ux = (to.x - from.x) / length, uy = (to.y - from.y) / length;
