@@ -145,6 +145,20 @@ std::string read_file(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Puts a published property by its name through IDispatch, the way a late-binding client sets it;
+// the server converts the text ("True", "0", a folder) to the property's type.
+void put_by_name(com::I_clsMapServ* server, const std::string& name, const std::string& value) {
+    DispId id = 0;
+    if (com::failed(server->GetIDsOfNames(com::GUID_NULL, &name, 1, 0x0409, &id)))
+        throw HostError("the server has no property named " + name);
+    Arguments args{Variant(value)};
+    com::ExcepInfo error;
+    if (com::failed(server->Invoke(id, com::GUID_NULL, 0x0409, static_cast<std::uint16_t>(InvokeKind::property_put), &args,
+                                   nullptr, &error, nullptr)))
+        throw HostError("setting " + name + " to " + value + " failed: " + error.description);
+    std::cout << "set: " << name << " = " << value << "\n";
+}
+
 int run(const Options& options) {
     const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
     fs::create_directories(work);
@@ -202,6 +216,7 @@ int run(const Options& options) {
         std::string callsign = "N0CALL";
         check(server, server->Initialize(&callsign, &events_ref, &form_ref), "Initialize");
     }
+    for (const auto& setting : options.settings) put_by_name(server, setting.name, setting.value);
 
     std::int16_t drawn = 0;
     if (options.centre) {

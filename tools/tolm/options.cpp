@@ -59,6 +59,7 @@ std::string usage() {
     return "usage: tolm [--corners W,N,E,S | --centre LON,LAT] [--size WxH] [--zoom-in] [--zoom-out]\n"
            "            [--zoom-all] [--pan CODE] [--resize] --out PICTURE.png\n"
            "            [--library PATH] [--work FOLDER] [--product FOLDER] [--no-program-folder]\n"
+           "            [--set PROPERTY=VALUE]...\n"
            "            [--before-initialize]\n"
            "       tolm [drawing options] --search KIND TEXT [--go-to ROW] [--station CALL,LON,LAT]...\n"
            "            [--out PICTURE.png]\n"
@@ -132,6 +133,12 @@ Options parse_options(const std::vector<std::string>& args) {
             const int row = whole_number(value(), name);
             if (!options.search) options.search = SearchRequest{-1, {}, {}};
             options.search->go_to = row;
+        } else if (name == "--set") {
+            const std::string& text = value();
+            const auto equals = text.find('=');
+            if (equals == std::string::npos || equals == 0)
+                throw std::invalid_argument("--set needs NAME=VALUE, e.g. blnOnewayShow=True");
+            options.settings.push_back({text.substr(0, equals), text.substr(equals + 1)});
         } else if (name == "--station") {
             options.stations.push_back(station(value()));
         } else {

@@ -48,6 +48,12 @@ struct Station {
     double lat = 0;
 };
 
+// A published property to put by name after Initialize, as a late-binding client sets options.
+struct PropertySetting {
+    std::string name;
+    std::string value;
+};
+
 struct Options {
     std::string library;         // the server library to register and load
     std::string work_folder;     // registry store and the client's folder live here
@@ -62,6 +68,7 @@ struct Options {
     bool before_initialize = false;  // draw before Initialize (the placeholder picture)
     std::optional<SearchRequest> search;
     std::vector<Station> stations;
+    std::vector<PropertySetting> settings;
     bool help = false;
 };
 

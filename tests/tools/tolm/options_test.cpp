@@ -52,5 +52,15 @@ TEST(SearchOptions, StationsAreCallsignAndPosition) {
         EXPECT_THROW(parse({"--search", "callsign", "W5", "--station", bad}), std::invalid_argument) << bad;
 }
 
+TEST(PropertyOptions, SetKeepsNameAndValueInOrder) {
+    const Options options = parse({"--out", "m.png", "--set", "blnOnewayShow=True", "--set", "strData2=C:\\Maps\\a=b"});
+    ASSERT_EQ(options.settings.size(), 2u);
+    EXPECT_EQ(options.settings[0].name, "blnOnewayShow");
+    EXPECT_EQ(options.settings[0].value, "True");
+    EXPECT_EQ(options.settings[1].value, "C:\\Maps\\a=b") << "only the first = separates";
+    for (const char* bad : {"blnMono", "=True"})
+        EXPECT_THROW(parse({"--out", "m.png", "--set", bad}), std::invalid_argument) << bad;
+}
+
 }  // namespace
 }  // namespace tolm::cli
