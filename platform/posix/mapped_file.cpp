@@ -47,27 +47,6 @@ MappedFile::MappedFile(const std::string& path) : m_path(path) {
     m_data = static_cast<const std::byte*>(address);
 }
 
-MappedFile::~MappedFile() { close(); }
-
-MappedFile::MappedFile(MappedFile&& other) noexcept
-    : m_path(std::move(other.m_path)),
-      m_data(std::exchange(other.m_data, nullptr)),
-      m_size(std::exchange(other.m_size, 0)),
-      m_open_empty(std::exchange(other.m_open_empty, false)),
-      m_mapping(std::exchange(other.m_mapping, 0)) {}
-
-MappedFile& MappedFile::operator=(MappedFile&& other) noexcept {
-    if (this != &other) {
-        close();
-        m_path = std::move(other.m_path);
-        m_data = std::exchange(other.m_data, nullptr);
-        m_size = std::exchange(other.m_size, 0);
-        m_open_empty = std::exchange(other.m_open_empty, false);
-        m_mapping = std::exchange(other.m_mapping, 0);
-    }
-    return *this;
-}
-
 void MappedFile::close() noexcept {
     if (m_data) ::munmap(const_cast<std::byte*>(m_data), m_size);
     m_data = nullptr;
