@@ -15,4 +15,10 @@ std::string module_path();
 // The path separator the client's paths use on this platform ("\" on Windows, "/" elsewhere).
 char path_separator();
 
+namespace detail {
+// The rules behind module_folder and module_base_name, for any module path.
+std::string folder_of(const std::string& path);
+std::string base_name_of(const std::string& path);
+}  // namespace detail
+
 }  // namespace tolm::platform

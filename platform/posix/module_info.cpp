@@ -28,24 +28,6 @@ std::string module_path() {
     return path;
 }
 
-std::string module_folder() {
-    const std::string& path = module_path();
-    auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    if (slash == 0) return "/";
-    return path.substr(0, slash);
-}
-
-std::string module_base_name() {
-    const std::string& path = module_path();
-    std::string name = path.substr(path.rfind('/') + 1);
-    auto dot = name.find('.');
-    if (dot != std::string::npos) name = name.substr(0, dot);
-    // The library is libTolmServer7.so; the runtime's base name is the name without "lib".
-    if (name.rfind("lib", 0) == 0 && name.size() > 3) name = name.substr(3);
-    return name;
-}
-
 char path_separator() { return '/'; }
 
 }  // namespace tolm::platform

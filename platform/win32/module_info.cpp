@@ -39,25 +39,6 @@ std::string module_path() {
     return path;
 }
 
-std::string module_folder() {
-    const std::string& path = module_path();
-    auto separator = path.find_last_of("\\/");
-    if (separator == std::string::npos) return ".";
-    // "C:\" keeps its separator; "C:\Maps" does not.
-    if (separator == 2 && path.size() > 1 && path[1] == ':') return path.substr(0, 3);
-    if (separator == 0) return path.substr(0, 1);
-    return path.substr(0, separator);
-}
-
-std::string module_base_name() {
-    const std::string& path = module_path();
-    auto separator = path.find_last_of("\\/");
-    std::string name = separator == std::string::npos ? path : path.substr(separator + 1);
-    auto dot = name.rfind('.');
-    if (dot != std::string::npos) name.resize(dot);
-    return name;
-}
-
 char path_separator() { return '\\'; }
 
 }  // namespace tolm::platform
