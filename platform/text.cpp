@@ -114,6 +114,23 @@ bool parse_whole_number(std::string_view text, double& out) noexcept {
     return true;
 }
 
+std::vector<std::string_view> split_text(std::string_view text, char separator) {
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, start)) {
+        fields.push_back(text.substr(start, at - start));
+        start = at + 1;
+    }
+    fields.push_back(text.substr(start));
+    return fields;
+}
+
+std::vector<std::string> split_fields(std::string_view text, char separator) {
+    std::vector<std::string> fields;
+    for (auto field : split_text(text, separator)) fields.emplace_back(field);
+    return fields;
+}
+
 std::string trim_blanks(std::string_view text) {
     std::size_t begin = text.find_first_not_of(' ');
     if (begin == std::string_view::npos) return {};

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace tolm {
 
@@ -21,6 +22,12 @@ std::string trim_blanks(std::string_view text);
 std::string to_upper_ascii(std::string_view text);
 std::string to_lower_ascii(std::string_view text);
 bool equals_ignoring_case(std::string_view a, std::string_view b) noexcept;
+
+// The fields of a text between separators, as Split makes them: n separators give n + 1 fields,
+// empty ones included. The views point into the text.
+std::vector<std::string_view> split_text(std::string_view text, char separator);
+// The same fields as strings of their own, for texts that do not outlive the call.
+std::vector<std::string> split_fields(std::string_view text, char separator);
 
 // UTF-8 to the ANSI code page (Windows-1252) and back. Characters the code page lacks become "?",
 // as the Windows conversion does by default.

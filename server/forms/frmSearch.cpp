@@ -48,20 +48,6 @@ constexpr const char* k_section = "SETUP";
 constexpr const char* k_key = "SEARCH_TYPE";
 constexpr std::int32_t k_place_at_zero = 9999999;
 
-std::vector<std::string> split(std::string_view text, char separator) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t at = text.find(separator, start);
-        if (at == std::string_view::npos) {
-            fields.emplace_back(text.substr(start));
-            return fields;
-        }
-        fields.emplace_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-}
-
 bool only_digits(std::string_view text) {
     return IsAllDigits(text);
 }
@@ -84,7 +70,7 @@ std::size_t character_count(std::string_view utf8) {
 }  // namespace
 
 bool IsMileMarkerFormat(std::string_view text) {
-    const auto fields = split(text, ',');
+    const auto fields = split_fields(text, ',');
     return fields.size() == 3 && only_digits(fields[2]) && fields[1].find(' ') == std::string::npos;
 }
 
@@ -277,7 +263,7 @@ void frmSearch::cmdFind_Click() {
 }
 
 void frmSearch::run_find(const std::string& text) {
-    const auto fields = split(text, ',');
+    const auto fields = split_fields(text, ',');
     const bool two_part = fields.size() == 2 && trim_blanks(fields[1]).size() == 2;
 
     lstFind.clear();

@@ -8,20 +8,6 @@ namespace tolm::server {
 
 namespace {
 
-std::vector<std::string_view> split(std::string_view text, char separator) {
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t at = text.find(separator, start);
-        if (at == std::string_view::npos) {
-            fields.push_back(text.substr(start));
-            return fields;
-        }
-        fields.push_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-}
-
 // Appends ", " (only after some text) and the field, when the field is not empty.
 void append_field(std::string& title, std::string_view field) {
     if (field.empty()) return;
@@ -42,7 +28,7 @@ std::string ProperCase(std::string_view text) {
 }
 
 std::optional<FindResult> address_row(std::string_view found_item_text) {
-    const auto fields = split(found_item_text, '\t');
+    const auto fields = split_text(found_item_text, '\t');
     if (fields.size() < 7) return std::nullopt;
     const auto comma = fields[6].find(',');
     if (comma == std::string_view::npos) return std::nullopt;
@@ -63,7 +49,7 @@ std::optional<FindResult> address_row(std::string_view found_item_text) {
 }
 
 void AddPhoneResult(std::string_view answer, const AddToListSink& add) {
-    const auto fields = split(answer, '\t');
+    const auto fields = split_text(answer, '\t');
     if (fields.size() < 6) return;
     FindResult row;
     row.strTitle = ProperCase(std::string(fields[0]) + ", " + std::string(fields[1]) + ", " + std::string(fields[2])) +
@@ -75,8 +61,8 @@ void AddPhoneResult(std::string_view answer, const AddToListSink& add) {
 }
 
 void AddCallsignResults(std::string_view answer, const AddToListSink& add) {
-    for (auto entry : split(answer, '\t')) {
-        const auto fields = split(entry, ',');
+    for (auto entry : split_text(answer, '\t')) {
+        const auto fields = split_text(entry, ',');
         if (fields.size() != 3) continue;
         FindResult row;
         row.strTitle = std::string(fields[0]);

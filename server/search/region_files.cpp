@@ -29,20 +29,6 @@ private:
     std::ifstream m_in;
 };
 
-std::vector<std::string> split(std::string_view text, char separator) {
-    std::vector<std::string> fields;
-    std::size_t start = 0;
-    while (true) {
-        std::size_t at = text.find(separator, start);
-        if (at == std::string_view::npos) {
-            fields.emplace_back(text.substr(start));
-            return fields;
-        }
-        fields.emplace_back(text.substr(start, at - start));
-        start = at + 1;
-    }
-}
-
 // First character, upper-cased, as a byte value compared by character code (an empty line gives 0).
 unsigned char first_upper(std::string_view text) {
     return text.empty() ? 0 : static_cast<unsigned char>(to_upper_ascii(text.substr(0, 1))[0]);
@@ -54,7 +40,7 @@ bool starts_with(std::string_view text, std::string_view prefix) {
 
 // A region line: key, second field and the west, east, south and north edges.
 bool region_from_line(std::string_view line, std::string& first, std::string& second, typRegion& region) {
-    auto fields = split(line, '\t');
+    auto fields = split_fields(line, '\t');
     if (fields.size() < 6) return false;
     first = ansi_to_utf8(fields[0]);
     second = ansi_to_utf8(fields[1]);
@@ -93,7 +79,7 @@ std::vector<typRegion> FindStateRecords(const std::string& folder, std::string_v
         const unsigned char first = first_upper(line);
         if (c < first) break;
         if (first != c) continue;
-        const auto fields = split(to_upper_ascii(line), '\t');
+        const auto fields = split_fields(to_upper_ascii(line), '\t');
         const bool exact = fields[0] == wanted;
         if (!exact && !(fields.size() > 1 && starts_with(fields[1], wanted)) && !starts_with(fields[0], wanted))
             continue;
@@ -113,7 +99,7 @@ std::vector<typRegion> FindCountyRecords(const std::string& folder, std::string_
     const std::string upper = utf8_to_ansi(to_upper_ascii(text));
     if (upper.empty()) return list;
     const unsigned char c = static_cast<unsigned char>(upper[0]);
-    auto parts = split(upper, ',');
+    auto parts = split_fields(upper, ',');
     const std::string name = trim_blanks(parts[0]);
     const bool state_given = parts.size() > 1;
     const std::string state = state_given ? trim_blanks(parts[1]) : std::string{};
@@ -125,7 +111,7 @@ std::vector<typRegion> FindCountyRecords(const std::string& folder, std::string_
         const unsigned char first = first_upper(line);
         if (c < first) break;
         if (first != c) continue;
-        const auto fields = split(to_upper_ascii(line), '\t');
+        const auto fields = split_fields(to_upper_ascii(line), '\t');
         if (fields.size() < 2 || !starts_with(fields[0], name)) continue;
         if (state_given && fields[1] != state) continue;
         typRegion region;
@@ -159,7 +145,7 @@ std::optional<MileMarkerLine> LookUpMileMarker(const std::string& folder, std::s
         const std::string upper = to_upper_ascii(line);
         const std::string_view head = std::string_view(upper).substr(0, 2);
         if (head == wanted_code) {
-            const auto fields = split(upper, ',');
+            const auto fields = split_fields(upper, ',');
             if (fields.size() != 6) continue;
             if (fields[0].size() < 2 || fields[0].substr(2) != wanted_road) continue;
             const long a = whole_mile(fields[2]);
@@ -197,7 +183,7 @@ void CentreRegionOnLine(typRegion& region, double coordinate, bool is_latitude) 
 }
 
 void FindMileMarker(const std::string& folder, std::string_view text, const AddToListSink& add) {
-    auto fields = split(to_upper_ascii(text), ',');
+    auto fields = split_fields(to_upper_ascii(text), ',');
     fields.resize(std::max<std::size_t>(fields.size(), 3));
     const std::string state = trim_blanks(fields[0]);
     const std::string road = trim_blanks(fields[1]);

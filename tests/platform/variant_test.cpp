@@ -84,6 +84,12 @@ TEST(TextTest, AnsiConversionRoundTripsTheCodePage) {
     EXPECT_EQ(utf8_to_ansi("\xC3"), "?");          // a cut-off sequence does not read past the end
 }
 
+TEST(TextTest, SplitKeepsEmptyFieldsAsSplitDoes) {
+    EXPECT_EQ(split_text("a,,b", ','), (std::vector<std::string_view>{"a", "", "b"}));
+    EXPECT_EQ(split_text("", ','), (std::vector<std::string_view>{""}));
+    EXPECT_EQ(split_fields("TX,20,", ','), (std::vector<std::string>{"TX", "20", ""}));
+}
+
 TEST(DynamicDispatchTest, LateCallsFindMembersWhateverTheirCase) {
     auto object = std::make_shared<DynamicDispatch>();
     double width = 640;
