@@ -2,6 +2,7 @@
 
 #include "platform/headless/headless_window_system.h"
 #include "platform/process_anchor.h"
+#include "platform/services.h"
 
 namespace tolm::platform {
 
@@ -14,6 +15,19 @@ struct CurrentWindowSystem {
     headless::HeadlessWindowSystem* fallback = nullptr;
 };
 
+// The default answers dialogs headlessly but looks for other programs' windows on the real desktop:
+// the render checks for the client's main window by its title before every paint, and in the
+// Windows library loaded by the real client that window exists. (On Linux nothing is found there.)
+class DefaultWindowSystem final : public headless::HeadlessWindowSystem {
+public:
+    DefaultWindowSystem() : HeadlessWindowSystem(headless::UnansweredPolicy::default_answer) {}
+
+    WindowHandle find_window(const std::string& title) override {
+        if (const WindowHandle own = HeadlessWindowSystem::find_window(title)) return own;
+        return native::find_window(title);
+    }
+};
+
 CurrentWindowSystem& current() { return process_shared<CurrentWindowSystem>("tolm.window_system"); }
 
 }  // namespace
@@ -21,7 +35,7 @@ CurrentWindowSystem& current() { return process_shared<CurrentWindowSystem>("tol
 WindowSystem& window_system() {
     CurrentWindowSystem& slot = current();
     if (slot.installed) return *slot.installed;
-    if (!slot.fallback) slot.fallback = new headless::HeadlessWindowSystem(headless::UnansweredPolicy::default_answer);
+    if (!slot.fallback) slot.fallback = new DefaultWindowSystem();
     return *slot.fallback;
 }
 

@@ -74,9 +74,6 @@ TEST_F(EngineDispatchTest, ColourItemOneIsTheBackgroundColour) {
 }
 
 TEST_F(EngineDispatchTest, PaintIntoADeviceContextHandleUsesTheBackgroundColour) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the Windows build has no raster painter yet";
-#endif
     auto surface = std::make_shared<platform::RasterSurface>(120, 90, 0xFF000000u);
     const auto hdc = platform::register_surface(surface);
     call(ids::SET_MAP_SIZE, {std::int32_t(120), std::int32_t(90)});
@@ -108,9 +105,6 @@ TEST_F(EngineDispatchTest, DataFoldersLoadPacksAndADamagedPackIsRefusedClearly) 
 }
 
 TEST_F(EngineDispatchTest, AFolderNamedTwiceIsDrawnOnce) {
-#ifdef _WIN32
-    GTEST_SKIP() << "the Windows build has no raster painter yet";
-#endif
     // The supplementary states folder is often the states folder itself. Its areas must not be
     // filled twice: with the even-odd rule a doubled fill cancels out and the land disappears.
     put(ids::STATES_FOLDER, (m_folder / "States").string());

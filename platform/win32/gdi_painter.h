@@ -1,0 +1,54 @@
+#pragma once
+
+#include "platform/coverage_raster.h"
+#include "platform/painter.h"
+
+#include <memory>
+#include <string>
+
+// The painter port on Windows. Paths (the map's areas and lines) go through our own coverage raster
+// straight into 32-bit pixel memory, as on Linux; GDI+ supplies the text (glyphs, and their outlines
+// for haloed labels) and scales underlay images. Windows headers stay inside gdi_painter.cpp.
+namespace tolm::platform {
+
+namespace detail {
+struct GdiPlusText;
+}
+
+class GdiPlusPainter : public Painter {
+public:
+    // Paints into premultiplied ARGB pixels that outlive the painter.
+    explicit GdiPlusPainter(const PixelTarget& pixels);
+    ~GdiPlusPainter() override;
+    GdiPlusPainter(const GdiPlusPainter&) = delete;
+    GdiPlusPainter& operator=(const GdiPlusPainter&) = delete;
+
+    void set_antialias(bool on) override;
+    void clear(Colour colour) override;
+    void move_to(double x, double y) override;
+    void line_to(double x, double y) override;
+    void close_path() override;
+    void fill(Colour colour) override;
+    void fill_and_stroke(Colour fill, const StrokeStyle& stroke) override;
+    void stroke(const StrokeStyle& style) override;
+    TextExtent measure_text(std::string_view utf8, const TextStyle& style) override;
+    void draw_text(double x, double y, double angle, std::string_view utf8, const TextStyle& style) override;
+    void draw_image(const ImageView& image, double x, double y, double width, double height) override;
+    void flush() override;
+
+private:
+    void begin_raster();
+    void end_raster();
+
+    PixelTarget m_pixels;
+    bool m_antialias = true;
+    std::unique_ptr<CoverageRaster> m_raster;
+    std::unique_ptr<detail::GdiPlusText> m_text;  // GDI+ objects over the same pixels
+};
+
+// Starts GDI+ once in the process, on first use (never from DllMain: it makes threads and loads
+// libraries, which the loader lock forbids). It is never shut down while the library is loaded.
+// Raises RuntimeError when GDI+ cannot start.
+void ensure_gdiplus_started();
+
+}  // namespace tolm::platform
