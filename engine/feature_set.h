@@ -13,7 +13,9 @@ namespace tolm::engine {
 using Ring = std::vector<LonLat>;
 using Polyline = std::vector<LonLat>;
 
-enum class AreaKind : std::uint8_t { state, county, minor_civil_division, place, water };
+// land: land outside the nation (neighbouring countries, islands), painted plain so that the sea
+// covers only the sea.
+enum class AreaKind : std::uint8_t { state, county, minor_civil_division, place, water, land };
 
 // A boundary area: outer rings and holes (holes wind opposite to outer rings; the writer normalises).
 struct AreaFeature {

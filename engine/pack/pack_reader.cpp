@@ -151,7 +151,7 @@ PackView::PackView(std::span<const std::byte> bytes, const std::string& name) {
     m_area_count = areas.count();
     for (std::uint32_t i = 0; i < m_area_count; ++i) {
         const std::byte* r = m_areas + std::size_t(i) * pack::k_area_attribute_size;
-        if (load<std::uint8_t>(r) > static_cast<std::uint8_t>(AreaKind::water)) damaged.fail("an area has an unknown kind");
+        if (load<std::uint8_t>(r) > static_cast<std::uint8_t>(pack::k_last_area_kind)) damaged.fail("an area has an unknown kind");
         check_strings(r, 4, 3, "an area");
     }
     const auto roads = require(pack::section_road_attributes, pack::k_road_attribute_size);

@@ -104,31 +104,81 @@ std::unique_ptr<OGRPolygon> box_polygon(double west, double south, double east, 
     return polygon;
 }
 
-// Water is what lies outside the nation's land: each cell of a 10-degree grid minus the parts of
-// the nation that reach into it.
-std::size_t add_water(OGRLayer& layer, ImportData& out, Progress& progress) {
+// The polygons of a layer in degrees, made valid where they cross themselves, each with its box.
+struct PolygonParts {
     std::vector<std::unique_ptr<OGRGeometry>> parts;
+    std::vector<OGREnvelope> envelopes;
+
+    void add(std::unique_ptr<OGRGeometry> part) {
+        OGREnvelope envelope;
+        part->getEnvelope(&envelope);
+        parts.push_back(std::move(part));
+        envelopes.push_back(envelope);
+    }
+    bool reaches(std::size_t i, double west, double south, double east, double north) const {
+        const OGREnvelope& e = envelopes[i];
+        return !(e.MaxX < west || e.MinX > east || e.MaxY < south || e.MinY > north);
+    }
+};
+
+void add_valid_polygons(const OGRGeometry& geometry, PolygonParts& out) {
+    auto type = wkbFlatten(geometry.getGeometryType());
+    if (type == wkbMultiPolygon || type == wkbGeometryCollection) {
+        // A repaired multipolygon comes back as a collection that may hold multipolygons and lines.
+        for (const OGRGeometry* part : *geometry.toGeometryCollection()) add_valid_polygons(*part, out);
+    } else if (type == wkbPolygon && !geometry.IsEmpty()) {
+        out.add(std::unique_ptr<OGRGeometry>(geometry.clone()));
+    }
+}
+
+void add_polygons(std::unique_ptr<OGRGeometry> geometry, PolygonParts& out) {
+    if (OGRGeometryFactory::haveGEOS() && !geometry->IsValid()) {
+        std::unique_ptr<OGRGeometry> repaired(geometry->MakeValid());
+        if (repaired) geometry = std::move(repaired);
+    }
+    add_valid_polygons(*geometry, out);
+}
+
+PolygonParts layer_polygons(OGRLayer& layer) {
+    PolygonParts out;
     ToLonLat to_lon_lat(layer);
     layer.ResetReading();
     for (auto& feature : layer) {
         OGRGeometry* geometry = feature->GetGeometryRef();
         if (geometry == nullptr || geometry->IsEmpty() || !to_lon_lat.apply(*geometry)) continue;
-        std::unique_ptr<OGRGeometry> valid(geometry->clone());
-        if (OGRGeometryFactory::haveGEOS() && !valid->IsValid()) {
-            std::unique_ptr<OGRGeometry> repaired(valid->MakeValid());
-            if (repaired) valid = std::move(repaired);
-        }
-        auto type = wkbFlatten(valid->getGeometryType());
-        if (type == wkbMultiPolygon || type == wkbGeometryCollection) {
-            for (const OGRGeometry* part : *valid->toGeometryCollection())
-                if (wkbFlatten(part->getGeometryType()) == wkbPolygon) parts.emplace_back(part->clone());
-        } else if (type == wkbPolygon) {
-            parts.push_back(std::move(valid));
-        }
+        add_polygons(std::unique_ptr<OGRGeometry>(geometry->clone()), out);
     }
-    if (parts.empty()) return 0;
-    std::vector<OGREnvelope> envelopes(parts.size());
-    for (std::size_t i = 0; i < parts.size(); ++i) parts[i]->getEnvelope(&envelopes[i]);
+    return out;
+}
+
+// An area read back into a polygon (or several), so that the water can be cut around it.
+std::unique_ptr<OGRGeometry> area_geometry(const engine::AreaFeature& area) {
+    std::vector<OGRGeometry*> rings;
+    for (const auto& ring : area.rings) {
+        auto linear = std::make_unique<OGRLinearRing>();
+        for (const auto& point : ring) linear->addPoint(point.lon, point.lat);
+        auto polygon = std::make_unique<OGRPolygon>();
+        polygon->addRingDirectly(linear.release());
+        rings.push_back(polygon.release());
+    }
+    if (rings.empty()) return nullptr;
+    int valid = 0;
+    // Takes the ring polygons over and sorts holes into the outer rings that contain them.
+    return std::unique_ptr<OGRGeometry>(
+        OGRGeometryFactory::organizePolygons(rings.data(), static_cast<int>(rings.size()), &valid, nullptr));
+}
+
+// Water is what lies outside the nation's land and the world's: each cell of a 10-degree grid
+// minus the parts of the nation that reach into it and minus the land outside the nation already
+// gathered (which is cut along the same grid).
+std::size_t add_water(OGRLayer& layer, ImportData& out, Progress& progress) {
+    PolygonParts nation = layer_polygons(layer);
+    if (nation.parts.empty()) return 0;
+    PolygonParts land;
+    for (const auto& area : out.features.areas)
+        if (area.kind == engine::AreaKind::land)
+            if (auto geometry = area_geometry(area)) add_polygons(std::move(geometry), land);
+    std::vector<const PolygonParts*> cutters = {&nation, &land};
 
     const int columns = static_cast<int>(std::lround(360.0 / k_water_cell_degrees));
     const int rows = static_cast<int>(std::lround(180.0 / k_water_cell_degrees));
@@ -142,13 +192,13 @@ std::size_t add_water(OGRLayer& layer, ImportData& out, Progress& progress) {
             double north = south + k_water_cell_degrees;
             std::unique_ptr<OGRGeometry> water = box_polygon(west, south, east, north);
             if (OGRGeometryFactory::haveGEOS()) {
-                for (std::size_t i = 0; i < parts.size(); ++i) {
-                    const OGREnvelope& e = envelopes[i];
-                    if (e.MaxX < west || e.MinX > east || e.MaxY < south || e.MinY > north) continue;
-                    std::unique_ptr<OGRGeometry> rest(water->Difference(parts[i].get()));
-                    if (rest == nullptr) continue;  // leave the cell as it was rather than lose it
-                    water = std::move(rest);
-                    if (water->IsEmpty()) break;
+                for (const PolygonParts* cutter : cutters) {
+                    for (std::size_t i = 0; i < cutter->parts.size() && !water->IsEmpty(); ++i) {
+                        if (!cutter->reaches(i, west, south, east, north)) continue;
+                        std::unique_ptr<OGRGeometry> rest(water->Difference(cutter->parts[i].get()));
+                        if (rest == nullptr) continue;  // leave the cell as it was rather than lose it
+                        water = std::move(rest);
+                    }
                 }
             }
             engine::AreaFeature area;
@@ -184,6 +234,50 @@ void read_census_boundaries(const std::string& path, ImportData& out, Progress& 
         progress.begin("cutting the water outside the nation from " + path);
         progress.end(std::to_string(add_water(*nation, out, progress)) + " water cells");
     }
+}
+
+void read_world_land(const std::string& path, ImportData& out, Progress& progress) {
+    VectorSource source(path);
+    OGRLayer* layer = source.layer("land");
+    if (layer == nullptr) layer = source.first_layer();
+    progress.begin("reading the world's land from " + path);
+    PolygonParts land = layer_polygons(*layer);
+    if (land.parts.empty()) throw ImportError("\"" + path + "\" holds no land polygons");
+    if (!OGRGeometryFactory::haveGEOS())
+        throw ImportError("the world's land needs GDAL with its geometry engine (GEOS) to be cut into cells");
+
+    // Cut along the water grid: a view loads only the coasts it shows, and the water cells can take
+    // the land out exactly along the cell edges.
+    const int columns = static_cast<int>(std::lround(360.0 / k_water_cell_degrees));
+    const int rows = static_cast<int>(std::lround(180.0 / k_water_cell_degrees));
+    std::size_t added = 0;
+    for (int row = 0; row < rows; ++row) {
+        for (int column = 0; column < columns; ++column) {
+            progress.update(static_cast<std::uint64_t>(row * columns + column), static_cast<std::uint64_t>(rows * columns));
+            const double west = -180.0 + column * k_water_cell_degrees;
+            const double south = -90.0 + row * k_water_cell_degrees;
+            const double east = west + k_water_cell_degrees;
+            const double north = south + k_water_cell_degrees;
+            const auto cell = box_polygon(west, south, east, north);
+            for (std::size_t i = 0; i < land.parts.size(); ++i) {
+                if (!land.reaches(i, west, south, east, north)) continue;
+                std::unique_ptr<OGRGeometry> piece(cell->Intersection(land.parts[i].get()));
+                if (piece == nullptr || piece->IsEmpty()) continue;
+                PolygonParts polygons;
+                add_polygons(std::move(piece), polygons);
+                // One feature per polygon, so that each keeps its own holes.
+                for (const auto& polygon : polygons.parts) {
+                    engine::AreaFeature area;
+                    area.kind = engine::AreaKind::land;
+                    area.rings = polygon_rings(polygon.get()).rings;
+                    if (area.rings.empty()) continue;
+                    out.features.areas.push_back(std::move(area));
+                    ++added;
+                }
+            }
+        }
+    }
+    progress.end(std::to_string(added) + " land pieces");
 }
 
 void read_tiger_areas(const std::string& path, engine::AreaKind kind, ImportData& out, Progress& progress) {

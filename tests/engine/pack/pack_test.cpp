@@ -28,12 +28,14 @@ std::filesystem::path temp_folder(const std::string& name) {
 }
 
 TEST(Pack, RoundTripKeepsAttributesAndGeometry) {
-    const auto bytes = build_pack(testing::sample_features());
+    FeatureSet set = testing::sample_features();
+    set.areas.push_back({AreaKind::land, "", "", "", {testing::square(-101.5, 38.2, 0.3)}});
+    const auto bytes = build_pack(set);
     const PackView view(as_bytes(bytes), "sample");
 
     EXPECT_NEAR(view.extent().west, -102, 1e-9);
     EXPECT_NEAR(view.extent().north, 40.05, 1e-7);
-    ASSERT_EQ(view.area_count(), 8u);
+    ASSERT_EQ(view.area_count(), 9u);
     EXPECT_EQ(view.area(5).name, "Delta");
     EXPECT_EQ(view.area(5).code, "92002");
     EXPECT_EQ(view.area(5).kind, AreaKind::county);
@@ -52,6 +54,16 @@ TEST(Pack, RoundTripKeepsAttributesAndGeometry) {
         EXPECT_NEAR(hole.lon_lat(0).lat, 38.4, 1e-7);
     }
     EXPECT_TRUE(found_delta);
+
+    // Land outside the nation has a layer of its own, in every band, and the roads are still roads.
+    for (std::uint32_t band = 0; band < pack::k_band_count; ++band) {
+        const auto& land = view.geometry(GeometryLayer::land, band);
+        ASSERT_EQ(land.size(), 1u) << "band " << band;
+        EXPECT_EQ(view.area(land.attribute(0)).kind, AreaKind::land);
+        EXPECT_NEAR(land.ring(0, 0).lon_lat(0).lon, -101.5, 1e-7);
+    }
+    EXPECT_EQ(view.geometry(GeometryLayer::water, 3).size(), 1u);
+    EXPECT_GT(view.geometry(GeometryLayer::road, 3).size(), 0u);
 
     ASSERT_EQ(view.place_count(), 2u);
     EXPECT_EQ(view.place(0).name, "Midtown") << "places are ordered by population";
@@ -162,7 +174,8 @@ TEST(Pack, DamagedHeadersAndReferencesAreRefused) {
         return bytes;
     };
     expect_refused(with(0, 0x4B415041), "wrong signature");
-    expect_refused(with(8, 2), "newer version");
+    expect_refused(with(8, pack::k_version + 1), "newer version");
+    expect_refused(with(8, 1), "older version, whose layer 5 held the roads");
     expect_refused(with(12, 3), "section count changed, checksum stale");
 
     // A ring reference pointing past its table, with the header left intact: found by record checks.
@@ -184,6 +197,23 @@ TEST(Pack, DamagedHeadersAndReferencesAreRefused) {
         std::memcpy(bytes.data() + offset + 20, &huge, 4);
     }
     expect_refused(bytes, "ring reference out of range");
+
+    // Area kinds: land is the last one known.
+    auto with_first_area_kind = [&](std::uint8_t kind) {
+        auto changed = good;
+        for (std::uint32_t i = 0; i < section_count; ++i) {
+            const char* entry = good.data() + 64 + i * 24;
+            std::uint32_t id;
+            std::uint64_t offset;
+            std::memcpy(&id, entry, 4);
+            std::memcpy(&offset, entry + 8, 8);
+            if (id == pack::section_area_attributes) changed[offset] = static_cast<char>(kind);
+        }
+        return changed;
+    };
+    const auto land = with_first_area_kind(static_cast<std::uint8_t>(AreaKind::land));
+    EXPECT_EQ(PackView(as_bytes(land), "land").area(0).kind, AreaKind::land);
+    expect_refused(with_first_area_kind(static_cast<std::uint8_t>(AreaKind::land) + 1), "unknown area kind");
 }
 
 TEST(Pack, RandomBitFlipsNeverCrash) {

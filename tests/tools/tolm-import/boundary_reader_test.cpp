@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 
 namespace tolm::importer {
@@ -118,6 +119,88 @@ TEST(ReadCensusBoundaries, WaterIsEverythingOutsideTheNationInGridCells) {
     }
     EXPECT_TRUE(cut);
     EXPECT_EQ(cells, 36u * 18u);  // the nation fills no cell entirely
+}
+
+// Land beyond the tiny nation of k_atlas (-100..-90, 30..35): a block from -105 to -85 and 28 to 45
+// across six grid cells, with a lake in it, and an island out in the sea.
+constexpr const char* k_world_land = R"({
+  "type": "Topology",
+  "arcs": [
+    [[-105, 28], [-85, 28], [-85, 45], [-105, 45], [-105, 28]],
+    [[-98, 41], [-98, 43], [-96, 43], [-96, 41], [-98, 41]],
+    [[-151, 21], [-149, 21], [-149, 23], [-151, 23], [-151, 21]]
+  ],
+  "objects": {
+    "land": {"type": "GeometryCollection", "geometries": [
+      {"type": "MultiPolygon", "arcs": [[[0], [1]], [[2]]]}
+    ]}
+  }
+})";
+
+// Half the signed ring areas: the area in square degrees, holes taken off.
+double area_of(const ImportData& data, engine::AreaKind kind, double west, double south, double east, double north) {
+    double total = 0;
+    for (const auto& area : data.features.areas) {
+        if (area.kind != kind) continue;
+        auto box = extent_of(area.rings);
+        if (!box || box->west < west || box->east > east || box->south < south || box->north > north) continue;
+        for (const auto& ring : area.rings) total += signed_area(ring) / 2;
+    }
+    return total;
+}
+
+TEST(ReadWorldLand, LandIsCutAlongTheWaterGridAndTheWaterLeavesItOut) {
+    ScratchFolder folder;
+    auto land_path = folder.write("land.json", k_world_land);
+    auto atlas_path = folder.write("counties.json", k_atlas);
+    ImportData data;
+    RecordedProgress recorded;
+    read_world_land(land_path, data, recorded.progress);
+
+    std::size_t pieces = 0;
+    bool lake_kept = false;
+    for (const auto& area : data.features.areas) {
+        ASSERT_EQ(area.kind, engine::AreaKind::land);
+        ++pieces;
+        auto box = extent_of(area.rings);
+        ASSERT_TRUE(box);
+        // Every piece lies in one cell of the grid.
+        EXPECT_EQ(std::floor(box->west / 10), std::ceil(box->east / 10) - 1) << box->west << " " << box->east;
+        EXPECT_EQ(std::floor(box->south / 10), std::ceil(box->north / 10) - 1) << box->south << " " << box->north;
+        EXPECT_GT(signed_area(area.rings[0]), 0);
+        if (area.rings.size() == 2) {
+            lake_kept = true;
+            EXPECT_LT(signed_area(area.rings[1]), 0);
+        }
+    }
+    EXPECT_EQ(pieces, 3u * 3u + 2u);  // the island straddles -150
+    EXPECT_TRUE(lake_kept);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::land, -180, -90, 180, 90), 20.0 * 17.0 - 4.0 + 4.0, 1e-6);
+
+    read_census_boundaries(atlas_path, data, recorded.progress);
+    // The sea covers neither the nation nor the land beyond it, but it does fill the lake.
+    EXPECT_NEAR(area_of(data, engine::AreaKind::water, -110, 40, -100, 50), 100.0 - 25.0, 1e-6);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::water, -100, 40, -90, 50), 100.0 - 50.0 + 4.0, 1e-6);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::water, -100, 30, -90, 40), 0.0, 1e-6);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::water, -160, 20, -150, 30), 100.0 - 2.0, 1e-6);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::water, -180, -90, 180, 90), 360.0 * 180.0 - 340.0 + 4.0 - 4.0, 1e-6);
+}
+
+TEST(ReadWorldLand, TakesTheFirstLayerOfOtherSourcesAndRefusesOnesWithoutLand) {
+    ScratchFolder folder;
+    auto coast = folder.write("coast.geojson", R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{},
+      "geometry":{"type":"Polygon","coordinates":[[[1,1],[3,1],[3,3],[1,3],[1,1]]]}}]})");
+    auto points = folder.write("points.geojson",
+                               R"({"type":"FeatureCollection","features":[{"type":"Feature","properties":{},"geometry":{"type":"Point","coordinates":[1,2]}}]})");
+    auto garbage = folder.write("garbage.json", "{\"type\": \"Topology\", \"arcs\": [[[1, 2], ");
+    ImportData data;
+    RecordedProgress recorded;
+    read_world_land(coast, data, recorded.progress);
+    ASSERT_EQ(data.features.areas.size(), 1u);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::land, 0, 0, 10, 10), 4.0, 1e-9);
+    EXPECT_THROW(read_world_land(points, data, recorded.progress), ImportError);
+    EXPECT_THROW(read_world_land(garbage, data, recorded.progress), ImportError);
+    EXPECT_THROW(read_world_land(folder.file("missing.json"), data, recorded.progress), ImportError);
 }
 
 TEST(ReadCensusBoundaries, FileWithoutBoundaryLayersOrNotMapDataIsAClearError) {

@@ -23,6 +23,8 @@ TEST(ImportOptions, SourcesRepeatAndMistakesAreNamed) {
     EXPECT_EQ(options.osm, (std::vector<std::string>{"a.pbf", "b.pbf"}));
     EXPECT_TRUE(options.quiet);
     EXPECT_EQ(options.tiger_state, "mt");
+    EXPECT_EQ(parse_import_options({"--out", "P", "--world-land", "land.json"}).world_land,
+              (std::vector<std::string>{"land.json"}));
 
     EXPECT_TRUE(parse_import_options({"--help"}).help);
     auto message = [](const std::vector<std::string>& arguments) {
