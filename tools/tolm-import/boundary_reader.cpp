@@ -139,11 +139,15 @@ void add_polygons(std::unique_ptr<OGRGeometry> geometry, PolygonParts& out) {
     add_valid_polygons(*geometry, out);
 }
 
-PolygonParts layer_polygons(OGRLayer& layer) {
+// ISO 3166 numeric code of the United States, the "id" of its feature in a world countries layer.
+const char* const k_united_states_country_id = "840";
+
+PolygonParts layer_polygons(OGRLayer& layer, const std::string& skip_id = {}) {
     PolygonParts out;
     ToLonLat to_lon_lat(layer);
     layer.ResetReading();
     for (auto& feature : layer) {
+        if (!skip_id.empty() && field_text(*feature, "id") == skip_id) continue;
         OGRGeometry* geometry = feature->GetGeometryRef();
         if (geometry == nullptr || geometry->IsEmpty() || !to_lon_lat.apply(*geometry)) continue;
         add_polygons(std::unique_ptr<OGRGeometry>(geometry->clone()), out);
@@ -238,10 +242,15 @@ void read_census_boundaries(const std::string& path, ImportData& out, Progress& 
 
 void read_world_land(const std::string& path, ImportData& out, Progress& progress) {
     VectorSource source(path);
-    OGRLayer* layer = source.layer("land");
+    // A countries layer gives the land of every country but the United States. Its outlines fill the
+    // Great Lakes in, as the world's land does; left out, the US halves of the lakes stay water,
+    // since the nation's own outline leaves them open.
+    OGRLayer* layer = source.layer("countries");
+    const std::string skip_id = layer != nullptr ? k_united_states_country_id : std::string();
+    if (layer == nullptr) layer = source.layer("land");
     if (layer == nullptr) layer = source.first_layer();
     progress.begin("reading the world's land from " + path);
-    PolygonParts land = layer_polygons(*layer);
+    PolygonParts land = layer_polygons(*layer, skip_id);
     if (land.parts.empty()) throw ImportError("\"" + path + "\" holds no land polygons");
     if (!OGRGeometryFactory::haveGEOS())
         throw ImportError("the world's land needs GDAL with its geometry engine (GEOS) to be cut into cells");

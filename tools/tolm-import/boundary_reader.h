@@ -16,8 +16,9 @@ namespace tolm::importer {
 // Raises ImportError when the file holds none of these layers.
 void read_census_boundaries(const std::string& path, ImportData& out, Progress& progress);
 
-// Land of the whole world (layer "land", or else the first layer, of a TopoJSON, GeoJSON or any GDAL
-// source), cut along the water grid into AreaKind::land areas: the neighbouring countries are painted
+// Land of the whole world (layer "countries" less the United States, or layer "land", or else the
+// first layer, of a TopoJSON, GeoJSON or any GDAL source), cut along the water grid into
+// AreaKind::land areas: the neighbouring countries are painted
 // as land rather than sea. Read it before the boundaries: the water cut from the nation outline then
 // leaves this land out too. Raises ImportError when the file holds no polygons.
 void read_world_land(const std::string& path, ImportData& out, Progress& progress);

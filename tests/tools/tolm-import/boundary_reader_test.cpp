@@ -203,6 +203,22 @@ TEST(ReadWorldLand, TakesTheFirstLayerOfOtherSourcesAndRefusesOnesWithoutLand) {
     EXPECT_THROW(read_world_land(folder.file("missing.json"), data, recorded.progress), ImportError);
 }
 
+TEST(ReadWorldLand, ACountriesLayerGivesEveryCountryButTheUnitedStates) {
+    // A lake inside the United States is part of its country outline: taken as land, it could never
+    // become water again, so the United States' own country is left out.
+    ScratchFolder folder;
+    auto countries = folder.write("countries.geojson", R"({"type":"FeatureCollection","name":"countries","features":[
+      {"type":"Feature","properties":{"id":"840","name":"United States of America"},
+       "geometry":{"type":"Polygon","coordinates":[[[1,1],[5,1],[5,5],[1,5],[1,1]]]}},
+      {"type":"Feature","properties":{"id":"124","name":"Canada"},
+       "geometry":{"type":"Polygon","coordinates":[[[1,5],[5,5],[5,8],[1,8],[1,5]]]}}]})");
+    ImportData data;
+    RecordedProgress recorded;
+    read_world_land(countries, data, recorded.progress);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::land, 0, 0, 10, 10), 12.0, 1e-9);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::land, 1, 1, 5, 5), 0.0, 1e-9);
+}
+
 TEST(ReadCensusBoundaries, FileWithoutBoundaryLayersOrNotMapDataIsAClearError) {
     ScratchFolder folder;
     auto other = folder.write("other.geojson",
