@@ -20,17 +20,9 @@ private:
     std::shared_ptr<RasterSurface> m_surface;  // the client may release its picture while we paint
 };
 
-// The server makes a painter for every paint; the raster's buffers (a few picture-sized masks and
-// the cells of the largest fill) outlive it here, so that paints after the first allocate nothing
-// for them.
-thread_local std::unique_ptr<CoverageRaster> t_spare_raster;
-
 }  // namespace
 
-CairoPainter::CairoPainter(RasterSurface& surface)
-    : m_raster(t_spare_raster ? std::move(t_spare_raster) : std::make_unique<CoverageRaster>()) {
-    m_raster->clear_path();
-    m_raster->forget_strokes();
+CairoPainter::CairoPainter(RasterSurface& surface) {
     m_surface = cairo_image_surface_create_for_data(reinterpret_cast<unsigned char*>(surface.pixels()), CAIRO_FORMAT_ARGB32,
                                                     surface.width(), surface.height(), surface.width() * 4);
     m_cr = cairo_create(m_surface);
@@ -43,14 +35,13 @@ CairoPainter::CairoPainter(RasterSurface& surface)
 }
 
 CairoPainter::~CairoPainter() {
-    if (!t_spare_raster) t_spare_raster = std::move(m_raster);
     cairo_surface_flush(m_surface);
     cairo_destroy(m_cr);
     cairo_surface_destroy(m_surface);
 }
 
 void CairoPainter::set_antialias(bool on) {
-    m_antialias = on;
+    RasterPainter::set_antialias(on);
     cairo_set_antialias(m_cr, on ? CAIRO_ANTIALIAS_GRAY : CAIRO_ANTIALIAS_NONE);
 }
 
@@ -66,41 +57,15 @@ void CairoPainter::clear(Colour colour) {
     cairo_restore(m_cr);
 }
 
-void CairoPainter::move_to(double x, double y) { m_raster->move_to(x, y); }
-void CairoPainter::line_to(double x, double y) { m_raster->line_to(x, y); }
-void CairoPainter::close_path() { m_raster->close_path(); }
-
-PixelTarget CairoPainter::target() {
+PixelTarget CairoPainter::pixels() {
     return {reinterpret_cast<std::uint32_t*>(cairo_image_surface_get_data(m_surface)), cairo_image_surface_get_width(m_surface),
             cairo_image_surface_get_height(m_surface), cairo_image_surface_get_stride(m_surface) / 4};
 }
 
 // Cairo and the raster share the pixels: Cairo finishes its drawing before the raster writes, and
 // learns afterwards that the pixels changed under it.
-void CairoPainter::begin_raster() { cairo_surface_flush(m_surface); }
-void CairoPainter::end_raster() {
-    cairo_surface_mark_dirty(m_surface);
-    m_raster->clear_path();
-}
-
-void CairoPainter::fill(Colour colour) {
-    begin_raster();
-    m_raster->fill(target(), colour, FillRule::even_odd, m_antialias);
-    end_raster();
-}
-
-void CairoPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
-    begin_raster();
-    m_raster->fill(target(), fill_colour, FillRule::even_odd, m_antialias);
-    m_raster->stroke(target(), style, m_antialias);
-    end_raster();
-}
-
-void CairoPainter::stroke(const StrokeStyle& style) {
-    begin_raster();
-    m_raster->stroke(target(), style, m_antialias);
-    end_raster();
-}
+void CairoPainter::before_raster() { cairo_surface_flush(m_surface); }
+void CairoPainter::after_raster() { cairo_surface_mark_dirty(m_surface); }
 
 void CairoPainter::select_font(const TextStyle& style) {
     if (style.size == m_font_size && style.bold == m_font_bold) return;
@@ -149,24 +114,20 @@ void CairoPainter::draw_text(double x, double y, double angle, std::string_view 
     cairo_path_t* outline = cairo_copy_path_flat(m_cr);  // in pixels, now that the turn is undone
     cairo_restore(m_cr);
     cairo_new_path(m_cr);
-    m_raster->clear_path();
+    raster().clear_path();
     if (outline && outline->status == CAIRO_STATUS_SUCCESS) {
         for (int i = 0; i < outline->num_data; i += outline->data[i].header.length) {
             const cairo_path_data_t& element = outline->data[i];
             switch (element.header.type) {
-            case CAIRO_PATH_MOVE_TO: m_raster->move_to(outline->data[i + 1].point.x, outline->data[i + 1].point.y); break;
-            case CAIRO_PATH_LINE_TO: m_raster->line_to(outline->data[i + 1].point.x, outline->data[i + 1].point.y); break;
-            case CAIRO_PATH_CLOSE_PATH: m_raster->close_path(); break;
+            case CAIRO_PATH_MOVE_TO: raster().move_to(outline->data[i + 1].point.x, outline->data[i + 1].point.y); break;
+            case CAIRO_PATH_LINE_TO: raster().line_to(outline->data[i + 1].point.x, outline->data[i + 1].point.y); break;
+            case CAIRO_PATH_CLOSE_PATH: raster().close_path(); break;
             case CAIRO_PATH_CURVE_TO: break;  // a flattened path has none
             }
         }
     }
     cairo_path_destroy(outline);
-    begin_raster();
-    m_raster->stroke(target(), {style.halo, style.halo_width * 2, LineCap::round}, m_antialias);
-    // Glyph outlines wind to the non-zero rule: overlapping strokes of a letter stay filled.
-    m_raster->fill(target(), style.colour, FillRule::non_zero, m_antialias);
-    end_raster();
+    paint_haloed_outline(style);
 }
 
 void CairoPainter::draw_image(const ImageView& image, double x, double y, double width, double height) {
@@ -186,8 +147,7 @@ void CairoPainter::draw_image(const ImageView& image, double x, double y, double
 }
 
 void CairoPainter::flush() {
-    // A stroke is painted from the marks of an earlier one only within one picture.
-    m_raster->forget_strokes();
+    RasterPainter::flush();
     cairo_surface_flush(m_surface);
 }
 

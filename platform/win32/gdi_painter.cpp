@@ -22,9 +22,6 @@ namespace {
 
 const wchar_t* const k_map_font = L"Arial";
 
-// As on Linux: the raster's buffers outlive the painter made for every paint.
-thread_local std::unique_ptr<CoverageRaster> t_spare_raster;
-
 std::wstring to_wide(std::string_view utf8) {
     if (utf8.empty()) return {};
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -115,20 +112,17 @@ struct GdiPlusText {
 }  // namespace detail
 
 GdiPlusPainter::GdiPlusPainter(const PixelTarget& pixels)
-    : m_pixels(pixels), m_raster(t_spare_raster ? std::move(t_spare_raster) : std::make_unique<CoverageRaster>()) {
-    m_raster->clear_path();
-    m_raster->forget_strokes();
+    : m_pixels(pixels) {
     ensure_gdiplus_started();
     m_text = std::make_unique<detail::GdiPlusText>(pixels);
 }
 
 GdiPlusPainter::~GdiPlusPainter() {
-    if (!t_spare_raster) t_spare_raster = std::move(m_raster);
     if (m_text) m_text->graphics.Flush(Gdiplus::FlushIntentionSync);
 }
 
 void GdiPlusPainter::set_antialias(bool on) {
-    m_antialias = on;
+    RasterPainter::set_antialias(on);
     m_text->graphics.SetTextRenderingHint(on ? Gdiplus::TextRenderingHintAntiAliasGridFit
                                              : Gdiplus::TextRenderingHintSingleBitPerPixelGridFit);
 }
@@ -142,32 +136,11 @@ void GdiPlusPainter::clear(Colour colour) {
     }
 }
 
-void GdiPlusPainter::move_to(double x, double y) { m_raster->move_to(x, y); }
-void GdiPlusPainter::line_to(double x, double y) { m_raster->line_to(x, y); }
-void GdiPlusPainter::close_path() { m_raster->close_path(); }
+
+PixelTarget GdiPlusPainter::pixels() { return m_pixels; }
 
 // GDI+ and the raster share the pixels: GDI+ finishes its drawing before the raster writes.
-void GdiPlusPainter::begin_raster() { m_text->graphics.Flush(Gdiplus::FlushIntentionSync); }
-void GdiPlusPainter::end_raster() { m_raster->clear_path(); }
-
-void GdiPlusPainter::fill(Colour colour) {
-    begin_raster();
-    m_raster->fill(m_pixels, colour, FillRule::even_odd, m_antialias);
-    end_raster();
-}
-
-void GdiPlusPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
-    begin_raster();
-    m_raster->fill(m_pixels, fill_colour, FillRule::even_odd, m_antialias);
-    m_raster->stroke(m_pixels, style, m_antialias);
-    end_raster();
-}
-
-void GdiPlusPainter::stroke(const StrokeStyle& style) {
-    begin_raster();
-    m_raster->stroke(m_pixels, style, m_antialias);
-    end_raster();
-}
+void GdiPlusPainter::before_raster() { m_text->graphics.Flush(Gdiplus::FlushIntentionSync); }
 
 TextExtent GdiPlusPainter::measure_text(std::string_view utf8, const TextStyle& style) {
     const std::wstring text = to_wide(utf8);
@@ -206,25 +179,21 @@ void GdiPlusPainter::draw_text(double x, double y, double angle, std::string_vie
     if (angle != 0) place.Rotate(degrees);
     outline.Flatten(&place, 0.25f);
     const INT count = outline.GetPointCount();
-    m_raster->clear_path();
+    raster().clear_path();
     if (count > 0) {
         std::vector<Gdiplus::PointF> points(static_cast<std::size_t>(count));
         std::vector<BYTE> types(static_cast<std::size_t>(count));
         if (outline.GetPathPoints(points.data(), count) == Gdiplus::Ok && outline.GetPathTypes(types.data(), count) == Gdiplus::Ok) {
             for (std::size_t i = 0; i < points.size(); ++i) {
                 if ((types[i] & Gdiplus::PathPointTypePathTypeMask) == Gdiplus::PathPointTypeStart)
-                    m_raster->move_to(points[i].X, points[i].Y);
+                    raster().move_to(points[i].X, points[i].Y);
                 else
-                    m_raster->line_to(points[i].X, points[i].Y);
-                if (types[i] & Gdiplus::PathPointTypeCloseSubpath) m_raster->close_path();
+                    raster().line_to(points[i].X, points[i].Y);
+                if (types[i] & Gdiplus::PathPointTypeCloseSubpath) raster().close_path();
             }
         }
     }
-    begin_raster();
-    m_raster->stroke(m_pixels, {style.halo, style.halo_width * 2, LineCap::round}, m_antialias);
-    // Glyph outlines wind to the non-zero rule: overlapping strokes of a letter stay filled.
-    m_raster->fill(m_pixels, style.colour, FillRule::non_zero, m_antialias);
-    end_raster();
+    paint_haloed_outline(style);
 }
 
 void GdiPlusPainter::draw_image(const ImageView& image, double x, double y, double width, double height) {
@@ -244,8 +213,7 @@ void GdiPlusPainter::draw_image(const ImageView& image, double x, double y, doub
 }
 
 void GdiPlusPainter::flush() {
-    // A stroke is painted from the marks of an earlier one only within one picture.
-    m_raster->forget_strokes();
+    RasterPainter::flush();
     m_text->graphics.Flush(Gdiplus::FlushIntentionSync);
 }
 

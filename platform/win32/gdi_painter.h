@@ -1,7 +1,6 @@
 #pragma once
 
-#include "platform/coverage_raster.h"
-#include "platform/painter.h"
+#include "platform/raster_painter.h"
 
 #include <memory>
 #include <string>
@@ -15,7 +14,7 @@ namespace detail {
 struct GdiPlusText;
 }
 
-class GdiPlusPainter : public Painter {
+class GdiPlusPainter : public RasterPainter {
 public:
     // Paints into premultiplied ARGB pixels that outlive the painter.
     explicit GdiPlusPainter(const PixelTarget& pixels);
@@ -25,24 +24,17 @@ public:
 
     void set_antialias(bool on) override;
     void clear(Colour colour) override;
-    void move_to(double x, double y) override;
-    void line_to(double x, double y) override;
-    void close_path() override;
-    void fill(Colour colour) override;
-    void fill_and_stroke(Colour fill, const StrokeStyle& stroke) override;
-    void stroke(const StrokeStyle& style) override;
     TextExtent measure_text(std::string_view utf8, const TextStyle& style) override;
     void draw_text(double x, double y, double angle, std::string_view utf8, const TextStyle& style) override;
     void draw_image(const ImageView& image, double x, double y, double width, double height) override;
     void flush() override;
 
-private:
-    void begin_raster();
-    void end_raster();
+protected:
+    PixelTarget pixels() override;
+    void before_raster() override;
 
+private:
     PixelTarget m_pixels;
-    bool m_antialias = true;
-    std::unique_ptr<CoverageRaster> m_raster;
     std::unique_ptr<detail::GdiPlusText> m_text;  // GDI+ objects over the same pixels
 };
 
