@@ -13,7 +13,7 @@
 
 #include "engine/map_engine.h"
 #include "platform/posix/cairo_painter.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 
 #include <benchmark/benchmark.h>
 

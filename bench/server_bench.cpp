@@ -3,16 +3,17 @@
 // that answers at once, and the picture box a stand-in whose members cost nothing, so what remains
 // is the server's. A second case uses the simulated client picture box of 1024 x 768 pixels.
 #include "server/clsMapServ.h"
-#include "server/frmTolm.h"
-#include "server/host/MainForm.h"
-#include "server/host/PictureBox.h"
-#include "server/host/ServerEvents.h"
+#include "server/forms/frmTolm.h"
+#include "host/MainForm.h"
+#include "host/PictureBox.h"
+#include "host/ServerEvents.h"
 
 #include "common/path_text.h"
 #include "engine/engine_ids.h"
-#include "platform/headless/headless_window_system.h"
+#include "ui/headless/headless_window_system.h"
 #include "platform/module_info.h"
-#include "platform/services.h"
+#include "platform/saved_settings.h"
+#include "ui/current_window_system.h"
 
 #include <benchmark/benchmark.h>
 
@@ -86,9 +87,9 @@ struct Setting {
 
 void draw_loop(benchmark::State& state, ObjectRef picture, bool moving = false) {
     static Setting setting;
-    auto form = std::make_shared<server::host::MainForm>();
+    auto form = std::make_shared<host::MainForm>();
     form->load_special_options(StringArray(0, {"Search", "Hide Mile Marker Line", "Zoom Underlay", "Zoom Overlay"}));
-    auto events = std::make_shared<server::host::ServerEvents>();
+    auto events = std::make_shared<host::ServerEvents>();
     ObjectRef form_ref = form, events_ref = events;
     server::clsMapServ map_server;
     std::string callsign = "N0CALL";
@@ -109,7 +110,7 @@ void BM_ServerWorkPerDrawOfAMovingMap(benchmark::State& state) { draw_loop(state
 BENCHMARK(BM_ServerWorkPerDrawOfAMovingMap)->Unit(benchmark::kMicrosecond);
 
 void BM_DrawIntoSimulatedPictureBox(benchmark::State& state) {
-    draw_loop(state, std::make_shared<server::host::PictureBox>(1024, 768));
+    draw_loop(state, std::make_shared<host::PictureBox>(1024, 768));
 }
 BENCHMARK(BM_DrawIntoSimulatedPictureBox)->Unit(benchmark::kMicrosecond);
 

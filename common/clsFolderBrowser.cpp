@@ -1,6 +1,7 @@
 #include "common/clsFolderBrowser.h"
 
 #include "platform/text.h"
+#include "ui/current_window_system.h"
 
 namespace tolm {
 

@@ -3,7 +3,7 @@
 #include "engine/engine_ids.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
-#include "platform/window_system.h"
+#include "ui/current_window_system.h"
 
 #include <array>
 #include <utility>

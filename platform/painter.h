@@ -84,7 +84,7 @@ public:
 };
 
 // A painter for a device context handle: on Linux an hDC of the raster surface table
-// (platform/raster_surface.h), on Windows a real HDC. Raises RuntimeError when the handle is unknown.
+// (platform/raster/raster_surface.h), on Windows a real HDC. Raises RuntimeError when the handle is unknown.
 std::unique_ptr<Painter> painter_for_device_context(std::intptr_t hdc);
 
 }  // namespace tolm::platform

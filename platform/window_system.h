@@ -4,7 +4,7 @@
 #include <optional>
 #include <string>
 
-// The window system port. Forms are models (platform/forms); a window system only shows them, runs
+// The window system port. Forms are models (ui/forms); a window system only shows them, runs
 // their modal loops and shows the system's own dialogs (message boxes, the folder browser and the
 // open-file dialog). The headless backend answers those from a script and records what was shown;
 // a Win32 backend builds real windows from the same models.
@@ -156,26 +156,6 @@ public:
     // WinHelpA; the result is not used by anyone.
     virtual void win_help(WindowHandle owner, const std::string& help_file, std::uint32_t command,
                           std::uintptr_t data) = 0;
-};
-
-// The process's current window system. Until one is installed, a headless one that answers every
-// dialog with its default (message boxes their default button, file and folder dialogs cancel, modal
-// forms a close from the window menu) serves.
-WindowSystem& window_system();
-
-// Installs a window system (nullptr goes back to the default) and returns the one it replaces.
-WindowSystem* set_window_system(WindowSystem* system);
-
-// Installs a window system for the lifetime of a scope (a test, a host run).
-class ScopedWindowSystem {
-public:
-    explicit ScopedWindowSystem(WindowSystem& system) : m_previous(set_window_system(&system)) {}
-    ScopedWindowSystem(const ScopedWindowSystem&) = delete;
-    ScopedWindowSystem& operator=(const ScopedWindowSystem&) = delete;
-    ~ScopedWindowSystem() { set_window_system(m_previous); }
-
-private:
-    WindowSystem* m_previous;
 };
 
 }  // namespace tolm::platform

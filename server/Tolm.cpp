@@ -2,8 +2,8 @@
 
 #include "server/text_file.h"
 
-#include "platform/forms/dialogs.h"
-#include "platform/forms/screen.h"
+#include "ui/forms/dialogs.h"
+#include "ui/forms/screen.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 

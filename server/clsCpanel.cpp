@@ -10,7 +10,9 @@
 #include "common/path_text.h"
 #include "platform/registry.h"
 #include "platform/runtime_error.h"
-#include "platform/services.h"
+#include "platform/app.h"
+#include "ui/desktop.h"
+#include "ui/current_window_system.h"
 #include "platform/text.h"
 #include "platform/window_system.h"
 

@@ -4,7 +4,7 @@
 #include "server/clsCpanel.h"
 #include "server/favourites.h"
 #include "server/forms/frmCpanel.h"
-#include "server/frmTolm.h"
+#include "server/forms/frmTolm.h"
 #include "server/host_folders.h"
 #include "server/sat_file.h"
 #include "server/search/map_search.h"
@@ -15,7 +15,10 @@
 #include "engine/engine_ids.h"
 #include "platform/module_info.h"
 #include "platform/runtime_error.h"
-#include "platform/services.h"
+#include "platform/named_mutex.h"
+#include "platform/app.h"
+#include "platform/saved_settings.h"
+#include "ui/desktop.h"
 
 #include <filesystem>
 #include <system_error>

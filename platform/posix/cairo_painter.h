@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/raster_painter.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_painter.h"
+#include "platform/raster/raster_surface.h"
 
 #include <cairo.h>
 

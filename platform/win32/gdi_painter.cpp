@@ -1,7 +1,7 @@
 #include "platform/win32/gdi_painter.h"
 
 #include "platform/atomic_file.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/runtime_error.h"
 
 // windows.h before gdiplus.h; GDI+'s headers use the min and max macros that windows.h defines.

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/raster_painter.h"
+#include "platform/raster/raster_painter.h"
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/forms/form.h"
+#include "ui/forms/form.h"
 
 // The control panel form. This build carries its window's fixed properties (caption, border, size,
 // help context), which the server reports to the client; its menus and their actions are not part of

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/forms/form.h"
+#include "ui/forms/form.h"
 
 #include <cstdint>
 

@@ -1,9 +1,9 @@
 #include "server/forms/frmSearch.h"
 
 #include "common/clsIni.h"
-#include "platform/forms/dialogs.h"
-#include "platform/forms/keys.h"
-#include "platform/forms/screen.h"
+#include "ui/forms/dialogs.h"
+#include "ui/forms/keys.h"
+#include "ui/forms/screen.h"
 #include "platform/text.h"
 #include "server/Tolm.h"
 

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "platform/forms/buttons.h"
-#include "platform/forms/control_array.h"
-#include "platform/forms/form.h"
-#include "platform/forms/list_box.h"
-#include "platform/forms/static_controls.h"
-#include "platform/forms/text_box.h"
+#include "ui/forms/buttons.h"
+#include "ui/forms/control_array.h"
+#include "ui/forms/form.h"
+#include "ui/forms/list_box.h"
+#include "ui/forms/static_controls.h"
+#include "ui/forms/text_box.h"
 #include "server/member_table.h"
 #include "server/search/find_result.h"
 

@@ -1,7 +1,7 @@
 #include "server/search/map_search.h"
 
 #include "engine/engine_ids.h"
-#include "platform/forms/screen.h"
+#include "ui/forms/screen.h"
 #include "platform/runtime_error.h"
 #include "server/search/found_items.h"
 #include "server/search/region_files.h"

@@ -2,7 +2,7 @@
 
 #include "engine/geo.h"
 #include "platform/dispatch.h"
-#include "platform/forms/form.h"
+#include "ui/forms/form.h"
 #include "server/forms/frmSearch.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "common/clsFolderBrowser.h"
 
-#include "platform/headless/headless_fixture.h"
+#include "ui/headless/headless_fixture.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>

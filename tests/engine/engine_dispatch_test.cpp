@@ -4,7 +4,7 @@
 #include "engine/pack/pack_writer.h"
 #include "engine/sample_features.h"
 #include "engine/settings_file.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/runtime_error.h"
 
 #include "support/scratch.h"

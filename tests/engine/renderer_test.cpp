@@ -6,7 +6,7 @@
 #include "engine/pack/pack_writer.h"
 #include "engine/sample_features.h"
 #include "platform/posix/cairo_painter.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 
 #include <gtest/gtest.h>
 

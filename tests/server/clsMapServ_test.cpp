@@ -6,7 +6,7 @@
 #include "engine/engine_ids.h"
 #include "platform/module_info.h"
 #include "platform/runtime_error.h"
-#include "platform/services.h"
+#include "platform/saved_settings.h"
 
 #include <gmock/gmock.h>
 

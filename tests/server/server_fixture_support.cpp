@@ -6,9 +6,10 @@
 
 #include "engine/engine_ids.h"
 #include "platform/module_info.h"
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/runtime_error.h"
-#include "platform/services.h"
+#include "platform/saved_settings.h"
+#include "ui/current_window_system.h"
 
 #include <filesystem>
 

@@ -3,13 +3,14 @@
 // What the server tests share: a stand-in engine that records every call and paints a known colour,
 // the client's host objects, a headless desktop, and clean settings beside the test program.
 #include "server/clsMapServ.h"
-#include "server/frmTolm.h"
-#include "server/host/MainForm.h"
-#include "server/host/PictureBox.h"
-#include "server/host/ServerEvents.h"
+#include "server/forms/frmTolm.h"
+#include "host/MainForm.h"
+#include "host/PictureBox.h"
+#include "host/ServerEvents.h"
 
 #include "platform/dispatch.h"
-#include "platform/headless/headless_window_system.h"
+#include "ui/headless/headless_window_system.h"
+#include "ui/current_window_system.h"
 
 #include <gtest/gtest.h>
 

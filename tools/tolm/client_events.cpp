@@ -8,7 +8,7 @@
 namespace tolm::cli {
 
 ClientEvents::ClientEvents(std::vector<Station> stations)
-    : m_record(std::make_shared<server::host::ServerEvents>()), m_stations(std::move(stations)) {
+    : m_record(std::make_shared<host::ServerEvents>()), m_stations(std::move(stations)) {
     forward("SignalInformation");
     forward("SignalSuspend");
     forward("SignalSpecialRedraw");

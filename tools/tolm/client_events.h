@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/dispatch.h"
-#include "server/host/ServerEvents.h"
+#include "host/ServerEvents.h"
 #include "tools/tolm/options.h"
 
 #include <memory>
@@ -18,7 +18,7 @@ class ClientEvents : public DynamicDispatch {
 public:
     explicit ClientEvents(std::vector<Station> stations);
 
-    const server::host::ServerEvents& record() const noexcept { return *m_record; }
+    const host::ServerEvents& record() const noexcept { return *m_record; }
 
     // The answer for a callsign typed in the search: every station whose callsign starts with it
     // (without regard to case), so a callsign without SSID finds the station with each of its SSIDs.
@@ -27,7 +27,7 @@ public:
 private:
     void forward(const std::string& member);
 
-    std::shared_ptr<server::host::ServerEvents> m_record;
+    std::shared_ptr<host::ServerEvents> m_record;
     std::vector<Station> m_stations;
 };
 

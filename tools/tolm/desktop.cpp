@@ -1,6 +1,6 @@
 #include "tools/tolm/desktop.h"
 
-#include "platform/forms/form.h"
+#include "ui/forms/form.h"
 #include "platform/text.h"
 
 #include <algorithm>

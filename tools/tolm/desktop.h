@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/headless/headless_window_system.h"
+#include "ui/headless/headless_window_system.h"
 
 #include <string_view>
 #include <vector>

@@ -9,15 +9,16 @@
 #include "tools/tolm/options.h"
 #include "tools/tolm/search_dialog.h"
 
-#include "platform/forms/form.h"
+#include "ui/forms/form.h"
 #include "platform/runtime_error.h"
-#include "platform/services.h"
+#include "platform/saved_settings.h"
+#include "ui/current_window_system.h"
 #include "platform/window_system.h"
-#include "server/frame/posix/activation.h"
+#include "host/activation.h"
 #include "server/frame/posix/com_abi.h"
 #include "server/frame/registration_table.h"
-#include "server/host/MainForm.h"
-#include "server/host/PictureBox.h"
+#include "host/MainForm.h"
+#include "host/PictureBox.h"
 
 #include <dlfcn.h>
 #include <stdlib.h>
@@ -104,7 +105,7 @@ void check(com::I_clsMapServ* server, com::HRESULT hr, const std::string& member
 // Opens the search dialog from the special-options menu as the client does, runs the search in it and
 // prints what the dialog listed and what the server did for Go To.
 void search(com::I_clsMapServ* server, ObjectRef& picture_ref, Desktop& desktop, const ClientEvents& events,
-            const server::host::MainForm& form, const SearchRequest& request, MessageLog& messages) {
+            const host::MainForm& form, const SearchRequest& request, MessageLog& messages) {
     std::optional<SearchOutcome> outcome;
     // The server shows the dialog modelessly; should it ever show it modally, the search runs
     // inside the modal loop instead.
@@ -197,8 +198,8 @@ int run(const Options& options) {
     if (com::failed(created) || !reference.server) throw HostError("cannot create " + std::string(k_prog_id) + ": " + error);
     com::I_clsMapServ* server = reference.server;
 
-    auto picture = std::make_shared<server::host::PictureBox>(options.width, options.height);
-    auto form = std::make_shared<server::host::MainForm>("Wendal32", main_window);
+    auto picture = std::make_shared<host::PictureBox>(options.width, options.height);
+    auto form = std::make_shared<host::MainForm>("Wendal32", main_window);
     auto events = std::make_shared<ClientEvents>(options.stations);
     ObjectRef picture_ref = picture, form_ref = form, events_ref = events;
 

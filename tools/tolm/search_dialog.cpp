@@ -1,10 +1,10 @@
 #include "tools/tolm/search_dialog.h"
 
-#include "platform/forms/buttons.h"
-#include "platform/forms/form.h"
-#include "platform/forms/list_box.h"
-#include "platform/forms/static_controls.h"
-#include "platform/forms/text_box.h"
+#include "ui/forms/buttons.h"
+#include "ui/forms/form.h"
+#include "ui/forms/list_box.h"
+#include "ui/forms/static_controls.h"
+#include "ui/forms/text_box.h"
 #include "tools/tolm/host_error.h"
 
 #include <string>

@@ -2,9 +2,8 @@
 
 #include "platform/win32/gdi_painter.h"
 
-#include "platform/raster_surface.h"
+#include "platform/raster/raster_surface.h"
 #include "platform/runtime_error.h"
-#include "platform/services.h"
 #include "platform/window_system.h"
 
 #include <gtest/gtest.h>
@@ -211,17 +210,6 @@ TEST(GdiPainter, WritesAPngThatReadsBackWithItsSizeAndColours) {
     for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder)) ++files;
     EXPECT_EQ(files, 1);
     std::filesystem::remove_all(folder);
-}
-
-TEST(DefaultWindowSystem, FindsTheRealDesktopsTopLevelWindows) {
-    WindowSystem* installed = set_window_system(nullptr);
-    const char* title = "tolm find-window check";
-    HWND window = CreateWindowExA(0, "STATIC", title, WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
-    ASSERT_NE(window, nullptr);
-    EXPECT_EQ(find_window_by_title(title), reinterpret_cast<WindowHandle>(window));
-    DestroyWindow(window);
-    EXPECT_EQ(find_window_by_title(title), 0u);
-    set_window_system(installed);
 }
 
 }  // namespace

@@ -1,10 +1,10 @@
 #include "server/search/map_search.h"
 
 #include "engine/engine_ids.h"
-#include "platform/forms/screen.h"
-#include "platform/headless/headless_fixture.h"
-#include "server/host/MainForm.h"
-#include "server/host/PictureBox.h"
+#include "ui/forms/screen.h"
+#include "ui/headless/headless_fixture.h"
+#include "host/MainForm.h"
+#include "host/PictureBox.h"
 #include "server/search/region_files.h"
 #include "support/scratch.h"
 

@@ -3,6 +3,7 @@
 #include "platform/module_info.h"
 #include "server/forms/frmSearch.h"
 #include "tools/tolm/desktop.h"
+#include "ui/current_window_system.h"
 
 #include <gtest/gtest.h>
 

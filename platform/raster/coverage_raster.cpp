@@ -1,0 +1,622 @@
+#include "platform/raster/coverage_raster.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+namespace tolm::platform {
+
+namespace {
+
+// Multiplies the four 8-bit channels of `p` by f / 255, rounded.
+inline std::uint32_t scale(std::uint32_t p, std::uint32_t f) noexcept {
+    std::uint32_t rb = (p & 0x00FF00FFu) * f + 0x00800080u;
+    rb = ((rb + ((rb >> 8) & 0x00FF00FFu)) >> 8) & 0x00FF00FFu;
+    std::uint32_t ag = ((p >> 8) & 0x00FF00FFu) * f + 0x00800080u;
+    ag = (ag + ((ag >> 8) & 0x00FF00FFu)) & 0xFF00FF00u;
+    return rb | ag;
+}
+
+// A colour ready to be laid over premultiplied pixels at any coverage: the colour scaled by each
+// coverage is worked out once per fill or stroke, not once per pixel.
+class Ink {
+public:
+    explicit Ink(Colour colour) noexcept {
+        const std::uint32_t a = colour.argb >> 24;
+        const std::uint32_t premultiplied = (colour.argb & 0xFF000000u) | (scale(colour.argb, a) & 0x00FFFFFFu);
+        for (std::uint32_t c = 0; c < 256; ++c) m_scaled[c] = scale(premultiplied, c);
+    }
+    void pixel(std::uint32_t& dst, std::uint32_t coverage) const noexcept {
+        const std::uint32_t s = m_scaled[coverage];
+        const std::uint32_t keep = 255 - (s >> 24);
+        dst = keep == 0 ? s : s + scale(dst, keep);
+    }
+    void span(std::uint32_t* dst, std::int32_t count, std::uint32_t coverage) const noexcept {
+        const std::uint32_t s = m_scaled[coverage];
+        const std::uint32_t keep = 255 - (s >> 24);
+        if (keep == 0) {
+            std::fill(dst, dst + count, s);
+            return;
+        }
+        // What lies beneath a span is mostly one colour (a translucent county over its state):
+        // blend each run of it once.
+        std::uint32_t beneath = ~dst[0], blended = 0;
+        for (std::int32_t i = 0; i < count; ++i) {
+            if (dst[i] != beneath) {
+                beneath = dst[i];
+                blended = s + scale(beneath, keep);
+            }
+            dst[i] = blended;
+        }
+    }
+
+private:
+    std::array<std::uint32_t, 256> m_scaled{};
+};
+
+// Coverage 0 to 255 of a pixel from its accumulated area in 1/256ths of a pixel, signed by winding.
+inline std::uint32_t to_coverage(std::int32_t area, FillRule rule, bool antialias) noexcept {
+    std::int32_t a = area < 0 ? -area : area;
+    if (rule == FillRule::even_odd) {
+        a &= 511;
+        if (a > 256) a = 512 - a;
+    } else if (a > 256) {
+        a = 256;
+    }
+    if (!antialias) return a >= 128 ? 255u : 0u;
+    return static_cast<std::uint32_t>((a * 255 + 128) >> 8);
+}
+
+// floor and ceil for values already brought within int range; the library versions cost a
+// dozen instructions each on processors without SSE4.1, and these run for every row of every edge.
+inline std::int32_t floor_int(double v) noexcept {
+    const auto i = static_cast<std::int32_t>(v);
+    return i - (v < i ? 1 : 0);
+}
+inline std::int32_t ceil_int(double v) noexcept {
+    const auto i = static_cast<std::int32_t>(v);
+    return i + (v > i ? 1 : 0);
+}
+// Far outside the picture every coordinate is as good as this one, and it converts to int safely.
+inline double tame(double v) noexcept { return std::clamp(v, -1.0e8, 1.0e8); }
+
+bool finite(double a, double b, double c, double d) noexcept {
+    return std::isfinite(a) && std::isfinite(b) && std::isfinite(c) && std::isfinite(d);
+}
+
+}  // namespace
+
+void CoverageRaster::move_to(double x, double y) {
+    m_subpaths.push_back({static_cast<std::uint32_t>(m_points.size()), 1, false});
+    m_points.push_back({x, y});
+    m_open = true;
+}
+
+void CoverageRaster::line_to(double x, double y) {
+    if (!m_open) {
+        // After close_path a line carries on from the start of the closed subpath; with no
+        // current point at all the line starts here.
+        if (m_subpaths.empty()) {
+            move_to(x, y);
+            return;
+        }
+        const Point start = m_points[m_subpaths.back().first];
+        move_to(start.x, start.y);
+    }
+    m_points.push_back({x, y});
+    ++m_subpaths.back().count;
+}
+
+void CoverageRaster::close_path() {
+    if (!m_open) return;
+    m_subpaths.back().closed = true;
+    m_open = false;
+}
+
+void CoverageRaster::clear_path() noexcept {
+    m_points.clear();
+    m_subpaths.clear();
+    m_open = false;
+}
+
+void CoverageRaster::prepare(const PixelTarget& target) {
+    if (target.width != m_width || target.height != m_height) {
+        m_width = std::max(0, target.width);
+        m_height = std::max(0, target.height);
+        m_rows.resize(static_cast<std::size_t>(m_height));
+        m_marks.clear();
+        m_marks.reserve(k_kept_marks);
+    }
+    m_top = m_height;
+    m_bottom = -1;
+}
+
+// ---- Fills ----
+
+// Fills work in fixed point, 1/256 of a pixel, so that edges that meet at a point meet exactly and
+// walking an edge across rows and cells is integer stepping. Each cell keeps the signed height of
+// the edges crossing it (carried to every pixel to its right) and twice the area they leave to
+// their right within it.
+void CoverageRaster::add_cell(std::int32_t row, std::int32_t x, std::int32_t cover, std::int32_t area) {
+    if (x >= m_width || cover == 0) return;
+    auto& cells = m_rows[static_cast<std::size_t>(row)];
+    if (!cells.empty() && cells.back().x == x) {
+        cells.back().cover += cover;
+        cells.back().area += area;
+        return;
+    }
+    cells.push_back({x, cover, area});
+}
+
+namespace {
+
+// Splits `numerator / denominator` (denominator > 0) into a floored quotient and its remainder.
+inline void divide(std::int64_t numerator, std::int64_t denominator, std::int64_t& quotient, std::int64_t& remainder) noexcept {
+    quotient = numerator / denominator;
+    remainder = numerator % denominator;
+    if (remainder < 0) {
+        --quotient;
+        remainder += denominator;
+    }
+}
+
+}  // namespace
+
+// The part of an edge within one row, from (x1, y1) to (x2, y2): x in 1/256 pixel, y the
+// fraction 0 to 256 of the row.
+void CoverageRaster::add_row_piece(std::int32_t row, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+    if (y1 == y2) return;
+    const std::int32_t cell1 = x1 >> 8, cell2 = x2 >> 8;
+    const std::int32_t fraction1 = x1 & 255, fraction2 = x2 & 255;
+    if (cell1 == cell2) {
+        add_cell(row, cell1, y2 - y1, (fraction1 + fraction2) * (y2 - y1));
+        return;
+    }
+    // Across cells: the height spent in each is stepped without rounding drift.
+    std::int64_t dx = std::int64_t(x2) - x1;
+    const std::int64_t dy = std::int64_t(y2) - y1;
+    std::int64_t p, first, step;
+    if (dx > 0) {
+        p = (256 - fraction1) * dy;
+        first = 256;
+        step = 1;
+    } else {
+        p = fraction1 * dy;
+        first = 0;
+        step = -1;
+        dx = -dx;
+    }
+    std::int64_t delta, mod;
+    divide(p, dx, delta, mod);
+    add_cell(row, cell1, static_cast<std::int32_t>(delta), static_cast<std::int32_t>((fraction1 + first) * delta));
+    std::int32_t cell = cell1 + static_cast<std::int32_t>(step);
+    std::int64_t y = y1 + delta;
+    if (cell != cell2) {
+        std::int64_t lift, rem;
+        divide(256 * dy, dx, lift, rem);
+        mod -= dx;
+        while (cell != cell2) {
+            delta = lift;
+            mod += rem;
+            if (mod >= 0) {
+                mod -= dx;
+                ++delta;
+            }
+            add_cell(row, cell, static_cast<std::int32_t>(delta), static_cast<std::int32_t>(256 * delta));
+            y += delta;
+            cell += static_cast<std::int32_t>(step);
+        }
+    }
+    delta = y2 - y;
+    add_cell(row, cell2, static_cast<std::int32_t>(delta), static_cast<std::int32_t>((fraction2 + 256 - first) * delta));
+}
+
+// An edge already inside the picture, in 1/256 pixel, row by row.
+void CoverageRaster::add_inside_edge(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+    if (y1 == y2) return;
+    std::int32_t row1 = y1 >> 8;
+    const std::int32_t row2 = y2 >> 8;
+    // An edge ending on the bottom of the picture ends in no row below it.
+    const std::int32_t last_row = m_height - 1;
+    m_top = std::min(m_top, std::min(std::min(row1, row2), last_row));
+    m_bottom = std::max(m_bottom, std::min(std::max(row1, row2), last_row));
+    if (row1 == row2) {
+        if (row1 <= last_row) add_row_piece(row1, x1, y1 & 255, x2, y2 & 255);
+        return;
+    }
+    const std::int64_t dx = std::int64_t(x2) - x1;
+    std::int64_t dy = std::int64_t(y2) - y1;
+    std::int64_t p, first, step;
+    if (dy > 0) {
+        p = (256 - (y1 & 255)) * dx;
+        first = 256;
+        step = 1;
+    } else {
+        p = (y1 & 255) * dx;
+        first = 0;
+        step = -1;
+        dy = -dy;
+    }
+    std::int64_t delta, mod;
+    divide(p, dy, delta, mod);
+    std::int32_t x_from = x1 + static_cast<std::int32_t>(delta);
+    if (row1 <= last_row) add_row_piece(row1, x1, y1 & 255, x_from, static_cast<std::int32_t>(first));
+    row1 += static_cast<std::int32_t>(step);
+    if (row1 != row2) {
+        std::int64_t lift, rem;
+        divide(256 * dx, dy, lift, rem);
+        mod -= dy;
+        while (row1 != row2) {
+            delta = lift;
+            mod += rem;
+            if (mod >= 0) {
+                mod -= dy;
+                ++delta;
+            }
+            const std::int32_t x_to = x_from + static_cast<std::int32_t>(delta);
+            if (row1 <= last_row) add_row_piece(row1, x_from, static_cast<std::int32_t>(256 - first), x_to, static_cast<std::int32_t>(first));
+            x_from = x_to;
+            row1 += static_cast<std::int32_t>(step);
+        }
+    }
+    if (row2 <= last_row) add_row_piece(row2, x_from, static_cast<std::int32_t>(256 - first), x2, y2 & 255);
+}
+
+void CoverageRaster::add_edge(double x0, double y0, double x1, double y1) {
+    if (!finite(x0, y0, x1, y1) || y0 == y1) return;
+    const double w = m_width, h = m_height;
+    auto fixed = [](double v) { return static_cast<std::int32_t>(v * 256 + 0.5); };
+    if (x0 >= 0 && x0 <= w && x1 >= 0 && x1 <= w && y0 >= 0 && y0 <= h && y1 >= 0 && y1 <= h) {
+        add_inside_edge(fixed(x0), fixed(y0), fixed(x1), fixed(y1));
+        return;
+    }
+    if ((y0 <= 0 && y1 <= 0) || (y0 >= h && y1 >= h) || (x0 >= w && x1 >= w)) return;
+    const double dx = x1 - x0, dy = y1 - y0;
+    // Only rows inside the picture matter; cut the edge to them.
+    double t0 = 0, t1 = 1;
+    if (dy > 0) {
+        t0 = std::max(t0, -y0 / dy);
+        t1 = std::min(t1, (h - y0) / dy);
+    } else {
+        t0 = std::max(t0, (h - y0) / dy);
+        t1 = std::min(t1, -y0 / dy);
+    }
+    if (!(t0 < t1)) return;
+    // Split where the edge crosses the left and right sides: left of the picture an edge still
+    // covers everything to its right, so it is pressed onto x = 0; right of it, it covers nothing.
+    double cuts[4] = {t0, t1, t1, t1};
+    std::size_t n = 1;
+    if (dx != 0) {
+        for (const double side : {0.0, w}) {
+            const double t = (side - x0) / dx;
+            if (t > t0 && t < t1) cuts[n++] = t;
+        }
+    }
+    cuts[n++] = t1;
+    if (n == 4 && cuts[1] > cuts[2]) std::swap(cuts[1], cuts[2]);
+    for (std::size_t k = 0; k + 1 < n; ++k) {
+        const double ta = cuts[k], tb = cuts[k + 1];
+        if (!(ta < tb)) continue;
+        const double mid_x = x0 + dx * (ta + tb) / 2;
+        if (mid_x >= w) continue;
+        double xa = std::clamp(x0 + dx * ta, 0.0, w), xb = std::clamp(x0 + dx * tb, 0.0, w);
+        if (mid_x < 0) xa = xb = 0;
+        add_inside_edge(fixed(xa), fixed(std::clamp(y0 + dy * ta, 0.0, h)), fixed(xb), fixed(std::clamp(y0 + dy * tb, 0.0, h)));
+    }
+}
+
+// Orders a row's cells by x. A country's outline puts a hundred cells or more in a row, in the order
+// its edges came: two counting passes of six bits each beat comparison sorting there.
+void CoverageRaster::sort_cells(std::vector<Cell>& cells) {
+    const std::size_t n = cells.size();
+    if (n <= 64 || m_width > 4096) {
+        if (n > 1) std::sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) { return a.x < b.x; });
+        return;
+    }
+    m_sorted.resize(n);
+    std::vector<Cell>* from = &cells;
+    std::vector<Cell>* to = &m_sorted;
+    for (int shift = 0; shift < 12; shift += 6) {
+        std::array<std::uint32_t, 65> start{};
+        for (const Cell& c : *from) ++start[((static_cast<std::uint32_t>(c.x) >> shift) & 63) + 1];
+        for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
+        for (const Cell& c : *from) (*to)[start[(static_cast<std::uint32_t>(c.x) >> shift) & 63]++] = c;
+        std::swap(from, to);
+    }
+    // Two passes: the sorted cells are back in `cells`.
+}
+
+void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias) {
+    if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels) return;
+    prepare(target);
+    for (const Subpath& sub : m_subpaths) {
+        const Point* p = m_points.data() + sub.first;
+        for (std::uint32_t i = 0; i + 1 < sub.count; ++i) add_edge(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
+        // A fill closes every subpath.
+        if (sub.count > 1) add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
+    }
+    const Ink ink(colour);
+    for (std::int32_t y = m_top; y <= m_bottom; ++y) {
+        auto& cells = m_rows[static_cast<std::size_t>(y)];
+        if (cells.empty()) continue;
+        sort_cells(cells);
+        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
+        std::int32_t carried = 0;
+        for (std::size_t i = 0; i < cells.size();) {
+            const std::int32_t x = cells[i].x;
+            std::int32_t cover = 0, area = 0;
+            for (; i < cells.size() && cells[i].x == x; ++i) {
+                cover += cells[i].cover;
+                area += cells[i].area;
+            }
+            if (const auto c = to_coverage(carried + cover - (area >> 9), rule, antialias)) ink.pixel(line[x], c);
+            carried += cover;
+            const std::int32_t next = i < cells.size() ? cells[i].x : m_width;
+            if (next > x + 1)
+                if (const auto c = to_coverage(carried, rule, antialias)) ink.span(line + x + 1, next - x - 1, c);
+        }
+        cells.clear();
+    }
+}
+
+// ---- Strokes ----
+//
+// A stroke marks, for every pixel near the path, how near the nearest segment passes: the squared
+// distance, scaled so that 0 is on the line and 255 is out of reach. Overlapping segments keep the
+// nearest, so joints and lines drawn twice (a border shared by two counties) are painted once.
+// The coverage follows from the distance and the width only when the marks are laid on the
+// pixels; a road's casing and its line share one path, and the line is painted from the casing's
+// marks without tracing the path again.
+
+namespace {
+
+// Coverage of a pixel at `distance` from the middle of a line half_width wide: the share of a
+// one-pixel box filter, across the line, that falls within it.
+inline double across_share(double distance, double half_width) noexcept {
+    return std::clamp(std::min(distance + 0.5, half_width) - std::max(distance - 0.5, -half_width), 0.0, 1.0);
+}
+
+}  // namespace
+
+CoverageRaster::Marks& CoverageRaster::take_marks() {
+    Marks* chosen = nullptr;
+    for (Marks& marks : m_marks)
+        if (!chosen || (!marks.holds_path && chosen->holds_path) || (marks.holds_path == chosen->holds_path && marks.age < chosen->age))
+            chosen = &marks;
+    if (!chosen || (chosen->holds_path && m_marks.size() < k_kept_marks)) {
+        m_marks.emplace_back();
+        chosen = &m_marks.back();
+    }
+    const std::size_t size = std::size_t(m_width) * std::size_t(m_height);
+    if (chosen->distances.size() != size) {
+        chosen->distances.assign(size, 255);
+    } else {
+        for (std::int32_t y = chosen->top; y <= chosen->bottom && chosen->left <= chosen->right; ++y)
+            std::memset(chosen->distances.data() + std::size_t(y) * std::size_t(m_width) + chosen->left, 255,
+                        std::size_t(chosen->right - chosen->left + 1));
+    }
+    chosen->top = m_height;
+    chosen->bottom = -1;
+    chosen->left = m_width;
+    chosen->right = -1;
+    chosen->holds_path = false;
+    return *chosen;
+}
+
+void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias) {
+    const double ax = tame(s.ax), ay = tame(s.ay), bx = tame(s.bx), by = tame(s.by);
+    const double dx = bx - ax, dy = by - ay;
+    const double length = std::sqrt(dx * dx + dy * dy);
+    const double ux = length > 0 ? dx / length : 1, uy = length > 0 ? dy / length : 0;
+    const double reach = marks.reach;
+    const double box_left = std::min(ax, bx) - reach, box_right = std::max(ax, bx) + reach;
+    // Rows and columns whose pixel centres come within reach.
+    const std::int32_t first_row = std::max(0, ceil_int(std::min(ay, by) - reach - 0.5));
+    const std::int32_t last_row = std::min(m_height - 1, floor_int(std::max(ay, by) + reach - 0.5));
+    const std::int32_t box_first = std::max(0, ceil_int(box_left - 0.5));
+    const std::int32_t box_last = std::min(m_width - 1, floor_int(box_right - 0.5));
+    if (first_row > last_row || box_first > box_last) return;
+    marks.top = std::min(marks.top, first_row);
+    marks.bottom = std::max(marks.bottom, last_row);
+    marks.left = std::min(marks.left, box_first);
+    marks.right = std::max(marks.right, box_last);
+    const float scale = marks.scale;
+    const auto fux = static_cast<float>(ux), fuy = static_cast<float>(uy), fl = static_cast<float>(length);
+    const bool round = !s.butt_start && !s.butt_end;
+    // Short segments (most of a boundary line) are marked over their whole box; long slanting ones
+    // row by row over the stretch within reach of the row.
+    const bool by_rows = std::abs(dx) > 4 * reach && last_row - first_row > 4;
+    if (round && !by_rows) {
+        // Along and across the segment step by its direction from pixel to pixel and from row to
+        // row; the squared distance to the nearest point is across squared plus how far along
+        // lies beyond an end.
+        const auto fx = static_cast<float>(box_first + 0.5 - ax), fy = static_cast<float>(first_row + 0.5 - ay);
+        float along_row = fx * fux + fy * fuy, across_row = fx * fuy - fy * fux;
+        const std::int32_t count = box_last - box_first + 1;
+        std::uint8_t* out = marks.distances.data() + std::size_t(first_row) * std::size_t(m_width) + box_first;
+        for (std::int32_t row = first_row; row <= last_row; ++row, out += m_width, along_row += fuy, across_row -= fux) {
+            float along = along_row, across = across_row;
+            for (std::int32_t i = 0; i < count; ++i, along += fux, across += fuy) {
+                const float beyond = along - std::min(std::max(along, 0.0f), fl);
+                const auto mark = static_cast<std::uint8_t>(std::min((across * across + beyond * beyond) * scale, 255.0f));
+                out[i] = std::min(out[i], mark);
+            }
+        }
+        return;
+    }
+    const double inverse_dy = by_rows ? 1 / dy : 0;
+    for (std::int32_t row = first_row; row <= last_row; ++row) {
+        const double yc = row + 0.5;
+        std::int32_t left = box_first, right = box_last;
+        if (by_rows) {
+            const double ta = std::max(0.0, std::min((yc - reach - ay) * inverse_dy, (yc + reach - ay) * inverse_dy));
+            const double tb = std::min(1.0, std::max((yc - reach - ay) * inverse_dy, (yc + reach - ay) * inverse_dy));
+            if (ta > tb) continue;
+            const double xa = ax + dx * ta, xb = ax + dx * tb;
+            left = std::max(left, ceil_int(std::min(xa, xb) - reach - 0.5));
+            right = std::min(right, floor_int(std::max(xa, xb) + reach - 0.5));
+        }
+        if (left > right) continue;
+        std::uint8_t* out = marks.distances.data() + std::size_t(row) * std::size_t(m_width);
+        const double py = yc - ay;
+        if (!round) {
+            // A flat end cuts the line square at the end point: the share of the pixel's box along
+            // the line that falls short of the end, marked as the distance that would give it.
+            const double start = s.butt_start ? 0.0 : -1e30, end = s.butt_end ? length : 1e30;
+            for (std::int32_t x = left; x <= right; ++x) {
+                const double qx = x + 0.5 - ax;
+                const double along = qx * ux + py * uy;
+                double distance = std::abs(qx * uy - py * ux);
+                if (along < 0 && !s.butt_start) distance = std::sqrt(qx * qx + py * py);
+                else if (along > length && !s.butt_end) distance = std::sqrt((qx - dx) * (qx - dx) + (py - dy) * (py - dy));
+                double equivalent;
+                if (antialias) {
+                    const double covered = std::min(std::min(along + 0.5, end) - std::max(along - 0.5, start), 1.0) *
+                                           across_share(distance, half_width);
+                    if (covered <= 0) continue;
+                    equivalent = std::max(0.0, half_width + 0.5 - covered);
+                } else {
+                    if (distance > reach || along < start || along > end) continue;
+                    equivalent = distance;
+                }
+                const auto mark = static_cast<std::uint8_t>(std::min(equivalent * equivalent * scale, 254.0));
+                out[x] = std::min(out[x], mark);
+            }
+            continue;
+        }
+        // Round ends on a long slanting segment: every pixel is measured, since a narrower line
+        // may be laid from these marks later.
+        const auto fy = static_cast<float>(py);
+        auto measure = [&](std::int32_t from, std::int32_t to) {
+            const auto fx = static_cast<float>(from + 0.5 - ax);
+            float along = fx * fux + fy * fuy, across = fx * fuy - fy * fux;
+            for (std::int32_t x = from; x <= to; ++x, along += fux, across += fuy) {
+                const float beyond = along - std::min(std::max(along, 0.0f), fl);
+                const auto mark = static_cast<std::uint8_t>(std::min((across * across + beyond * beyond) * scale, 255.0f));
+                out[x] = std::min(out[x], mark);
+            }
+        };
+        measure(left, right);
+    }
+}
+
+void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use) {
+    // Coverage by mark for this width.
+    const double half_width = style.width / 2;
+    std::array<std::uint8_t, 256> coverage{};
+    for (std::size_t mark = 0; mark < 255; ++mark) {
+        const double distance = std::sqrt((static_cast<double>(mark) + 0.5) / marks.scale);
+        coverage[mark] = antialias ? static_cast<std::uint8_t>(across_share(distance, half_width) * 255 + 0.5)
+                                   : (distance <= std::max(half_width, 0.5) ? 255 : 0);
+    }
+    const Ink ink(style.colour);
+    for (std::int32_t y = marks.top; y <= marks.bottom && marks.left <= marks.right; ++y) {
+        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
+        // Lines are thin: skip unmarked stretches eight pixels at a time.
+        std::uint8_t* row = marks.distances.data() + std::size_t(y) * std::size_t(m_width);
+        std::int32_t x = marks.left;
+        for (; x + 8 <= marks.right + 1; x += 8) {
+            std::uint64_t eight;
+            std::memcpy(&eight, row + x, 8);
+            if (eight == ~std::uint64_t{0}) continue;
+            for (std::int32_t k = x; k < x + 8; ++k)
+                if (const std::uint32_t c = coverage[row[k]]) ink.pixel(line[k], c);
+            if (last_use) std::memset(row + x, 255, 8);
+        }
+        for (; x <= marks.right; ++x) {
+            if (const std::uint32_t c = coverage[row[x]]) ink.pixel(line[x], c);
+            if (last_use) row[x] = 255;
+        }
+    }
+    if (last_use) {
+        // Laid for the last time and wiped on the way: the next stroke finds the mask clean.
+        marks.top = m_height;
+        marks.bottom = -1;
+        marks.left = m_width;
+        marks.right = -1;
+    }
+}
+
+bool CoverageRaster::Marks::traced(const std::vector<Point>& points, const std::vector<Subpath>& subs) const noexcept {
+    return holds_path && path_points.size() == points.size() && path_subpaths.size() == subs.size() &&
+           std::memcmp(path_points.data(), points.data(), points.size() * sizeof(Point)) == 0 &&
+           std::memcmp(path_subpaths.data(), subs.data(), subs.size() * sizeof(Subpath)) == 0;
+}
+
+void CoverageRaster::forget_strokes() noexcept {
+    for (Marks& marks : m_marks) marks.holds_path = false;
+}
+
+void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias) {
+    const double half_width = style.width / 2;
+    if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels || !(half_width > 0) ||
+        !std::isfinite(half_width))
+        return;
+    prepare(target);
+    const double reach = antialias ? half_width + 0.5 : std::max(half_width, 0.5);
+    // The same path marked before, as wide or wider, with the same ends: lay the marks again.
+    for (Marks& marks : m_marks) {
+        // Flat ends are marked for their own width only.
+        const bool fits = style.cap == LineCap::round ? reach <= marks.reach : reach == marks.reach;
+        if (marks.antialias == antialias && fits && marks.cap == style.cap && marks.traced(m_points, m_subpaths)) {
+            lay(target, marks, style, antialias, true);
+            marks.holds_path = false;
+            marks.age = 0;
+            return;
+        }
+    }
+    Marks& marks = take_marks();
+    marks.reach = reach;
+    marks.scale = static_cast<float>(255.0 / (reach * reach));
+    marks.antialias = antialias;
+    marks.cap = style.cap;
+    for (const Subpath& sub : m_subpaths) {
+        // The subpath's points without repeats and without points that cannot be drawn.
+        const Point* p = m_points.data() + sub.first;
+        std::uint32_t first = 0;
+        while (first < sub.count && !finite(p[first].x, p[first].y, 0, 0)) ++first;
+        if (first == sub.count) continue;
+        const bool closed = sub.closed;
+        const bool butt = style.cap != LineCap::round && !closed;
+        const bool square = style.cap == LineCap::square && !closed;
+        // Segments are marked one behind the other, so that the ends can be set on the first and the last.
+        Point from = p[first];
+        bool drawn = false;
+        Segment pending{};
+        bool have_pending = false;
+        auto extend = [&](double& x, double& y, double towards_x, double towards_y) {
+            const double l = std::sqrt((x - towards_x) * (x - towards_x) + (y - towards_y) * (y - towards_y));
+            x += (x - towards_x) / l * half_width;
+            y += (y - towards_y) / l * half_width;
+        };
+        auto flush_pending = [&](bool last) {
+            if (!have_pending) return;
+            pending.butt_end = butt && last;
+            if (last && square) extend(pending.bx, pending.by, pending.ax, pending.ay);
+            stroke_segment(marks, pending, half_width, antialias);
+            have_pending = false;
+        };
+        auto add = [&](Point to) {
+            if (!finite(to.x, to.y, 0, 0) || (to.x == from.x && to.y == from.y)) return;
+            flush_pending(false);
+            pending = {from.x, from.y, to.x, to.y, butt && !drawn, false};
+            if (!drawn && square) extend(pending.ax, pending.ay, to.x, to.y);
+            have_pending = true;
+            drawn = true;
+            from = to;
+        };
+        for (std::uint32_t i = first + 1; i < sub.count; ++i) add(p[i]);
+        if (closed) add(p[first]);
+        flush_pending(true);
+        // A subpath that never moves is a dot with round caps and nothing with the others.
+        if (!drawn && style.cap == LineCap::round)
+            stroke_segment(marks, {from.x, from.y, from.x, from.y, false, false}, half_width, antialias);
+    }
+    lay(target, marks, style, antialias, false);
+    marks.path_points.assign(m_points.begin(), m_points.end());
+    marks.path_subpaths.assign(m_subpaths.begin(), m_subpaths.end());
+    marks.holds_path = true;
+    marks.age = ++m_clock;
+}
+
+}  // namespace tolm::platform

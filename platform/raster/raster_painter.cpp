@@ -1,0 +1,54 @@
+#include "platform/raster/raster_painter.h"
+
+namespace tolm::platform {
+
+namespace {
+
+// The server makes a painter for every paint; the raster's buffers (a few picture-sized masks and
+// the cells of the largest fill) outlive it here, so that paints after the first allocate nothing
+// for them.
+thread_local std::unique_ptr<CoverageRaster> t_spare_raster;
+
+}  // namespace
+
+RasterPainter::RasterPainter()
+    : m_raster(t_spare_raster ? std::move(t_spare_raster) : std::make_unique<CoverageRaster>()) {
+    m_raster->clear_path();
+    m_raster->forget_strokes();
+}
+
+RasterPainter::~RasterPainter() {
+    if (!t_spare_raster) t_spare_raster = std::move(m_raster);
+}
+
+void RasterPainter::fill(Colour colour) {
+    before_raster();
+    m_raster->fill(pixels(), colour, FillRule::even_odd, m_antialias);
+    m_raster->clear_path();
+    after_raster();
+}
+
+void RasterPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
+    before_raster();
+    m_raster->fill(pixels(), fill_colour, FillRule::even_odd, m_antialias);
+    m_raster->stroke(pixels(), style, m_antialias);
+    m_raster->clear_path();
+    after_raster();
+}
+
+void RasterPainter::stroke(const StrokeStyle& style) {
+    before_raster();
+    m_raster->stroke(pixels(), style, m_antialias);
+    m_raster->clear_path();
+    after_raster();
+}
+
+void RasterPainter::paint_haloed_outline(const TextStyle& style) {
+    before_raster();
+    m_raster->stroke(pixels(), {style.halo, style.halo_width * 2, LineCap::round}, m_antialias);
+    m_raster->fill(pixels(), style.colour, FillRule::non_zero, m_antialias);
+    m_raster->clear_path();
+    after_raster();
+}
+
+}  // namespace tolm::platform

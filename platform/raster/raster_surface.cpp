@@ -1,0 +1,72 @@
+#include "platform/raster/raster_surface.h"
+
+#include "platform/process_anchor.h"
+#include "platform/runtime_error.h"
+
+#include <algorithm>
+#include <map>
+#include <mutex>
+
+namespace tolm::platform {
+
+namespace {
+
+std::size_t checked_area(std::int32_t width, std::int32_t height) {
+    // 32767 pixels a side is the largest picture box the client can make.
+    if (width < 0 || height < 0 || width > 32767 || height > 32767)
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "RasterSurface",
+                           "A surface of " + std::to_string(width) + " x " + std::to_string(height) + " pixels cannot be made.");
+    return std::size_t(width) * std::size_t(height);
+}
+
+struct SurfaceTable {
+    std::mutex mutex;
+    std::map<std::intptr_t, std::shared_ptr<RasterSurface>> surfaces;
+    std::intptr_t next = 0x5C00;
+};
+
+SurfaceTable& table() { return process_shared<SurfaceTable>("tolm.raster_surfaces.v1"); }
+
+}  // namespace
+
+RasterSurface::RasterSurface(std::int32_t width, std::int32_t height, std::uint32_t fill_argb)
+    : m_width(width), m_height(height), m_pixels(checked_area(width, height), fill_argb) {}
+
+std::uint32_t RasterSurface::pixel(std::int32_t x, std::int32_t y) const {
+    if (x < 0 || y < 0 || x >= m_width || y >= m_height)
+        throw RuntimeError(runtime_errors::subscript_out_of_range, "RasterSurface", "The pixel lies outside the surface.");
+    return m_pixels[std::size_t(y) * std::size_t(m_width) + std::size_t(x)];
+}
+
+void RasterSurface::fill(std::uint32_t argb) { std::fill(m_pixels.begin(), m_pixels.end(), argb); }
+
+void RasterSurface::resize(std::int32_t width, std::int32_t height, std::uint32_t fill_argb) {
+    m_pixels.assign(checked_area(width, height), fill_argb);
+    m_width = width;
+    m_height = height;
+}
+
+std::intptr_t register_surface(std::shared_ptr<RasterSurface> surface) {
+    if (!surface) throw RuntimeError(runtime_errors::object_variable_not_set, "RasterSurface", "No surface to register.");
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    const std::intptr_t handle = t.next;
+    t.next += 4;
+    t.surfaces.emplace(handle, std::move(surface));
+    return handle;
+}
+
+std::shared_ptr<RasterSurface> find_surface(std::intptr_t hdc) {
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    const auto it = t.surfaces.find(hdc);
+    return it == t.surfaces.end() ? nullptr : it->second;
+}
+
+void unregister_surface(std::intptr_t hdc) {
+    auto& t = table();
+    std::lock_guard lock(t.mutex);
+    t.surfaces.erase(hdc);
+}
+
+}  // namespace tolm::platform

@@ -1,0 +1,286 @@
+#include "platform/raster/coverage_raster.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <numbers>
+#include <vector>
+
+namespace tolm::platform {
+namespace {
+
+constexpr std::uint32_t k_white = 0xFFFFFFFFu;
+constexpr Colour k_black{0xFF000000u};
+
+class CoverageRasterTest : public ::testing::Test {
+protected:
+    CoverageRasterTest() : m_pixels(64 * 64, k_white) {}
+
+    PixelTarget target() { return {m_pixels.data(), 64, 64, 64}; }
+    std::uint32_t at(int x, int y) const { return m_pixels[std::size_t(y) * 64 + std::size_t(x)]; }
+    // How much black lies on a pixel, 0 (white) to 1 (black), from its red channel.
+    double ink(int x, int y) const { return 1.0 - ((at(x, y) >> 16) & 0xFF) / 255.0; }
+    double total_ink() const {
+        double sum = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) sum += ink(x, y);
+        return sum;
+    }
+    void rectangle(double left, double top, double right, double bottom) {
+        m_raster.move_to(left, top);
+        m_raster.line_to(right, top);
+        m_raster.line_to(right, bottom);
+        m_raster.line_to(left, bottom);
+        m_raster.close_path();
+    }
+    void fill(Colour colour = k_black, FillRule rule = FillRule::even_odd, bool antialias = true) {
+        m_raster.fill(target(), colour, rule, antialias);
+        m_raster.clear_path();
+    }
+    void stroke(double width, LineCap cap, bool antialias = true) {
+        m_raster.stroke(target(), {k_black, width, cap}, antialias);
+        m_raster.clear_path();
+    }
+
+    std::vector<std::uint32_t> m_pixels;
+    CoverageRaster m_raster;
+};
+
+TEST_F(CoverageRasterTest, FillCoversWholePixelsExactlyAndPartPixelsByTheirShare) {
+    rectangle(10, 10, 20, 20);
+    fill();
+    EXPECT_EQ(at(10, 10), 0xFF000000u);
+    EXPECT_EQ(at(19, 19), 0xFF000000u);
+    EXPECT_EQ(at(9, 15), k_white);
+    EXPECT_EQ(at(20, 15), k_white);
+    EXPECT_EQ(at(15, 20), k_white);
+
+    rectangle(30.5, 30, 40, 40.25);
+    fill();
+    EXPECT_NEAR(ink(30, 35), 0.5, 0.01);
+    EXPECT_NEAR(ink(35, 40), 0.25, 0.01);
+    EXPECT_NEAR(ink(30, 40), 0.125, 0.01);
+    EXPECT_NEAR(total_ink(), 100 + 9.5 * 10.25, 0.1);
+}
+
+TEST_F(CoverageRasterTest, SlantedEdgesCoverTheirArea) {
+    // A triangle of area 0.5 * 40 * 30 = 600 with edges at odd slopes.
+    m_raster.move_to(3.3, 5.1);
+    m_raster.line_to(43.3, 12.7);
+    m_raster.line_to(17.9, 35.1);
+    fill();
+    const double area = std::abs((43.3 - 3.3) * (35.1 - 5.1) - (17.9 - 3.3) * (12.7 - 5.1)) / 2;
+    EXPECT_NEAR(total_ink(), area, 0.5);
+}
+
+TEST_F(CoverageRasterTest, HolesStayOpenUnderEitherRuleWhenWoundOppositeAndEvenOddOpensThemAnyway) {
+    rectangle(10, 10, 50, 50);
+    // The hole wound the other way round.
+    m_raster.move_to(20, 20);
+    m_raster.line_to(20, 40);
+    m_raster.line_to(40, 40);
+    m_raster.line_to(40, 20);
+    m_raster.close_path();
+    fill(k_black, FillRule::non_zero);
+    EXPECT_EQ(at(30, 30), k_white);
+    EXPECT_EQ(at(15, 15), 0xFF000000u);
+
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    rectangle(10, 10, 50, 50);
+    rectangle(20, 20, 40, 40);  // same winding: only the even-odd rule leaves a hole
+    fill(k_black, FillRule::even_odd);
+    EXPECT_EQ(at(30, 30), k_white);
+    rectangle(10, 10, 50, 50);
+    rectangle(20, 20, 40, 40);
+    fill(k_black, FillRule::non_zero);
+    EXPECT_EQ(at(30, 30), 0xFF000000u);
+}
+
+TEST_F(CoverageRasterTest, ShapesReachingFarOutsideThePictureAreCutCleanly) {
+    // Left of the picture an edge still covers what lies to its right.
+    rectangle(-1e6, 10, 30, 20);
+    fill();
+    EXPECT_EQ(at(0, 15), 0xFF000000u);
+    EXPECT_EQ(at(29, 15), 0xFF000000u);
+    EXPECT_EQ(at(30, 15), k_white);
+    // Wholly outside, or given points that are not numbers: nothing drawn, nothing broken.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    rectangle(100, 100, 200, 200);
+    rectangle(-50, -50, -10, -10);
+    fill();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    m_raster.move_to(nan, 5);
+    m_raster.line_to(10, std::numeric_limits<double>::infinity());
+    m_raster.line_to(1e300, -1e300);
+    fill();
+    m_raster.move_to(nan, 5);
+    m_raster.line_to(1e300, 1e300);
+    m_raster.line_to(1e300, -1e300);
+    m_raster.line_to(-1e300, -1e300);
+    stroke(3, LineCap::round);
+    EXPECT_EQ(total_ink(), 0.0);
+}
+
+TEST_F(CoverageRasterTest, TranslucentInkBlendsWithWhatIsBeneath) {
+    rectangle(0, 0, 10, 10);
+    fill(Colour{0x80000000u});
+    EXPECT_EQ(at(5, 5), 0xFF7F7F7Fu);
+    rectangle(0, 0, 10, 10);
+    fill(Colour{0x80FF0000u});
+    const std::uint32_t p = at(5, 5);
+    EXPECT_EQ(p >> 24, 0xFFu);
+    EXPECT_NEAR(double((p >> 16) & 0xFF), 0xBF, 1);
+    EXPECT_NEAR(double(p & 0xFF), 0x3F, 1);
+}
+
+TEST_F(CoverageRasterTest, WithoutAntialiasingPixelsAreAllOrNothing) {
+    m_raster.move_to(3.3, 5.1);
+    m_raster.line_to(43.3, 12.7);
+    m_raster.line_to(17.9, 35.1);
+    fill(k_black, FillRule::even_odd, false);
+    m_raster.move_to(5, 50);
+    m_raster.line_to(60, 41);
+    stroke(0.5, LineCap::butt, false);
+    for (const std::uint32_t p : m_pixels) ASSERT_TRUE(p == k_white || p == 0xFF000000u) << std::hex << p;
+    EXPECT_GT(total_ink(), 50) << "a thin line still shows";
+}
+
+TEST_F(CoverageRasterTest, StrokeCoversItsWidthAlongItsLength) {
+    m_raster.move_to(10, 20.5);
+    m_raster.line_to(50, 20.5);
+    stroke(3, LineCap::butt);
+    EXPECT_NEAR(total_ink(), 40 * 3, 0.5);
+    EXPECT_EQ(at(30, 20), 0xFF000000u);
+    EXPECT_EQ(at(9, 20), k_white) << "a butt end stops at the end point";
+
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.move_to(10, 20.5);
+    m_raster.line_to(50, 20.5);
+    stroke(3, LineCap::round);
+    EXPECT_NEAR(total_ink(), 40 * 3 + std::numbers::pi * 1.5 * 1.5, 1.0);
+
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.move_to(10, 20.5);
+    m_raster.line_to(50, 20.5);
+    stroke(3, LineCap::square);
+    EXPECT_NEAR(total_ink(), 43 * 3, 0.5);
+}
+
+TEST_F(CoverageRasterTest, ThinLinesAreFaintAndOverlapsAreNotPaintedTwice) {
+    m_raster.move_to(5, 30.5);
+    m_raster.line_to(55, 30.5);
+    stroke(0.5, LineCap::butt);
+    EXPECT_NEAR(ink(30, 30), 0.5, 0.01);
+    const double once = total_ink();
+    EXPECT_NEAR(once, 50 * 0.5, 0.3);
+
+    // The same line drawn back over itself and again as a second subpath, as county outlines are
+    // where two counties meet: the line looks the same.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.move_to(5, 30.5);
+    m_raster.line_to(55, 30.5);
+    m_raster.line_to(5, 30.5);
+    m_raster.move_to(55, 30.5);
+    m_raster.line_to(5, 30.5);
+    stroke(0.5, LineCap::butt);
+    EXPECT_NEAR(total_ink(), once, 0.3);
+}
+
+TEST_F(CoverageRasterTest, SharpTurnsJoinWithoutGaps) {
+    // A zigzag of short segments: every pixel along the path's middle is inked to the full width.
+    m_raster.move_to(5, 10);
+    for (int i = 1; i <= 10; ++i) m_raster.line_to(5 + 5 * i, i % 2 ? 40 : 10);
+    stroke(4, LineCap::round);
+    for (int i = 0; i < 10; ++i) {
+        const double x0 = 5 + 5 * i, y0 = i % 2 ? 40 : 10, x1 = 5 + 5 * (i + 1), y1 = (i + 1) % 2 ? 40 : 10;
+        for (double t = 0; t <= 1; t += 0.05) {
+            const int x = static_cast<int>(x0 + (x1 - x0) * t), y = static_cast<int>(y0 + (y1 - y0) * t);
+            ASSERT_GT(ink(x, y), 0.9) << x << "," << y;
+        }
+    }
+}
+
+TEST_F(CoverageRasterTest, DotsAndClosedOutlines) {
+    // A path that never moves is a round dot, and nothing with flat ends.
+    m_raster.move_to(20, 20);
+    m_raster.line_to(20, 20);
+    stroke(6, LineCap::butt);
+    EXPECT_EQ(total_ink(), 0.0);
+    m_raster.move_to(20, 20);
+    m_raster.line_to(20, 20);
+    stroke(6, LineCap::round);
+    EXPECT_NEAR(total_ink(), std::numbers::pi * 9, 0.6);
+
+    // A closed outline is joined all round: no caps, and its closing side is drawn.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    rectangle(10, 10, 50, 50);
+    stroke(2, LineCap::butt);
+    EXPECT_EQ(at(30, 10), 0xFF000000u);
+    EXPECT_EQ(at(10, 30), 0xFF000000u) << "the closing side";
+    EXPECT_EQ(at(30, 30), k_white);
+    EXPECT_EQ(at(8, 8), k_white);
+    // Four sides of 40 by 2, overlapping in a square at each inner corner, rounded at each outer one.
+    EXPECT_NEAR(total_ink(), 4 * 40 * 2 - 4 + std::numbers::pi, 1.0);
+}
+
+TEST_F(CoverageRasterTest, ALineOverItsCasingLooksAsIfEachWereDrawnAfresh) {
+    // The casing, then the line along the same path: the line comes from the casing's marks.
+    auto road = [&] {
+        m_raster.move_to(5, 10.3);
+        m_raster.line_to(40.7, 33.1);
+        m_raster.line_to(58, 12);
+    };
+    road();
+    stroke(7, LineCap::round);
+    road();
+    m_raster.stroke(target(), {Colour{0xFFFF0000u}, 4, LineCap::round}, true);
+    m_raster.clear_path();
+    const std::vector<std::uint32_t> reused = m_pixels;
+
+    CoverageRaster fresh;
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    road();
+    stroke(7, LineCap::round);
+    fresh.move_to(5, 10.3);
+    fresh.line_to(40.7, 33.1);
+    fresh.line_to(58, 12);
+    fresh.stroke(target(), {Colour{0xFFFF0000u}, 4, LineCap::round}, true);
+    // The marks are distances in 255 steps across the casing's reach: at most a step or two of
+    // coverage apart from measuring afresh.
+    int worst = 0;
+    for (std::size_t i = 0; i < m_pixels.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8)
+            worst = std::max(worst, std::abs(int((m_pixels[i] >> shift) & 0xFF) - int((reused[i] >> shift) & 0xFF)));
+    EXPECT_LE(worst, 3);
+
+    // A wider stroke of the same path cannot come from narrower marks.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    road();
+    stroke(2, LineCap::round);
+    road();
+    stroke(9, LineCap::round);
+    EXPECT_EQ(at(40, 35), 0xFF000000u) << "two pixels below the bend lies inside the wider line only";
+}
+
+TEST_F(CoverageRasterTest, OneRasterServesPicturesOfAnySize) {
+    std::vector<std::uint32_t> small(16 * 8, k_white);
+    m_raster.move_to(1, 4);
+    m_raster.line_to(15, 4);
+    m_raster.stroke({small.data(), 16, 8, 16}, {k_black, 2, LineCap::butt}, true);
+    m_raster.clear_path();
+    EXPECT_EQ(small[3 * 16 + 8], 0xFF000000u);
+
+    // The same path in the big picture: nothing of the small one's marks carries over.
+    m_raster.move_to(1, 4);
+    m_raster.line_to(15, 4);
+    stroke(2, LineCap::butt);
+    EXPECT_EQ(at(8, 3), 0xFF000000u);
+    EXPECT_EQ(at(8, 8), k_white);
+    EXPECT_NEAR(total_ink(), 14 * 2, 0.3);
+}
+
+}  // namespace
+}  // namespace tolm::platform
