@@ -19,6 +19,7 @@ packages=(build-essential cmake ninja-build pkg-config
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 if [ "$want_windows" = 1 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
+             g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
              wine wine32:i386 wine64 libwine-dev fonts-liberation)
 fi
 if [ "$want_bench" = 1 ]; then
@@ -37,6 +38,6 @@ if [ "${#missing[@]}" -gt 0 ]; then
   if [ "$want_windows" = 1 ] && ! dpkg --print-foreign-architectures | grep -q i386; then
     $sudo_cmd dpkg --add-architecture i386
   fi
-  $sudo_cmd apt-get update -q
-  $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
+  $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -q
+  $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 fi

@@ -95,8 +95,10 @@ HRESULT unregister_server() noexcept {
         const std::wstring typelib_key = L"TypeLib\\" + widen(guid_text(k_registration.library_id));
         bool typelib_ok = true;
         if (key_exists(typelib_key)) {
+            // The library is registered for the kind of system the DLL was built for.
+            const SYSKIND system_kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
             UnRegisterTypeLib(library_id, k_registration.library_major, k_registration.library_minor, 0x0409,
-                              SYS_WIN32);
+                              system_kind);
             typelib_ok = !key_exists(typelib_key + L"\\" + std::to_wstring(k_registration.library_major) + L"." +
                                      std::to_wstring(k_registration.library_minor));
         }

@@ -315,7 +315,8 @@ TEST(ComRegistration, WritesTheRecordsTheClientAndTheInitialiserRead) {
     EXPECT_EQ(read_class_value(L"Interface\\" + iid + L"\\TypeLib", nullptr), libid);
     EXPECT_EQ(read_class_value(L"Interface\\" + iid + L"\\ProxyStubClsid32", nullptr),
               L"{00020424-0000-0000-C000-000000000046}");
-    EXPECT_TRUE(class_key_exists(L"TypeLib\\" + libid + L"\\1.0\\409\\win32"));
+    const wchar_t* system_kind = sizeof(void*) == 8 ? L"win64" : L"win32";
+    EXPECT_TRUE(class_key_exists(L"TypeLib\\" + libid + L"\\1.0\\409\\" + system_kind));
 }
 
 TEST(ComRegistration, RegistrationThatCannotWriteReportsFailureAndLeavesNothing) {

@@ -61,7 +61,7 @@ TEST_F(TypeLibrary, LibraryIdentity) {
     EXPECT_EQ(attributes->lcid, 0x0409u);
     EXPECT_EQ(attributes->wMajorVerNum, 1);
     EXPECT_EQ(attributes->wMinorVerNum, 0);
-    EXPECT_EQ(attributes->syskind, SYS_WIN32);
+    EXPECT_EQ(attributes->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     m_library->ReleaseTLibAttr(attributes);
 
     Bstr name;
