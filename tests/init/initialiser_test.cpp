@@ -16,6 +16,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <regex>
 #include <string>
 
 namespace tolm::init {
@@ -303,6 +304,15 @@ TEST_F(InitialiserTest, RegisteredFolderIsEmptyForAnythingIncomplete) {
     ASSERT_EQ(reg::set_value(key, "", reg::REG_BINARY, bytes, sizeof bytes), reg::ERROR_SUCCESS);
     reg::close_key(key);
     EXPECT_EQ(registered_server_folder(k_previous_prog_id), "");
+}
+
+// ---- The map entry file the installation ships --------------------------------------------------
+
+TEST(ShippedEntryFile, IsThreeLinesInTheMapEntryFormat) {
+    const std::string text = read_bytes(std::string(TOLM_SOURCE_DIR) + "/data/!!TolmServer7.INF");
+    const std::regex format("([0-9]{3}\\.[0-9]{2}\\.[0-9]{2}[EW],[0-9]{2}\\.[0-9]{2}\\.[0-9]{2}[NS]\r\n){2}"
+                            "Kartovex V7 Server\r\n");
+    EXPECT_TRUE(std::regex_match(text, format)) << text;
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 # InitTolmServer7 as the installation starts it: a copy of the program beside a map entry file, a
 # client whose saved setting names its folder, the registry store of its own. Checks what the
 # program prints and that the entry file landed in the client's Maps folder.
-#   cmake -DPROGRAM=... -DFOLDER=... -P program_run.cmake
+#   cmake -DPROGRAM=... -DENTRY_FILE=data/!!TolmServer7.INF -DFOLDER=... -P program_run.cmake
 file(REMOVE_RECURSE ${FOLDER})
 file(MAKE_DIRECTORY ${FOLDER}/server ${FOLDER}/client/Maps)
 file(COPY ${PROGRAM} DESTINATION ${FOLDER}/server)
 get_filename_component(name ${PROGRAM} NAME)
-file(WRITE "${FOLDER}/server/!!TolmServer7.INF" "122.25.50W,47.36.27N\r\n122.00.00W,47.30.00N\r\nKartovex V7 Server\r\n")
+file(COPY "${ENTRY_FILE}" DESTINATION ${FOLDER}/server)
 set(ENV{TOLM_REGISTRY_FILE} ${FOLDER}/registry.txt)
 
 # Never run: only the first message, nothing copied.
