@@ -144,6 +144,11 @@ Section "un.TolmServer7" UnSecMain
   ; The map entry file the initialiser put into the client's map list.
   ReadRegStr $0 HKCU "${CLIENT_SETTINGS}" "Program Folder"
   ${If} $0 != ""
+    ; The client keeps its folder with a trailing backslash.
+    StrCpy $1 $0 1 -1
+    ${If} $1 == "\"
+      StrCpy $0 $0 -1
+    ${EndIf}
     Delete "$0\Maps\!!TolmServer7.INF"
   ${EndIf}
 SectionEnd

@@ -51,9 +51,14 @@ TOLM_INSTALLED_FOLDER='C:\Program Files\TolmServer7' run "$probe" --gtest_filter
   fail "the installed server failed the client's checks"
 
 echo "== silent uninstall"
-run "$folder/Uninstall.exe" /S '_?=C:\Program Files\TolmServer7' || fail "the uninstaller failed ($?)"
+# The uninstaller copies itself to the temporary folder and works from there; wait for it.
+run "$folder/Uninstall.exe" /S || fail "the uninstaller failed ($?)"
+for _ in $(seq 1 120); do
+  [ ! -e "$folder/Uninstall.exe" ] && [ ! -e "$folder/TolmServer7.dll" ] && break
+  sleep 1
+done
 run "$probe" --gtest_filter='AfterUninstall.*' || fail "the uninstaller left keys of ours"
-for f in TolmServer7.dll InitTolmServer7.exe statell.dat Kartovex/MAP.INI Kartovex/States/boundaries.pack; do
+for f in TolmServer7.dll InitTolmServer7.exe statell.dat Kartovex/MAP.INI Kartovex/States/boundaries.pack Uninstall.exe; do
   [ ! -e "$folder/$f" ] || fail "$f was not removed"
 done
 [ -f "$folder/TolmServer7.INI" ] || fail "the user's settings file was removed without being asked to"
