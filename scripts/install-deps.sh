@@ -20,7 +20,8 @@ command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 if [ "$want_windows" = 1 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
              g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
-             wine wine32:i386 wine64 libwine-dev fonts-liberation)
+             wine wine32:i386 wine64 libwine-dev fonts-liberation
+             python3 nsis)
 fi
 if [ "$want_bench" = 1 ]; then
   packages+=(python3-mapnik)
