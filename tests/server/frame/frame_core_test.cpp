@@ -41,7 +41,9 @@ class FakeServer final : public DynamicDispatch {
 public:
     template <typename Handler>
     void answer(DispId id, Handler handler) {
-        add_member("m" + std::to_string(id), [handler](InvokeKind kind, Arguments& args) { return handler(kind, args); }, id);
+        std::string name("member");
+        name += std::to_string(id);
+        add_member(std::move(name), [handler](InvokeKind kind, Arguments& args) { return handler(kind, args); }, id);
     }
 };
 
