@@ -1,19 +1,12 @@
 #include "ui/current_window_system.h"
 
 #include "platform/native_desktop.h"
-#include "platform/process_anchor.h"
+#include "platform/process_services.h"
 #include "ui/headless/headless_window_system.h"
 
 namespace tolm::platform {
 
 namespace {
-
-// The current window system is one per process, so that answers a host scripts reach the dialogs of
-// the server library it loaded.
-struct CurrentWindowSystem {
-    WindowSystem* installed = nullptr;
-    headless::HeadlessWindowSystem* fallback = nullptr;
-};
 
 // The default answers dialogs headlessly but looks for other programs' windows on the real desktop:
 // the render checks for the client's main window by its title before every paint, and in the
@@ -28,22 +21,18 @@ public:
     }
 };
 
-CurrentWindowSystem& current() { return process_shared<CurrentWindowSystem>("tolm.window_system"); }
+WindowSystem* make_default() { return new DefaultWindowSystem(); }
 
 }  // namespace
 
+// The current window system is one per process (platform/process_services.h), so that answers a host
+// scripts reach the dialogs of the server library it loaded.
 WindowSystem& window_system() {
-    CurrentWindowSystem& slot = current();
-    if (slot.installed) return *slot.installed;
-    if (!slot.fallback) slot.fallback = new DefaultWindowSystem();
-    return *slot.fallback;
+    ProcessServices& services = process_services();
+    if (WindowSystem* installed = services.installed_window_system()) return *installed;
+    return services.default_window_system(&make_default);
 }
 
-WindowSystem* set_window_system(WindowSystem* system) {
-    CurrentWindowSystem& slot = current();
-    WindowSystem* previous = slot.installed;
-    slot.installed = system;
-    return previous;
-}
+WindowSystem* set_window_system(WindowSystem* system) { return process_services().install_window_system(system); }
 
 }  // namespace tolm::platform

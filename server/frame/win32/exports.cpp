@@ -1,4 +1,5 @@
 // The four exports of TolmServer7.dll and its entry point. No C++ exception ever leaves them.
+#include "server/frame/frame_core.h"
 #include "server/frame/registration_table.h"
 #include "server/frame/win32/class_factory.h"
 #include "server/frame/win32/module_state.h"
@@ -25,7 +26,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
     return class_factory().QueryInterface(iid, object);
 }
 
-STDAPI DllCanUnloadNow() { return tolm::frame::win32::module_can_unload() ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return tolm::frame::ModuleCounts::can_unload() ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() { return tolm::frame::win32::register_server(); }
 
