@@ -27,6 +27,10 @@ endif()
 install(TARGETS TolmServer7 InitTolmServer7
         RUNTIME DESTINATION ${tolm_program_folder}
         LIBRARY DESTINATION ${tolm_program_folder})
+if(TARGET tolm_process)
+  # The Linux library finds the process's shared objects beside itself.
+  install(TARGETS tolm_process LIBRARY DESTINATION ${tolm_program_folder})
+endif()
 install(FILES "${CMAKE_SOURCE_DIR}/data/!!TolmServer7.INF" DESTINATION ${tolm_program_folder})
 
 # Whatever documents exist when the install runs.
