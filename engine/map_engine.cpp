@@ -4,11 +4,14 @@
 #include "platform/text.h"
 #include "engine/settings_file.h"
 
+#include "common/product_version.h"
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <set>
 #include <fstream>
+#include <iterator>
 
 namespace tolm::engine {
 
@@ -281,9 +284,28 @@ std::int32_t MapEngine::address_search(const std::string& address) {
 }
 
 std::string MapEngine::about_text() const {
-    std::string text = "TolmServer7 map engine\r\n\r\nData packs in use: " + std::to_string(m_views.size()) + ".";
-    text += "\r\nMap data: US Census Bureau (public domain); GeoNames (CC BY 4.0); "
-            "OpenStreetMap contributors (ODbL), where the packs hold them.";
+    std::string text = "TolmServer7 map engine, version " TOLM_VERSION_TEXT "\r\n\r\nData packs in use: " +
+                       std::to_string(m_views.size()) + ".";
+    // The credits travel with the data: each data folder's ATTRIBUTION file names the sources of its
+    // packs and their licences. Folders set twice (states used as supplementary states) and files with
+    // the same credits are shown once.
+    std::set<std::string> folders_seen, credits_seen;
+    for (const std::string& folder : m_folders) {
+        if (folder.empty() || !folders_seen.insert(folder).second) continue;
+        std::ifstream in(fs_path(folder) / "ATTRIBUTION", std::ios::binary);
+        if (!in) continue;
+        std::string credits((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        credits.erase(std::remove(credits.begin(), credits.end(), '\r'), credits.end());
+        while (!credits.empty() && (credits.back() == '\n' || credits.back() == ' ')) credits.pop_back();
+        if (credits.empty() || !credits_seen.insert(credits).second) continue;
+        std::string lines;
+        for (char c : credits) {
+            if (c == '\n') lines += "\r\n";
+            else lines += c;
+        }
+        text += "\r\n\r\n" + lines;
+    }
+    if (credits_seen.empty()) text += "\r\n\r\nNo data folder in use carries credits (an ATTRIBUTION file).";
     return text;
 }
 
