@@ -4,6 +4,7 @@
 // can search through the server's own dialog, and writes the picture to a PNG file. Only the
 // published interface is used to drive the server, and the dialog is used as a user would use it.
 #include "tools/tolm/client_events.h"
+#include "tools/tolm/control_panel.h"
 #include "tools/tolm/desktop.h"
 #include "tools/tolm/host_error.h"
 #include "tools/tolm/options.h"
@@ -146,6 +147,70 @@ std::string read_file(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+void print_without_cr(const std::string& text) {
+    for (char c : text)
+        if (c != '\r') std::cout << c;
+}
+
+// Opens the control panel as the client's Map, Control Panel item does, clicks the items asked for
+// inside its modal loop, prints the menu as it then stands and closes the panel with Exit. The folder
+// and file dialogs the items open take the --answer options in order.
+void control_panel(com::I_clsMapServ* server, Desktop& desktop, const Options& options, const fs::path& settings_file,
+                   MessageLog& messages) {
+    for (const DialogAnswer& answer : options.answers) {
+        switch (answer.kind) {
+            case DialogAnswer::Kind::folder: desktop.answer_folder(answer.path); break;
+            case DialogAnswer::Kind::cancel_folder: desktop.cancel_folder(); break;
+            case DialogAnswer::Kind::file: desktop.answer_open_file(answer.path); break;
+            case DialogAnswer::Kind::cancel_file: desktop.cancel_open_file(); break;
+        }
+    }
+    const std::size_t folders_before = desktop.folder_dialogs().size();
+    const std::size_t files_before = desktop.file_dialogs().size();
+    const std::size_t modals_before = desktop.modal_forms().size();
+
+    bool shown = false;
+    std::string caption, error;
+    std::vector<std::string> menu;
+    desktop.answer_modal("frmCpanel", [&](forms::Form& panel) {
+        shown = true;
+        caption = panel.caption();
+        try {
+            for (const std::string& path : options.panel_clicks) {
+                std::cout << "click: " << path << "\n";
+                click_menu_items(panel, {path});
+                messages.flush();
+            }
+        } catch (const std::exception& e) {
+            // Shown after the menu: the panel still closes as the user would close it.
+            error = e.what();
+        }
+        menu = describe_menu(panel);
+        if (panel.loaded() && panel.visible()) find_menu_item(panel, "Exit").click();
+    });
+    check(server, server->ShowControlPanel(), "ShowControlPanel");
+    messages.flush();
+    if (!shown) throw HostError("ShowControlPanel showed no control panel");
+
+    std::cout << "panel: " << caption << "\n";
+    for (const std::string& line : menu) std::cout << "  " << line << "\n";
+    const auto& modals = desktop.modal_forms();
+    for (std::size_t i = modals_before; i < modals.size(); ++i)
+        if (modals[i].form_name != "frmCpanel") std::cout << "dialog: " << modals[i].caption << "\n";
+    const auto& folders = desktop.folder_dialogs();
+    for (std::size_t i = folders_before; i < folders.size(); ++i)
+        std::cout << "folder dialog: " << folders[i].title << " -> "
+                  << (folders[i].answer ? *folders[i].answer : std::string("cancelled")) << "\n";
+    const auto& files = desktop.file_dialogs();
+    for (std::size_t i = files_before; i < files.size(); ++i)
+        std::cout << "file dialog: " << files[i].request.title << " -> "
+                  << (files[i].answer ? *files[i].answer : std::string("cancelled")) << "\n";
+    if (!error.empty()) throw HostError(error);
+
+    std::cout << "settings file: " << settings_file.string() << "\n";
+    print_without_cr(read_file(settings_file));
+}
+
 // Puts a published property by its name through IDispatch, the way a late-binding client sets it;
 // the server converts the text ("True", "0", a folder) to the property's type.
 void put_by_name(com::I_clsMapServ* server, const std::string& name, const std::string& value) {
@@ -219,6 +284,13 @@ int run(const Options& options) {
     }
     for (const auto& setting : options.settings) put_by_name(server, setting.name, setting.value);
 
+    if (options.panel) {
+        messages.flush();
+        control_panel(server, desktop, options, fs::absolute(library).parent_path() / "TolmServer7.INI", messages);
+        // The panel's changes show in a drawing made afterwards.
+        if (options.png.empty()) return 0;
+    }
+
     std::int16_t drawn = 0;
     if (options.centre) {
         double lon = options.centre->lon, lat = options.centre->lat;
@@ -271,9 +343,7 @@ int run(const Options& options) {
     const fs::path entry = client / "Maps" / "!!TolmServer7.INF";
     if (fs::exists(entry)) {
         std::cout << "map entry file: " << entry.string() << "\n";
-        std::string text = read_file(entry);
-        for (char c : text)
-            if (c != '\r') std::cout << c;
+        print_without_cr(read_file(entry));
     } else {
         std::cout << "map entry file: not written (" << entry.string() << ")\n";
     }

@@ -47,6 +47,14 @@ Station station(const std::string& text) {
     return Station{text.substr(0, comma), position[0], position[1]};
 }
 
+DialogAnswer dialog_answer(const std::string& text) {
+    if (text == "cancel-folder") return {DialogAnswer::Kind::cancel_folder, {}};
+    if (text == "cancel-file") return {DialogAnswer::Kind::cancel_file, {}};
+    if (text.rfind("folder=", 0) == 0 && text.size() > 7) return {DialogAnswer::Kind::folder, text.substr(7)};
+    if (text.rfind("file=", 0) == 0 && text.size() > 5) return {DialogAnswer::Kind::file, text.substr(5)};
+    throw std::invalid_argument("--answer needs folder=PATH, file=PATH, cancel-folder or cancel-file");
+}
+
 }  // namespace
 
 int search_kind_index(std::string_view name) {
@@ -63,16 +71,26 @@ std::string usage() {
            "            [--before-initialize]\n"
            "       tolm [drawing options] --search KIND TEXT [--go-to ROW] [--station CALL,LON,LAT]...\n"
            "            [--out PICTURE.png]\n"
+           "       tolm panel [\"MENU/ITEM\"]... [--answer folder=PATH|file=PATH|cancel-folder|cancel-file]...\n"
+           "            [drawing options] [--out PICTURE.png]\n"
            "Creates the map server by its ProgID, plays the client's part and writes the map to a PNG file.\n"
            "Prints the extent the server reported and the map entry file it wrote.\n"
            "--search opens the server's search dialog, picks KIND (address, phone, callsign, state, county,\n"
            "milemarker), types TEXT, presses Find and prints the rows in the dialog's order; --go-to shows\n"
-           "row ROW (from 1) on the map before the picture is written.\n";
+           "row ROW (from 1) on the map before the picture is written.\n"
+           "panel opens the server's control panel, clicks the items named by their captions (for example\n"
+           "\"Options/Shade Counties\"), prints its menu with the check marks and closes it with Exit; the\n"
+           "folder and file dialogs it opens take the --answer options in order.\n";
 }
 
 Options parse_options(const std::vector<std::string>& args) {
     Options options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
+    std::size_t first = 0;
+    if (!args.empty() && args[0] == "panel") {
+        options.panel = true;
+        first = 1;
+    }
+    for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& name = args[i];
         auto value = [&]() -> const std::string& {
             if (i + 1 >= args.size()) throw std::invalid_argument(name + " needs a value");
@@ -141,6 +159,10 @@ Options parse_options(const std::vector<std::string>& args) {
             options.settings.push_back({text.substr(0, equals), text.substr(equals + 1)});
         } else if (name == "--station") {
             options.stations.push_back(station(value()));
+        } else if (name == "--answer") {
+            options.answers.push_back(dialog_answer(value()));
+        } else if (options.panel && name.rfind("--", 0) != 0) {
+            options.panel_clicks.push_back(name);
         } else {
             throw std::invalid_argument("unknown option " + name);
         }
@@ -149,7 +171,10 @@ Options parse_options(const std::vector<std::string>& args) {
     if (options.corners && options.centre) throw std::invalid_argument("give --corners or --centre, not both");
     if (options.search && options.search->kind < 0) throw std::invalid_argument("--go-to needs --search KIND TEXT");
     // A search alone only lists rows; a picture is written when one is asked for.
-    if (options.png.empty() && !options.search)
+    if (!options.panel && !options.answers.empty()) throw std::invalid_argument("--answer goes with panel");
+    if (options.panel && options.before_initialize)
+        throw std::invalid_argument("panel needs Initialize: leave out --before-initialize");
+    if (options.png.empty() && !options.search && !options.panel)
         throw std::invalid_argument("no picture file given (--out PICTURE.png)");
     return options;
 }

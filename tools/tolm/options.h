@@ -54,6 +54,13 @@ struct PropertySetting {
     std::string value;
 };
 
+// An answer to a folder or file dialog the server opens, in the order the dialogs come.
+struct DialogAnswer {
+    enum class Kind { folder, cancel_folder, file, cancel_file };
+    Kind kind = Kind::folder;
+    std::string path;
+};
+
 struct Options {
     std::string library;         // the server library to register and load
     std::string work_folder;     // registry store and the client's folder live here
@@ -69,6 +76,10 @@ struct Options {
     std::optional<SearchRequest> search;
     std::vector<Station> stations;
     std::vector<PropertySetting> settings;
+    // `tolm panel [CLICK...]`: the control panel, its items clicked by their captions in order.
+    bool panel = false;
+    std::vector<std::string> panel_clicks;
+    std::vector<DialogAnswer> answers;
     bool help = false;
 };
 
