@@ -13,7 +13,7 @@ for arg in "$@"; do
 done
 
 packages=(build-essential cmake ninja-build pkg-config
-          libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
+          libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libstb-dev
           libcairo2-dev libgdal-dev gdal-bin libpng-dev)
 # The machine may already carry its own Node.js; Debian's would conflict with it.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
