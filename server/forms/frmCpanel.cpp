@@ -1,8 +1,8 @@
 #include "server/forms/frmCpanel.h"
 
-#include "server/clsMapServ.h"
+#include "server/MakeUnderlay.h"
+#include "server/forms/frmOverlay.h"
 
-#include "platform/runtime_error.h"
 #include "ui/desktop.h"
 
 namespace tolm::server {
@@ -97,15 +97,10 @@ void frmCpanel::ChooseUnderlay() {
     if (UnderFile) UnderFile(m_under_file);
 }
 
-std::string frmCpanel::ChooseLayer(const std::string&, bool overlay) {
-    throw RuntimeError(runtime_errors::object_error_base + 1002, k_error_source,
-                       std::string("frmCpanel: the ") + (overlay ? "overlay" : "underlay") +
-                           " chooser is not available yet in this build of TolmServer7");
+std::string frmCpanel::ChooseLayer(const std::string& current, bool overlay) {
+    return ChooseLayerFile(current, overlay, hwnd());
 }
 
-void frmCpanel::MakeUnderlay() {
-    throw RuntimeError(runtime_errors::object_error_base + 1002, k_error_source,
-                       "frmCpanel: Make Underlay is not available yet in this build of TolmServer7");
-}
+void frmCpanel::MakeUnderlay() { server::MakeUnderlay(hwnd()); }
 
 }  // namespace tolm::server

@@ -5,6 +5,8 @@
 
 #include "server/forms/frmAbout.h"
 #include "server/forms/frmCpanel.h"
+#include "server/forms/frmOverlay.h"
+#include "server/host_folders.h"
 
 #include "common/clsIni.h"
 #include "common/path_text.h"
@@ -403,6 +405,41 @@ TEST_F(PanelTest, EasySetupAppliesWhatItFoundAndTheSettingsFile) {
     EXPECT_EQ(m_server->strStates0(), "/m/States");
     EXPECT_EQ(m_server->strStates1(), "/m/States");
     EXPECT_TRUE(m_server->blnMono()) << "the settings file was read again";
+}
+
+TEST_F(PanelTest, ACancelledOverlayChooserStillSetsAndSavesWhatItReturned) {
+    tolm::test::write_bytes(strOverlaysFolder + "Roads.OVR", "x");
+    m_server->strOvlFile(strOverlaysFolder + "Roads.OVR");
+    m_desktop.answer_modal("frmOverlay", [](forms::Form& form) {
+        auto& chooser = dynamic_cast<frmOverlay&>(form);
+        EXPECT_EQ(chooser.lstOvl.list_count(), 1);
+        chooser.cmdCancel.click();
+    });
+    with_panel([&](frmCpanel& panel) {
+        ASSERT_TRUE(panel.mnuOverlays.click());
+        EXPECT_EQ(panel.strOvlFile(), "");
+    });
+    EXPECT_EQ(m_server->strOvlFile(), "") << "a cancelled chooser returns no file, which is applied";
+    EXPECT_EQ(setup_key("OVERLAY"), "");
+    std::filesystem::remove(strOverlaysFolder + "Roads.OVR");
+}
+
+TEST_F(PanelTest, TheUnderlayChooserPreselectsAndSavesTheChoice) {
+    const std::string bitmap = strUnderlaysFolder + "Town.BMP";
+    tolm::test::write_bytes(bitmap, "x");
+    tolm::test::write_bytes(strUnderlaysFolder + "Town.SAT", "-1,2,3,1\r\n");
+    m_server->strUnderFile(bitmap);
+    m_desktop.answer_modal("frmOverlay", [](forms::Form& form) {
+        auto& chooser = dynamic_cast<frmOverlay&>(form);
+        EXPECT_TRUE(chooser.lstOvl.checked(0)) << "the current underlay is checked";
+        chooser.cmdOk.click();
+    });
+    with_panel([&](frmCpanel& panel) { ASSERT_TRUE(panel.mnuUnderlayLoad.click()); });
+    EXPECT_EQ(m_server->strUnderFile(), bitmap);
+    EXPECT_EQ(setup_key("UNDERLAY"), bitmap);
+    EXPECT_EQ(setup_key("OVERLAY"), "<missing>");
+    std::filesystem::remove(bitmap);
+    std::filesystem::remove(strUnderlaysFolder + "Town.SAT");
 }
 
 TEST_F(PanelTest, TheAboutBoxAsksTheEngineForItsOwn) {
