@@ -11,6 +11,7 @@
 #include "tools/tolm/search_dialog.h"
 
 #include "ui/forms/form.h"
+#include "ui/forms/menu.h"
 #include "platform/runtime_error.h"
 #include "platform/saved_settings.h"
 #include "ui/current_window_system.h"
@@ -155,7 +156,7 @@ void print_without_cr(const std::string& text) {
 // Opens the control panel as the client's Map, Control Panel item does, clicks the items asked for
 // inside its modal loop, prints the menu as it then stands and closes the panel with Exit. The folder
 // and file dialogs the items open take the --answer options in order.
-void control_panel(com::I_clsMapServ* server, Desktop& desktop, const Options& options, const fs::path& settings_file,
+void show_control_panel(com::I_clsMapServ* server, Desktop& desktop, const Options& options, const fs::path& settings_file,
                    MessageLog& messages) {
     for (const DialogAnswer& answer : options.answers) {
         switch (answer.kind) {
@@ -286,7 +287,7 @@ int run(const Options& options) {
 
     if (options.panel) {
         messages.flush();
-        control_panel(server, desktop, options, fs::absolute(library).parent_path() / "TolmServer7.INI", messages);
+        show_control_panel(server, desktop, options, fs::absolute(library).parent_path() / "TolmServer7.INI", messages);
         // The panel's changes show in a drawing made afterwards.
         if (options.png.empty()) return 0;
     }
