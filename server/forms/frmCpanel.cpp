@@ -2,6 +2,9 @@
 
 #include "server/MakeUnderlay.h"
 #include "server/forms/frmOverlay.h"
+#include "server/forms/panel_artwork.h"
+
+#include "platform/painter.h"
 
 #include "ui/desktop.h"
 
@@ -24,8 +27,9 @@ frmCpanel::frmCpanel() : forms::Form("frmCpanel") {
     move(0, 0, k_width, k_height);
     set_help_context_id(k_help_topic);
 
-    picLogo.move(0, 0, 300 * 15, 169 * 15);
+    picLogo.move(0, 0, k_panel_artwork_width * 15, k_panel_artwork_height * 15);
     picLogo.set_scale_mode(3);
+    picLogo.set_auto_redraw(true);
     picUnder.set_visible(false);
     picUnder.move(0, 0, 300, 300);
 
@@ -58,11 +62,24 @@ frmCpanel::frmCpanel() : forms::Form("frmCpanel") {
     on_load = [this] {
         platform::InitHelp(hwnd());
         move((platform::screen_width_twips() - width()) / 2, (platform::screen_height_twips() - height()) / 2);
+        PaintPicture();
     };
     on_unload = [](bool&) { platform::CloseHelp(); };
 }
 
 frmCpanel::~frmCpanel() = default;
+
+void frmCpanel::PaintPicture() noexcept {
+    // Only a window system with real windows gives the picture a device context; the picture is
+    // decoration, so a failure to paint it leaves the panel as it is.
+    if (picLogo.hdc() == 0) return;
+    try {
+        auto painter = platform::painter_for_device_context(static_cast<std::intptr_t>(picLogo.hdc()));
+        PaintPanelArtwork(*painter, static_cast<std::int32_t>(picLogo.scale_width()),
+                          static_cast<std::int32_t>(picLogo.scale_height()));
+    } catch (...) {
+    }
+}
 
 void frmCpanel::toggle(forms::Menu& item, const std::function<void(bool)>& event) {
     item.set_checked(!item.checked());

@@ -93,6 +93,8 @@ private:
     // Inverts a check item and raises its event with the new state.
     void toggle(forms::Menu& item, const std::function<void(bool)>& event);
     void raise(const std::function<void()>& event);
+    // Draws the artwork into the picture when the window system gave it a device context.
+    void PaintPicture() noexcept;
     void ShowAbout();
     void ChooseOverlay();
     void ChooseUnderlay();

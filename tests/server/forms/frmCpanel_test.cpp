@@ -1,4 +1,8 @@
 #include "server/forms/frmCpanel.h"
+#include "server/forms/panel_artwork.h"
+
+#include "platform/painter.h"
+#include "platform/raster/raster_surface.h"
 
 #include "ui/headless/headless_fixture.h"
 
@@ -142,6 +146,17 @@ TEST_F(ControlPanelForm, LoadCentresOnTheScreenAndSetsUpTheHelp) {
     panel->Unload();
     ASSERT_EQ(desktop.help_calls().size(), 1u);
     EXPECT_EQ(desktop.help_calls()[0].command, platform::HELP_QUIT) << "unloading closes the help";
+}
+
+TEST_F(ControlPanelForm, ThePictureIsPaintedWhenTheWindowSystemGivesItASurface) {
+    auto surface = std::make_shared<platform::RasterSurface>(300, 169, 0xFF000000u);
+    const auto hdc = platform::register_surface(surface);
+    panel->picLogo.attach_hdc(static_cast<std::uintptr_t>(hdc));
+    panel->Load();
+    EXPECT_EQ(surface->pixel(2, 2), platform::Colour::from_bgr(k_artwork_sea).argb) << "the sea in the corner";
+    EXPECT_EQ(surface->pixel(100, 80), platform::Colour::from_bgr(k_artwork_land).argb) << "the land inside";
+    panel->Unload();
+    platform::unregister_surface(hdc);
 }
 
 }  // namespace
