@@ -474,6 +474,17 @@ TEST_F(PanelTest, HelpOpensAtTheTopicAndClosesWithThePanel) {
     EXPECT_EQ(calls[0].help_file, calls[1].help_file);
 }
 
+TEST_F(ServerTest, TheControlPanelBeforeInitializeFailsWithoutShowingAnything) {
+    try {
+        m_server->ShowControlPanel();
+        ADD_FAILURE() << "the panel opened without an engine";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), runtime_errors::object_variable_not_set);
+    }
+    EXPECT_TRUE(m_desktop.modal_forms().empty());
+    EXPECT_FALSE(std::filesystem::exists(settings_file()));
+}
+
 TEST(DataPathText, ParentFolderAndTrailingSeparator) {
     EXPECT_EQ(GetParentFolder("D:\\Maps\\Data1"), "D:\\Maps");
     EXPECT_EQ(GetParentFolder("D:\\Data1"), "D:\\");
