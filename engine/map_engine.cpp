@@ -137,7 +137,10 @@ void MapEngine::paint(platform::Painter& painter, bool monochrome) {
         if (m_underlay_hook) m_underlay_hook(p, view);
     };
     const LayerHook overlay = [&](platform::Painter& p, const MapView& view) {
-        if (m_overlay_shown) m_overlay.paint(p, view, monochrome);
+        if (m_overlay_shown)
+            m_overlay.paint(p, view, monochrome, [this](double l, double t, double r, double b) {
+                return m_renderer.claim_label_box(l, t, r, b);
+            });
         if (m_overlay_hook) m_overlay_hook(p, view);
     };
     const bool has_underlay = (m_underlay_shown && m_underlay_image) || m_underlay_hook;
@@ -188,15 +191,33 @@ void MapEngine::load_overlay(const std::string& path) {
         m_overlay_file.clear();
         return;
     }
-    m_overlay = Overlay::read(path);
+    // A refused file is not read again until it changes: the server hands an overlay that failed to
+    // the engine at every render, and a huge file would cost a read each time.
+    std::error_code error;
+    const auto where = fs_path(path);
+    const auto stamp = std::filesystem::last_write_time(where, error);
+    const auto size = error ? 0 : std::filesystem::file_size(where, error);
+    if (!error && path == m_refused_overlay.path && stamp == m_refused_overlay.stamp && size == m_refused_overlay.size)
+        throw RuntimeError(321, "tolm.engine", m_refused_overlay.reason);
+    try {
+        m_overlay = Overlay::read(path);
+    } catch (const RuntimeError& e) {
+        // The map still paints, without the overlay.
+        m_overlay = Overlay();
+        m_overlay_file.clear();
+        if (!error) m_refused_overlay = {path, stamp, size, e.what()};
+        throw;
+    }
+    m_refused_overlay = {};
     m_overlay_file = path;
 }
 
 void MapEngine::zoom_to_overlay() {
     const auto extent = m_overlay.extent();
     if (!extent) return;
-    // A margin of a twentieth each side, and at least a street's width for a single point.
-    const double dx = std::max(extent->width() / 20, 0.002), dy = std::max(extent->height() / 20, 0.002);
+    // The overlay's bounding box; a single point (or a line along a meridian or parallel) gets at
+    // least a few streets' width around it.
+    const double dx = std::max(0.0, 0.004 - extent->width()) / 2, dy = std::max(0.0, 0.004 - extent->height()) / 2;
     m_view.show_rectangle(extent->west - dx, extent->north + dy, extent->east + dx, extent->south - dy);
 }
 

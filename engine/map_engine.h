@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -108,6 +109,13 @@ private:
 
     std::string m_overlay_file;
     Overlay m_overlay;
+    struct RefusedOverlay {
+        std::string path;
+        std::filesystem::file_time_type stamp{};
+        std::uintmax_t size = 0;
+        std::string reason;
+    };
+    RefusedOverlay m_refused_overlay;
     bool m_overlay_shown = true;
     std::string m_underlay_file;
     bool m_underlay_shown = false;
