@@ -126,13 +126,27 @@ void MapEngine::paint(std::intptr_t device_context, std::int32_t left, std::int3
 }
 
 void MapEngine::paint(platform::Painter& painter, bool monochrome) {
-    if (m_underlay_shown && m_underlay_loaded != m_underlay_file) load_underlay_image();
+    if (m_underlay_shown && m_underlay_loaded != m_underlay_file) {
+        // A damaged underlay must not cost the user the map: it is left out until its name changes.
+        try {
+            load_underlay_image();
+        } catch (const RuntimeError&) {
+        }
+    }
     const LayerHook underlay = [&](platform::Painter& p, const MapView& view) {
         if (m_underlay_shown && m_underlay_image && !m_underlay_image->pixels.empty()) {
             const double x1 = view.to_pixel_x(m_underlay_extent.west), x2 = view.to_pixel_x(m_underlay_extent.east);
             const double y1 = view.to_pixel_y(m_underlay_extent.north), y2 = view.to_pixel_y(m_underlay_extent.south);
-            p.draw_image({m_underlay_image->pixels.data(), m_underlay_image->width, m_underlay_image->height, m_underlay_image->width},
-                         std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
+            const std::array<double, 6> key{x1, y1, x2, y2, double(view.width()), double(view.height())};
+            if (!m_underlay_piece_valid || key != m_underlay_piece_key) {
+                m_underlay_piece = resample_underlay(*m_underlay_image, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2),
+                                                     std::max(y1, y2), view.width(), view.height());
+                m_underlay_piece_key = key;
+                m_underlay_piece_valid = true;
+            }
+            if (!m_underlay_piece.pixels.empty())
+                p.draw_image({m_underlay_piece.pixels.data(), m_underlay_piece.width, m_underlay_piece.height, m_underlay_piece.width},
+                             m_underlay_piece.left, m_underlay_piece.top, m_underlay_piece.width, m_underlay_piece.height);
         }
         if (m_underlay_hook) m_underlay_hook(p, view);
     };
@@ -155,6 +169,7 @@ void MapEngine::refresh() {
 void MapEngine::load_underlay_image() {
     m_underlay_loaded = m_underlay_file;
     m_underlay_image.reset();
+    m_underlay_piece_valid = false;
     if (m_underlay_file.size() < 3) return;
     // Read both files before taking either, so a damaged underlay leaves none rather than half.
     const std::string sat = m_underlay_file.substr(0, m_underlay_file.size() - 3) + "SAT";
@@ -181,6 +196,7 @@ void MapEngine::set_underlay_file(const std::string& path) {
     m_underlay_file = path;
     if (path.empty()) {
         m_underlay_image.reset();
+        m_underlay_piece_valid = false;
         m_underlay_loaded.clear();
     }
 }

@@ -6,6 +6,7 @@
 #include "engine/overlay.h"
 #include "engine/pack/pack_reader.h"
 #include "engine/renderer.h"
+#include "engine/underlay_image.h"
 #include "engine/search/engine_search.h"
 #include "platform/painter.h"
 
@@ -121,6 +122,10 @@ private:
     bool m_underlay_shown = false;
     std::optional<Bitmap> m_underlay_image;
     Extent m_underlay_extent;
+    // The part of the underlay the last paint showed, resampled; reused while the view stays.
+    UnderlayPiece m_underlay_piece;
+    std::array<double, 6> m_underlay_piece_key{};
+    bool m_underlay_piece_valid = false;
     std::string m_underlay_loaded;
     LayerHook m_underlay_hook, m_overlay_hook;
 
