@@ -21,6 +21,10 @@
 #include "server/frame/registration_table.h"
 #include "host/MainForm.h"
 #include "host/PictureBox.h"
+#include "server/MakeUnderlay.h"
+#include "server/forms/frmOverlay.h"
+#include "server/host_folders.h"
+#include "platform/text.h"
 
 #include <dlfcn.h>
 #include <stdlib.h>
@@ -226,7 +230,61 @@ void put_by_name(com::I_clsMapServ* server, const std::string& name, const std::
     std::cout << "set: " << name << " = " << value << "\n";
 }
 
+// The server's folder of overlays or underlays, as the server library names it beside itself.
+std::string layer_folder(const std::string& library, bool overlays) {
+    return (fs::absolute(library).parent_path() / (overlays ? "Tolm Overlays" : "Tolm Underlays")).string() + "/";
+}
+
+void list_layers(const std::string& library) {
+    for (const bool overlays : {true, false}) {
+        const std::string folder = layer_folder(library, overlays);
+        std::cout << (overlays ? "overlays" : "underlays") << ": " << folder << "\n";
+        for (const auto& name : server::layer_files_in(folder, overlays)) std::cout << "  " << name << "\n";
+    }
+}
+
+// Chooses a layer file the way a user does in the control panel: the server's chooser is opened with
+// the current choice, the row named `name` (any case) is checked and Ok pressed. The chooser's
+// answer goes to the server's property, as the panel hands it on.
+void choose_layer(com::I_clsMapServ* server, Desktop& desktop, const std::string& library, const std::string& name,
+                  bool overlays) {
+    server::strOverlaysFolder = layer_folder(library, true);
+    server::strUnderlaysFolder = layer_folder(library, false);
+    std::string error;
+    desktop.answer_modal("frmOverlay", [&](forms::Form& form) {
+        auto& chooser = dynamic_cast<server::frmOverlay&>(form);
+        for (std::int32_t row = 0; row < chooser.lstOvl.list_count(); ++row)
+            if (equals_ignoring_case(chooser.lstOvl.list(row), name) && !chooser.lstOvl.checked(row)) chooser.lstOvl.click_row(row);
+        bool found = false;
+        for (std::int32_t row = 0; row < chooser.lstOvl.list_count(); ++row) found = found || chooser.lstOvl.checked(row);
+        if (!found) error = std::string("the chooser lists no ") + (overlays ? "overlay " : "underlay ") + name;
+        chooser.cmdOk.click();
+    });
+    const std::string chosen = server::ChooseLayerFile("", overlays);
+    if (!error.empty()) throw HostError(error);
+    put_by_name(server, overlays ? "strOvlFile" : "strUnderFile", chosen);
+}
+
+int make_underlay(const Options& options) {
+    const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
+    const std::string library =
+        options.library.empty() ? (fs::path(executable_folder()) / "libTolmServer7.so").string() : options.library;
+    server::strHostFolder = (work / "Wendal32").string() + "/";
+    server::strUnderlaysFolder = layer_folder(library, false);
+    fs::create_directories(fs::path(server::strUnderlaysFolder));
+    Desktop desktop(platform::headless::UnansweredPolicy::default_answer);
+    platform::ScopedWindowSystem use_desktop(desktop);
+    MessageLog messages(desktop);
+    // The user picks the INF file in the panel's open-file dialog.
+    desktop.answer_open_file(fs::absolute(*options.make_underlay).string());
+    server::MakeUnderlay(0);
+    messages.flush();
+    const auto& boxes = desktop.message_boxes();
+    return !boxes.empty() && boxes.back().text == "The underlay has been successfully created." ? 0 : 1;
+}
+
 int run(const Options& options) {
+    if (options.make_underlay) return make_underlay(options);
     const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
     fs::create_directories(work);
     // The registry store of this run: where the server's registration and the client's saved settings live.
@@ -284,13 +342,16 @@ int run(const Options& options) {
         check(server, server->Initialize(&callsign, &events_ref, &form_ref), "Initialize");
     }
     for (const auto& setting : options.settings) put_by_name(server, setting.name, setting.value);
-
+    if (options.list_layers) list_layers(library);
+    if (options.overlay) choose_layer(server, desktop, library, *options.overlay, true);
+    if (options.underlay) choose_layer(server, desktop, library, *options.underlay, false);
     if (options.panel) {
         messages.flush();
         show_control_panel(server, desktop, options, fs::absolute(library).parent_path() / "TolmServer7.INI", messages);
         // The panel's changes show in a drawing made afterwards.
-        if (options.png.empty()) return 0;
     }
+    if (options.png.empty() && !options.search) return 0;
+
 
     std::int16_t drawn = 0;
     if (options.centre) {
@@ -310,6 +371,12 @@ int run(const Options& options) {
             case StepKind::resize: {
                 double unused = 0;
                 check(server, server->ResizeMap(&picture_ref, &unused, &unused, &unused, &unused, &drawn), "ResizeMap");
+                break;
+            }
+            case StepKind::zoom_underlay:
+            case StepKind::zoom_overlay: {
+                std::int16_t index = step.kind == StepKind::zoom_overlay ? 3 : 2;
+                check(server, server->SpecialMenuOption(&picture_ref, &index, &drawn), "SpecialMenuOption");
                 break;
             }
             case StepKind::pan: {

@@ -8,7 +8,7 @@
 // What one run of the command-line host does, from its arguments.
 namespace tolm::cli {
 
-enum class StepKind { zoom_in, zoom_out, zoom_all, pan, resize };
+enum class StepKind { zoom_in, zoom_out, zoom_all, pan, resize, zoom_underlay, zoom_overlay };
 
 struct Step {
     StepKind kind = StepKind::zoom_in;
@@ -80,6 +80,12 @@ struct Options {
     bool panel = false;
     std::vector<std::string> panel_clicks;
     std::vector<DialogAnswer> answers;
+    // Overlays and underlays: listed, chosen through the server's chooser by file name (any case).
+    bool list_layers = false;
+    std::optional<std::string> overlay;
+    std::optional<std::string> underlay;
+    // "tolm make-underlay FILE.INF": the control panel's Make Underlay with FILE.INF chosen.
+    std::optional<std::string> make_underlay;
     bool help = false;
 };
 
