@@ -13,8 +13,9 @@ for arg in "$@"; do
 done
 
 packages=(build-essential cmake ninja-build pkg-config
-          libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-          libcairo2-dev libgdal-dev gdal-bin libpng-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libstb-dev
+          libcairo2-dev libgdal-dev gdal-bin libpng-dev
+          python3 python3-markdown)
 # The machine may already carry its own Node.js; Debian's would conflict with it.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 if [ "$want_windows" = 1 ]; then

@@ -35,12 +35,6 @@ constexpr std::int32_t k_water_colour = 0xE0BA96;
 constexpr std::int32_t k_white = 0xFFFFFF;
 constexpr std::int32_t k_default_background = 0xAFFFFF;
 
-// A member whose behaviour belongs to a later build says so by name rather than pretending to work.
-[[noreturn]] void not_built(const char* member) {
-    throw RuntimeError(runtime_errors::object_error_base + 1000, k_error_source,
-                       std::string("clsMapServ.") + member + " is not available yet in this build of TolmServer7");
-}
-
 // Runs one step of a procedure whose errors are ignored step by step.
 template <typename Step>
 void ignoring_errors(Step&& step) noexcept {
@@ -460,7 +454,22 @@ void clsMapServ::GetSupportedFeatures(bool& blnDiagonalPan, bool& blnZoomIn, boo
         StringArray(0, {"Search", "Hide Mile Marker Line", "Zoom Underlay", "Zoom Overlay"});
 }
 
-void clsMapServ::ShowControlPanel() { not_built("ShowControlPanel"); }
+void clsMapServ::ShowControlPanel() {
+    m_cpanel = std::make_unique<clsCpanel>();
+    m_cpanel->Parent(this);
+    m_cpanel->AboutCartix = [this] { mcCpanel_AboutCartix(); };
+    try {
+        m_cpanel->ShowControlPanel();
+    } catch (...) {
+        m_cpanel.reset();
+        throw;
+    }
+    m_cpanel.reset();
+}
+
+void clsMapServ::mcCpanel_AboutCartix() {
+    if (m_control_ok) engine_call(engine(), op::ABOUT_BOX);
+}
 
 bool clsMapServ::SpecialMenuOption(ObjectRef& picMap, std::int16_t& intIndex) {
     if (!m_control_ok) return false;

@@ -10,6 +10,7 @@
 
 namespace tolm::server {
 
+class clsCpanel;
 class frmTolm;
 class MapSearch;
 
@@ -101,6 +102,8 @@ private:
     void WriteLayerVisibility();
     void LoadSettings();
     void remember_picture(const ObjectRef& picMap);
+    // The control panel asks for the engine's own about box.
+    void mcCpanel_AboutCartix();
 
     // The engine control on the hidden form; raises "object variable not set" before Initialize.
     const ObjectRef& engine() const;
@@ -133,6 +136,8 @@ private:
     bool m_ovl_applied = false;
     // The search dialog, the searches and the mile-marker line (server/search/map_search.h).
     std::unique_ptr<MapSearch> m_search;
+    // The control panel's controller, only while ShowControlPanel runs.
+    std::unique_ptr<clsCpanel> m_cpanel;
 };
 
 // The error source the client sees for errors raised by the server's own code.

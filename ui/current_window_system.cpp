@@ -19,6 +19,13 @@ public:
         if (const WindowHandle own = HeadlessWindowSystem::find_window(title)) return own;
         return native::find_window(title);
     }
+
+    // Help goes to the real desktop's help (the guide in a browser on Linux) as well as the record.
+    void win_help(WindowHandle owner, const std::string& help_file, std::uint32_t command,
+                  std::uintptr_t data) override {
+        HeadlessWindowSystem::win_help(owner, help_file, command, data);
+        native::win_help(owner, help_file, command, data);
+    }
 };
 
 WindowSystem* make_default() { return new DefaultWindowSystem(); }

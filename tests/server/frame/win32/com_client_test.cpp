@@ -296,6 +296,18 @@ TEST_F(ComClient, SupportedFeaturesFillEveryOutputBothWays) {
     SafeArrayDestroy(late_captions);
 }
 
+TEST_F(ComClient, ControlPanelBeforeInitializeIsAFailedCallNotACrash) {
+    // Without Initialize there is no engine to read the options from: "object variable not set".
+    const HRESULT hr = m_server->ShowControlPanel();
+    EXPECT_LT(hr, 0);
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+    Bstr description;
+    info->GetDescription(description.put());
+    EXPECT_FALSE(description.text().empty());
+    EXPECT_HRESULT_SUCCEEDED(m_server->SafeCall()) << "the object still answers";
+}
+
 TEST(ComRegistration, WritesTheRecordsTheClientAndTheInitialiserRead) {
     Apartment apartment;
     const std::wstring clsid = widen(frame::guid_text(frame::k_registration.class_id));
