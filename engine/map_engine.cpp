@@ -87,7 +87,7 @@ void MapEngine::set_data_folder(DataFolder folder, const std::string& path) {
         }
     }
     reload_views();
-    if (!problems.empty()) throw RuntimeError(321, "tolm.engine", problems);
+    if (!problems.empty()) throw RuntimeError(runtime_errors::invalid_file_format, "tolm.engine", problems);
 }
 
 void MapEngine::reload_views() {
@@ -188,7 +188,8 @@ void MapEngine::load_underlay_image() {
         at = comma + 1;
     }
     if (fields.size() != 4 || fields[0] == fields[2] || fields[1] == fields[3])
-        throw RuntimeError(321, "tolm.engine", "The underlay's extent file " + sat + " does not hold west, north, east, south.");
+        throw RuntimeError(runtime_errors::invalid_file_format, "tolm.engine",
+                           "The underlay's extent file " + sat + " does not hold west, north, east, south.");
     Bitmap image = read_bitmap(m_underlay_file);
     m_underlay_extent = {std::min(fields[0], fields[2]), std::max(fields[0], fields[2]), std::min(fields[1], fields[3]),
                          std::max(fields[1], fields[3])};
@@ -284,7 +285,7 @@ void MapEngine::load_settings(const std::string& path) {
     if (const auto underlay = file.get("Layers", "UNDERLAY_FILE")) set_underlay_file(*underlay);
     if (const auto over = read_bool(file.get("Visible", "OVER"))) m_overlay_shown = *over;
     if (const auto under = read_bool(file.get("Visible", "UNDER"))) m_underlay_shown = *under;
-    if (!problems.empty()) throw RuntimeError(321, "tolm.engine", problems);
+    if (!problems.empty()) throw RuntimeError(runtime_errors::invalid_file_format, "tolm.engine", problems);
 }
 
 void MapEngine::save_settings(const std::string& path) const {

@@ -2,6 +2,7 @@
 
 #include "platform/dispatch.h"
 #include "platform/variant.h"
+#include "server/engine_control.h"
 #include "server/member_table.h"
 
 #include <cstdint>
@@ -106,7 +107,7 @@ private:
     void mcCpanel_AboutCartix();
 
     // The engine control on the hidden form; raises "object variable not set" before Initialize.
-    const ObjectRef& engine() const;
+    EngineControl engine() const;
     // Element intIndex of the host form's mnuMapSpecialOptions.
     ObjectRef special_menu_element(std::int16_t index) const;
     std::string engine_settings_file() const;
