@@ -1,5 +1,6 @@
 // Map engine benchmarks: opening the data, a whole-country paint of states and counties, and a
-// street paint, each 1024 x 768 into a raster surface. The data is a product folder written by
+// street paint, each 1024 x 768 into a raster surface, and each paint again followed by writing the
+// picture as a PNG file (as tolm does). The data is a product folder written by
 // tolm-import (bench/peer_bench.sh builds one beside the peer benchmark's work folder):
 //
 //   TOLM_BENCH_PRODUCT=/tmp/mapnik-peer/product build/bench/engine_bench
@@ -22,6 +23,7 @@
 #include <filesystem>
 #include <iostream>
 #include <new>
+#include <string>
 
 namespace {
 
@@ -55,18 +57,35 @@ void open_folders(MapEngine& engine, std::initializer_list<std::pair<DataFolder,
     }
 }
 
-void paint_loop(benchmark::State& state, MapEngine& engine) {
+// The PNG file the render-and-PNG benchmarks write, replaced on every iteration.
+std::string png_path() {
+    const char* out = std::getenv("TOLM_BENCH_PNG_FOLDER");
+    return (fs::path(out ? out : fs::temp_directory_path().string()) / "engine_bench_write.png").string();
+}
+
+void paint_loop(benchmark::State& state, MapEngine& engine, bool write_png) {
     tolm::platform::RasterSurface surface(1024, 768);
     tolm::platform::CairoPainter painter(surface);
     engine.paint(painter, false);  // warm: fonts, buffers
+    const std::string png = png_path();
     std::size_t allocations = 0;
     for (auto _ : state) {
         const std::size_t before = g_allocations.load();
         engine.paint(painter, false);
         allocations += g_allocations.load() - before;
+        if (write_png) {
+            painter.flush();
+            tolm::platform::write_png(surface, png);
+        }
         benchmark::DoNotOptimize(surface.pixels());
     }
-    state.counters["allocs"] = benchmark::Counter(double(allocations), benchmark::Counter::kAvgIterations);
+    if (write_png) {
+        std::error_code ignored;
+        state.counters["png_bytes"] = double(fs::file_size(png, ignored));
+        fs::remove(png, ignored);
+    } else {
+        state.counters["allocs"] = benchmark::Counter(double(allocations), benchmark::Counter::kAvgIterations);
+    }
     state.counters["packs"] = double(engine.pack_count());
 }
 
@@ -80,14 +99,18 @@ void BM_OpenDefaultData(benchmark::State& state) {
 }
 BENCHMARK(BM_OpenDefaultData)->Unit(benchmark::kMillisecond);
 
-void BM_PaintContiguousUs(benchmark::State& state) {
+void contiguous_us(benchmark::State& state, bool write_png) {
     MapEngine engine;
     open_folders(engine, {{DataFolder::states, "States"}});
     engine.view().set_size(1024, 768);
     engine.view().show_rectangle(-125, 50, -66, 24);
-    paint_loop(state, engine);
+    paint_loop(state, engine, write_png);
 }
+
+void BM_PaintContiguousUs(benchmark::State& state) { contiguous_us(state, false); }
 BENCHMARK(BM_PaintContiguousUs)->Unit(benchmark::kMillisecond);
+void BM_PaintAndPngContiguousUs(benchmark::State& state) { contiguous_us(state, true); }
+BENCHMARK(BM_PaintAndPngContiguousUs)->Unit(benchmark::kMillisecond);
 
 // The street benchmark's view: the peer's extent of the roads, "west south east north".
 void show_street_extent(MapEngine& engine) {
@@ -97,15 +120,19 @@ void show_street_extent(MapEngine& engine) {
     engine.view().show_rectangle(w, n, e, s);
 }
 
-void BM_PaintPortlandStreets(benchmark::State& state) {
+void portland_streets(benchmark::State& state, bool write_png) {
     MapEngine engine;
     open_folders(engine, {{DataFolder::data2, "Data2"}});
     engine.view().set_size(1024, 768);
     show_street_extent(engine);
     state.counters["zoom"] = engine.view().zoom();
-    paint_loop(state, engine);
+    paint_loop(state, engine, write_png);
 }
+
+void BM_PaintPortlandStreets(benchmark::State& state) { portland_streets(state, false); }
 BENCHMARK(BM_PaintPortlandStreets)->Unit(benchmark::kMillisecond);
+void BM_PaintAndPngPortlandStreets(benchmark::State& state) { portland_streets(state, true); }
+BENCHMARK(BM_PaintAndPngPortlandStreets)->Unit(benchmark::kMillisecond);
 
 // One PNG of each view, for looking at.
 void write_samples() {

@@ -1,28 +1,30 @@
 #!/bin/bash
-# Runs the map engine benchmark beside the Mapnik peer benchmark (../shared/bench/mapnik) in one run,
-# on the same data, and prints our time as a ratio of Mapnik's.
-# Usage: bash bench/peer_bench.sh [BUILD_DIR] [WORKDIR] [N]
+# Runs the map engine benchmark beside the Mapnik peer benchmark (../shared/bench/mapnik) on the same
+# data, three times in turn, and prints our times as ratios of Mapnik's: the render alone, and the
+# render followed by the PNG encode, for both pictures; then the least and the median of the runs.
+# Usage: bash bench/peer_bench.sh [BUILD_DIR] [WORKDIR] [N] [RUNS]
 #   BUILD_DIR  a Release build of this repository with engine_bench and tolm-import (default build/bench-release)
 #   WORKDIR    the peer's work folder, shared with it (default /tmp/mapnik-peer)
+#   N          renders per picture in each of the peer's runs (default 20)
+#   RUNS       how many times both sides run (default 3)
 set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 PEER="$ROOT/../shared/bench/mapnik"
 BUILD=${1:-$ROOT/build/bench-release}
 W=${2:-/tmp/mapnik-peer}
 N=${3:-20}
+RUNS=${4:-3}
 
 if [ ! -x "$BUILD/bench/engine_bench" ] || [ ! -x "$BUILD/bin/tolm-import" ]; then
   cmake -S "$ROOT" -B "$BUILD" -G Ninja -DCMAKE_BUILD_TYPE=Release -DTOLM_BUILD_TESTS=OFF >/dev/null
   ninja -C "$BUILD" -j2 engine_bench tolm-import
 fi
 
-echo "== Mapnik peer"
-peer_out=$(bash "$PEER/run_peer_bench.sh" "$W" "$N")
+# The peer's work folder and its shapefiles come from its first run; the engine's data from them.
+run_peer() { bash "$PEER/run_peer_bench.sh" "$W" "$N"; }
+echo "== Mapnik peer, run 1"
+peer_out=$(run_peer)
 echo "$peer_out"
-# "render mean=66.4ms min=..." lines, counties first, then streets.
-mapnik_means=$(echo "$peer_out" | sed -n 's/^render mean=\([0-9.]*\)ms.*/\1/p')
-mapnik_conus=$(echo "$mapnik_means" | sed -n 1p)
-mapnik_streets=$(echo "$mapnik_means" | sed -n 2p)
 street_extent=$(ogrinfo -so -al "$W/shp/roads.shp" | awk -F'[(), ]+' '/^Extent/{print $2, $3, $5, $6}')
 
 if [ ! -f "$W/product/States/boundaries.pack" ] || [ ! -f "$W/product/Data2/streets.pack" ]; then
@@ -31,16 +33,48 @@ if [ ! -f "$W/product/States/boundaries.pack" ] || [ ! -f "$W/product/Data2/stre
     --osm "$ROOT/../shared/testdata/osm/portland-central-filtered.osm.pbf"
 fi
 
-echo "== Map engine"
-ours=$(TOLM_BENCH_PRODUCT="$W/product" TOLM_BENCH_STREET_EXTENT="$street_extent" TOLM_BENCH_PNG_FOLDER="$W" \
-       "$BUILD/bench/engine_bench" --benchmark_repetitions=1 --benchmark_min_time=1 2>&1)
-echo "$ours"
-ms_of() { echo "$ours" | awk -v name="$1" '$1 == name {print $2; exit}'; }
-ours_open=$(ms_of BM_OpenDefaultData)
-ours_conus=$(ms_of BM_PaintContiguousUs)
-ours_streets=$(ms_of BM_PaintPortlandStreets)
+run_ours() {
+  TOLM_BENCH_PRODUCT="$W/product" TOLM_BENCH_STREET_EXTENT="$street_extent" TOLM_BENCH_PNG_FOLDER="$W" \
+    "$BUILD/bench/engine_bench" --benchmark_repetitions=1 --benchmark_min_time=1 2>&1
+}
 
-echo "== Ratios (engine / Mapnik; the target is at most 0.5)"
-awk -v a="$ours_conus" -v b="$mapnik_conus" 'BEGIN {printf "contiguous US, counties and states: %.2f ms / %.2f ms = %.2f\n", a, b, a / b}'
-awk -v a="$ours_streets" -v b="$mapnik_streets" 'BEGIN {printf "Portland streets:                   %.2f ms / %.2f ms = %.2f\n", a, b, a / b}'
-echo "opening the data: $ours_open ms (target at most 20 ms)"
+# One line per run: "run R: us_render us_png streets_render streets_png" as ratios, then the times.
+ratios=()
+for run in $(seq 1 "$RUNS"); do
+  if [ "$run" -gt 1 ]; then
+    echo "== Mapnik peer, run $run"
+    peer_out=$(run_peer)
+    echo "$peer_out"
+  fi
+  echo "== Map engine, run $run"
+  ours=$(run_ours)
+  echo "$ours"
+  # "render mean=66.4ms min=...; png encode mean=19.2ms; ..." lines, counties first, then streets.
+  peer_render=$(echo "$peer_out" | sed -n 's/^render mean=\([0-9.]*\)ms.*/\1/p')
+  peer_encode=$(echo "$peer_out" | sed -n 's/.*png encode mean=\([0-9.]*\)ms.*/\1/p')
+  ms_of() { echo "$ours" | awk -v name="$1" '$1 == name {print $2; exit}'; }
+  line=$(awk -v pr1="$(echo "$peer_render" | sed -n 1p)" -v pe1="$(echo "$peer_encode" | sed -n 1p)" \
+             -v pr2="$(echo "$peer_render" | sed -n 2p)" -v pe2="$(echo "$peer_encode" | sed -n 2p)" \
+             -v r1="$(ms_of BM_PaintContiguousUs)" -v p1="$(ms_of BM_PaintAndPngContiguousUs)" \
+             -v r2="$(ms_of BM_PaintPortlandStreets)" -v p2="$(ms_of BM_PaintAndPngPortlandStreets)" \
+             -v open="$(ms_of BM_OpenDefaultData)" 'BEGIN {
+    printf "%.3f %.3f %.3f %.3f  US %.2f/%.2f ms, +PNG %.2f/%.2f ms; streets %.2f/%.2f ms, +PNG %.2f/%.2f ms; open %.2f ms\n",
+      r1 / pr1, p1 / (pr1 + pe1), r2 / pr2, p2 / (pr2 + pe2),
+      r1, pr1, p1, pr1 + pe1, r2, pr2, p2, pr2 + pe2, open }')
+  ratios+=("$line")
+done
+
+echo "== Ratios (engine / Mapnik), $RUNS runs of $N renders each side; load average: $(cut -d' ' -f1-3 /proc/loadavg)"
+echo "run  US render  US render+PNG  streets render  streets render+PNG  (engine/Mapnik times)"
+for i in "${!ratios[@]}"; do
+  set -- ${ratios[$i]}
+  printf "%-4s %9s  %13s  %14s  %18s  %s\n" "$((i + 1))" "$1" "$2" "$3" "$4" "${*:5}"
+done
+column_stats() {
+  printf '%s\n' "${ratios[@]}" | awk -v c="$1" '{print $c}' | sort -g |
+    awk '{v[NR] = $1} END {m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2; printf "min %.2f median %.2f", v[1], m}'
+}
+echo "contiguous US, counties and states, render:        $(column_stats 1)"
+echo "contiguous US, counties and states, render + PNG:  $(column_stats 2)"
+echo "Portland streets, render:                          $(column_stats 3)"
+echo "Portland streets, render + PNG:                    $(column_stats 4)"

@@ -14,6 +14,12 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
+# Floating point on SSE2 rather than the x87 unit: the map paints take a quarter to a third less
+# time, and doubles round the same as in the 64-bit builds. Every x86 processor of the last twenty
+# years has SSE2; docs/windows.md states it as the DLL's requirement.
+set(CMAKE_C_FLAGS_INIT "-msse2 -mfpmath=sse")
+set(CMAKE_CXX_FLAGS_INIT "-msse2 -mfpmath=sse")
+
 # Everything from the compiler's runtime is linked in, so the DLL imports only system DLLs.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")

@@ -3,8 +3,6 @@
 #include "platform/runtime_error.h"
 
 #include <cmath>
-#include <cstdio>
-#include <filesystem>
 
 namespace tolm::platform {
 
@@ -157,23 +155,6 @@ std::unique_ptr<Painter> painter_for_device_context(std::intptr_t hdc) {
         throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
                            "The device context " + std::to_string(hdc) + " is not a picture that can be painted.");
     return std::make_unique<SurfacePainter>(std::move(surface));
-}
-
-void write_png(const RasterSurface& surface, const std::string& path) {
-    cairo_surface_t* image = cairo_image_surface_create_for_data(
-        reinterpret_cast<unsigned char*>(const_cast<std::uint32_t*>(surface.pixels())), CAIRO_FORMAT_ARGB32, surface.width(),
-        surface.height(), surface.width() * 4);
-    const std::string temporary = path + ".part";
-    const cairo_status_t status = cairo_surface_write_to_png(image, temporary.c_str());
-    cairo_surface_destroy(image);
-    std::error_code error;
-    if (status == CAIRO_STATUS_SUCCESS) std::filesystem::rename(temporary, path, error);
-    if (status != CAIRO_STATUS_SUCCESS || error) {
-        std::remove(temporary.c_str());
-        throw RuntimeError(runtime_errors::path_file_access_error, "write_png",
-                           "Cannot write the picture " + path + ": " +
-                               (status != CAIRO_STATUS_SUCCESS ? cairo_status_to_string(status) : error.message()));
-    }
 }
 
 }  // namespace tolm::platform

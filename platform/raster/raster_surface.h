@@ -37,7 +37,7 @@ std::intptr_t register_surface(std::shared_ptr<RasterSurface> surface);
 std::shared_ptr<RasterSurface> find_surface(std::intptr_t hdc);
 void unregister_surface(std::intptr_t hdc);
 
-// Writes the surface as a PNG file (through the platform's painter library). Raises RuntimeError on
+// Writes the surface as a PNG file (libpng on Linux, GDI+ on Windows). Raises RuntimeError on
 // failure; the file is written beside its final name and renamed over it.
 void write_png(const RasterSurface& surface, const std::string& path);
 
