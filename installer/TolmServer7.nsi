@@ -8,7 +8,15 @@
 ; installed, so the uninstaller removes that and nothing else. The user's own files (settings,
 ; favourites, overlays, underlays, the engine's configuration) stay unless the user ticks their
 ; removal. /S installs and uninstalls without a question.
-Unicode true
+;
+; -DWIN64 makes the installer of the 64-bit build: a 64-bit installer into the 64-bit program folder
+; and registry view, so the 64-bit library registers in-process where a 64-bit client finds it. Without
+; it the installer is the 32-bit one of the product.
+!ifdef WIN64
+  Target amd64-unicode
+!else
+  Unicode true
+!endif
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 
@@ -34,7 +42,11 @@ RequestExecutionLevel admin
 
 Name "${PRODUCT}"
 OutFile "${OUTFILE}"
-InstallDir "$PROGRAMFILES\${PRODUCT}"
+!ifdef WIN64
+  InstallDir "$PROGRAMFILES64\${PRODUCT}"
+!else
+  InstallDir "$PROGRAMFILES\${PRODUCT}"
+!endif
 InstallDirRegKey HKLM "${UNINSTALL_KEY}" "InstallLocation"
 ShowInstDetails show
 ShowUninstDetails show
@@ -56,6 +68,20 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The TolmServer7 developers"
 !insertmacro MUI_UNPAGE_INSTFILES
 !insertmacro MUI_LANGUAGE "English"
 
+; The uninstall key, the client's settings and the server's registration are in the registry view of
+; the installer's own bitness.
+Function .onInit
+!ifdef WIN64
+  SetRegView 64
+!endif
+FunctionEnd
+
+Function un.onInit
+!ifdef WIN64
+  SetRegView 64
+!endif
+FunctionEnd
+
 ; Runs the initialiser and waits until it is done. Interactively that is when the user has answered
 ; its message box. A silent installation has no user to answer it: there the wait ends as soon as
 ; the box is up (the initialiser shows it after all its work) or the program has ended, at most after
@@ -65,21 +91,27 @@ Function RunInitialiser
     ExecWait '"$INSTDIR\InitTolmServer7.exe"'
     Return
   ${EndIf}
-  System::Call '*(i 68, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, &i2 0, &i2 0, i 0, i 0, i 0, i 0) p .r1'
-  System::Call '*(i 0, i 0, i 0, i 0) p .r2'
+  ; STARTUPINFOW and PROCESS_INFORMATION as the process's own pointer size lays them out. On 64 bits
+  ; the pointers after cb and after the two words sit on 8-byte boundaries, so the padding is spelled out.
+!ifdef WIN64
+  System::Call '*(i 104, i 0, p 0, p 0, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, &i2 0, &i2 0, i 0, p 0, p 0, p 0, p 0) p .r1'
+!else
+  System::Call '*(i 68, p 0, p 0, p 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, i 0, &i2 0, &i2 0, p 0, p 0, p 0, p 0) p .r1'
+!endif
+  System::Call '*(p 0, p 0, i 0, i 0) p .r2'
   System::Call 'kernel32::CreateProcessW(p 0, t `"$INSTDIR\InitTolmServer7.exe"`, p 0, p 0, i 0, i 0, p 0, t "$INSTDIR", p r1, p r2) i .r0'
   ${If} $0 <> 0
-    System::Call '*$2(i .r3, i .r4)'
+    System::Call '*$2(p .r3, p .r4)'
     StrCpy $5 0
     ${Do}
-      System::Call 'kernel32::WaitForSingleObject(i r3, i 200) i .r6'
+      System::Call 'kernel32::WaitForSingleObject(p r3, i 200) i .r6'
       ${IfThen} $6 = 0 ${|} ${ExitDo} ${|}
       FindWindow $7 "#32770" "Initialise TolmServer7"
       ${IfThen} $7 <> 0 ${|} ${ExitDo} ${|}
       IntOp $5 $5 + 1
     ${LoopUntil} $5 >= 300
-    System::Call 'kernel32::CloseHandle(i r3)'
-    System::Call 'kernel32::CloseHandle(i r4)'
+    System::Call 'kernel32::CloseHandle(p r3)'
+    System::Call 'kernel32::CloseHandle(p r4)'
   ${EndIf}
   System::Free $1
   System::Free $2
@@ -103,7 +135,7 @@ Section "TolmServer7" SecMain
   WriteINIStr "$INSTDIR\Kartovex\MAP.INI" "Application Interface" "Data3Path" "$INSTDIR\Kartovex\Data3"
   WriteINIStr "$INSTDIR\Kartovex\MAP.INI" "Application Interface" "StatesPath" "$INSTDIR\Kartovex\States"
 
-  ; DllRegisterServer of the library, called in this (32-bit) process.
+  ; DllRegisterServer of the library, called in this process (of the library's own bitness).
   ClearErrors
   RegDLL "$INSTDIR\TolmServer7.dll"
   ${If} ${Errors}

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Runs a Windows program under Wine in the project's own 32-bit prefix, the way the tests need it:
-# no display (Wine's null graphics driver), no crash dialogs, no installer prompts, stdin closed.
+# Runs a Windows program under Wine in the project's own prefix (32-bit, or 64-bit with
+# TOLM_WINEARCH=win64), the way the tests need it: no display (Wine's null graphics driver), no
+# crash dialogs, no installer prompts, stdin closed.
 # The prefix is created on first use and reused afterwards; concurrent callers wait for one another
 # while it is being created.
 #
@@ -72,7 +73,9 @@ prepare_prefix() {
   exec 9>"$WINEPREFIX.lock"
   flock 9
   if [ ! -f "$marker" ]; then
-    echo "wine-run.sh: preparing the 32-bit Wine prefix $WINEPREFIX" >&2
+    local bits=32
+    [ "$WINEARCH" = win64 ] && bits=64
+    echo "wine-run.sh: preparing the $bits-bit Wine prefix $WINEPREFIX" >&2
     "$wine_bin" wineboot -i </dev/null >/dev/null 2>&1
     local reg_file="$WINEPREFIX/drive_c/tolm-settings.reg"
     settings | sed 's/$/\r/' >"$reg_file"

@@ -13,10 +13,16 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 rm -rf "$work"
 mkdir -p "$work"
 export TOLM_WINEPREFIX="$work/prefix"
-export WINEPREFIX="$TOLM_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all
+# TOLM_WINEARCH=win64 for the 64-bit build (its installer is a 64-bit program too).
+export WINEARCH="${TOLM_WINEARCH:-win32}"
+export WINEPREFIX="$TOLM_WINEPREFIX" WINEDEBUG=-all
+wineserver_bin=$(command -v wineserver || echo wineserver)
+if [ "$WINEARCH" = win64 ]; then
+  wineserver_bin=/usr/lib/wine/wineserver64
+fi
 run() { bash "$root/scripts/wine-run.sh" "$@"; }
 fail() { echo "installer test: $*" >&2; exit 1; }
-trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
+trap '"$wineserver_bin" -k >/dev/null 2>&1 || true' EXIT
 
 run --prepare
 drive_c="$WINEPREFIX/drive_c"
