@@ -1,9 +1,11 @@
 #include "engine/overlay.h"
 
+#include "platform/bounded_read.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -12,6 +14,14 @@ namespace tolm::engine {
 
 namespace {
 
+// A colour is a Long (&HBBGGRR); a number no Long can hold leaves the colour as it was.
+std::optional<std::int32_t> colour_value(double value) {
+    if (!std::isfinite(value) || value < -2147483648.0 || value > 2147483647.0) return std::nullopt;
+    return static_cast<std::int32_t>(value);
+}
+
+bool finite_point(const LonLat& p) { return std::isfinite(p.lon) && std::isfinite(p.lat); }
+
 std::vector<LonLat> parse_points(std::string_view text) {
     std::vector<LonLat> points;
     std::size_t at = 0;
@@ -19,8 +29,10 @@ std::vector<LonLat> parse_points(std::string_view text) {
         const auto end = std::min(text.find(' ', at), text.size());
         const std::string_view pair = text.substr(at, end - at);
         const auto comma = pair.find(',');
-        if (comma != std::string_view::npos)
-            points.push_back({parse_leading_number(pair.substr(0, comma)), parse_leading_number(pair.substr(comma + 1))});
+        if (comma != std::string_view::npos) {
+            const LonLat p{parse_leading_number(pair.substr(0, comma)), parse_leading_number(pair.substr(comma + 1))};
+            if (finite_point(p)) points.push_back(p);
+        }
         at = end + 1;
     }
     return points;
@@ -41,15 +53,17 @@ Overlay Overlay::parse(const std::string& text) {
         const std::string key = to_upper_ascii(trim_blanks(line.substr(0, equals)));
         const std::string value = trim_blanks(line.substr(equals + 1));
         if (key == "COLOR" || key == "COLOUR") {
-            colour = static_cast<std::int32_t>(parse_leading_number(value));
+            colour = colour_value(parse_leading_number(value)).value_or(colour);
         } else if (key == "WIDTH") {
-            width = std::clamp(parse_leading_number(value), 0.5, 20.0);
+            const double asked = parse_leading_number(value);
+            if (std::isfinite(asked)) width = std::clamp(asked, 0.5, 20.0);
         } else if (key == "POINT") {
             const auto first = value.find(',');
             const auto second = first == std::string::npos ? std::string::npos : value.find(',', first + 1);
             if (first == std::string::npos) continue;
             const LonLat p{parse_leading_number(std::string_view(value).substr(0, first)),
                            parse_leading_number(std::string_view(value).substr(first + 1))};
+            if (!finite_point(p)) continue;
             overlay.m_items.push_back({Kind::point, colour, width, second == std::string::npos ? "" : trim_blanks(value.substr(second + 1)), {p}});
         } else if (key == "LINE" || key == "AREA") {
             auto points = parse_points(value);
@@ -61,11 +75,9 @@ Overlay Overlay::parse(const std::string& text) {
 }
 
 Overlay Overlay::read(const std::string& path) {
-    std::ifstream in(std::filesystem::path(std::u8string(path.begin(), path.end())), std::ios::binary);
-    if (!in) throw RuntimeError(runtime_errors::file_not_found, "tolm.engine", "The overlay " + path + " cannot be opened.");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse(ansi_to_utf8(text.str()));
+    const auto text = platform::read_file_at_most(path, k_max_file_size, "overlay");
+    if (!text) throw RuntimeError(runtime_errors::file_not_found, "tolm.engine", "The overlay " + path + " cannot be opened.");
+    return parse(ansi_to_utf8(*text));
 }
 
 std::optional<Extent> Overlay::extent() const {

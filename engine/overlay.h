@@ -21,9 +21,14 @@ namespace tolm::engine {
 //   LINE=-122.70,45.50 -122.65,45.53 -122.60,45.52
 //   AREA=-122.70,45.50 -122.65,45.53 -122.60,45.50
 //
-// Unknown lines are ignored, so that files from newer versions still load.
+// Unknown lines are ignored, so that files from newer versions still load. A colour no Long can hold
+// leaves the colour as it was; points that are not finite numbers are left out.
 class Overlay {
 public:
+    // The most of an overlay file that is read (16 MB: some millions of points); a longer file, or one
+    // that never ends, is refused with error 7 and a text naming the limit.
+    static constexpr std::size_t k_max_file_size = std::size_t(16) << 20;
+
     static Overlay read(const std::string& path);
     static Overlay parse(const std::string& text);
 

@@ -7,6 +7,7 @@ std::string runtime_error_text(std::int32_t number) {
     switch (number) {
         case invalid_procedure_call: return "Invalid procedure call or argument";
         case overflow: return "Overflow";
+        case out_of_memory: return "Out of memory";
         case subscript_out_of_range: return "Subscript out of range";
         case type_mismatch: return "Type mismatch";
         case file_not_found: return "File not found";
@@ -14,6 +15,7 @@ std::string runtime_error_text(std::int32_t number) {
         case path_file_access_error: return "Path/File access error";
         case path_not_found: return "Path not found";
         case object_variable_not_set: return "Object variable or With block variable not set";
+        case invalid_property_value: return "Invalid property value";
         case object_required: return "Object required";
         case object_does_not_support_member: return "Object doesn't support this property or method";
         case wrong_number_of_arguments: return "Wrong number of arguments or invalid property assignment";

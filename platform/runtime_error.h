@@ -26,6 +26,7 @@ private:
 namespace runtime_errors {
 constexpr std::int32_t invalid_procedure_call = 5;
 constexpr std::int32_t overflow = 6;
+constexpr std::int32_t out_of_memory = 7;
 constexpr std::int32_t subscript_out_of_range = 9;
 constexpr std::int32_t type_mismatch = 13;
 constexpr std::int32_t file_not_found = 53;
@@ -33,6 +34,7 @@ constexpr std::int32_t bad_file_mode = 54;
 constexpr std::int32_t path_file_access_error = 75;
 constexpr std::int32_t path_not_found = 76;
 constexpr std::int32_t object_variable_not_set = 91;
+constexpr std::int32_t invalid_property_value = 380;
 constexpr std::int32_t object_required = 424;
 constexpr std::int32_t object_does_not_support_member = 438;
 constexpr std::int32_t wrong_number_of_arguments = 450;
