@@ -121,7 +121,7 @@ std::string SettingsFile::text() const {
 void SettingsFile::save(const std::string& path) const {
     if (const std::error_code error = platform::replace_file_contents(fs_path(path), text()))
         throw RuntimeError(runtime_errors::path_file_access_error, "tolm.engine",
-                           "Cannot write the map settings file " + path + ": " + error.message());
+                           "Cannot save the map settings file " + path + ": " + platform::file_error_text(error) + ".");
 }
 
 }  // namespace tolm::engine

@@ -14,6 +14,7 @@
 #include "common/path_text.h"
 #include "engine/engine_ids.h"
 #include "platform/module_info.h"
+#include "platform/problem_report.h"
 #include "platform/runtime_error.h"
 #include "platform/named_mutex.h"
 #include "platform/app.h"
@@ -221,7 +222,13 @@ void clsMapServ::Initialize(std::string& strCallsign, ObjectRef& cMapServerEvent
 
     m_frm_p->Hide();
     engine_call(engine(), op::BEGIN_SESSION);
-    engine_call(engine(), op::SAVE_SETTINGS, {Variant(engine_settings_file())});
+    // A read-only or full server folder must not stop the server: it starts and draws with the
+    // settings in memory, and says what it could not save.
+    try {
+        engine_call(engine(), op::SAVE_SETTINGS, {Variant(engine_settings_file())});
+    } catch (const RuntimeError& e) {
+        platform::report_problem(std::string(e.what()) + " The map is drawn with these settings, which are not kept for the next session.");
+    }
     engine_call(engine(), op::SETTINGS_APPLIED);
 }
 

@@ -11,6 +11,7 @@
 
 #include "ui/forms/form.h"
 #include "platform/runtime_error.h"
+#include "platform/text.h"
 #include "platform/saved_settings.h"
 #include "ui/current_window_system.h"
 #include "platform/window_system.h"
@@ -160,9 +161,26 @@ void put_by_name(com::I_clsMapServ* server, const std::string& name, const std::
     std::cout << "set: " << name << " = " << value << "\n";
 }
 
+// The picture is written only into a folder the user already has: --out never makes folders, and
+// says what is wrong with the name before any drawing is done.
+void check_picture_path(const std::string& text) {
+    if (text.empty()) return;
+    const fs::path png = fs::absolute(text);
+    std::error_code error;
+    if (text.back() == '/' || fs::is_directory(png, error))
+        throw std::invalid_argument("--out " + text + " is a folder; name the picture file, e.g. " + (png / "map.png").string());
+    const fs::path folder = png.parent_path();
+    if (!fs::exists(folder, error))
+        throw std::invalid_argument("--out " + text + ": the folder " + folder.string() + " does not exist");
+    if (!fs::is_directory(folder, error))
+        throw std::invalid_argument("--out " + text + ": " + folder.string() + " is not a folder");
+}
+
 int run(const Options& options) {
     const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
     fs::create_directories(work);
+    // After the work folder, which the user named too: a picture may go inside it.
+    check_picture_path(options.png);
     // The registry store of this run: where the server's registration and the client's saved settings live.
     if (!getenv("TOLM_REGISTRY_FILE")) setenv("TOLM_REGISTRY_FILE", (work / "registry.txt").c_str(), 1);
 
@@ -173,6 +191,10 @@ int run(const Options& options) {
     // The client's program folder with its Maps folder, and the client's saved setting that names it.
     const fs::path client = work / "Wendal32";
     fs::create_directories(client / "Maps");
+    // The map entry file printed at the end must be the one this run wrote, not one left from before.
+    const fs::path entry = client / "Maps" / "!!TolmServer7.INF";
+    std::error_code no_entry;
+    fs::remove(entry, no_entry);
     if (options.program_folder) {
         platform::save_setting("Orvensa", "Wendal32", "Program Folder", client.string());
     } else {
@@ -217,7 +239,15 @@ int run(const Options& options) {
         std::string callsign = "N0CALL";
         check(server, server->Initialize(&callsign, &events_ref, &form_ref), "Initialize");
     }
-    for (const auto& setting : options.settings) put_by_name(server, setting.name, setting.value);
+    for (const auto& setting : options.settings) {
+        put_by_name(server, setting.name, setting.value);
+        // The server draws without an overlay or underlay it cannot find; the user should know.
+        const bool layer = equals_ignoring_case(setting.name, "strOvlFile") || equals_ignoring_case(setting.name, "strUnderFile");
+        std::error_code ignored;
+        if (layer && !setting.value.empty() && !fs::is_regular_file(setting.value, ignored))
+            std::cerr << "tolm: " << (equals_ignoring_case(setting.name, "strOvlFile") ? "overlay" : "underlay") << " file "
+                      << setting.value << " not found; the map is drawn without it\n";
+    }
 
     std::int16_t drawn = 0;
     if (options.centre) {
@@ -252,7 +282,6 @@ int run(const Options& options) {
 
     if (!options.png.empty()) {
         const fs::path png = fs::absolute(options.png);
-        if (png.has_parent_path()) fs::create_directories(png.parent_path());
         picture->write_png(png.string());
         std::cout << "picture: " << png.string() << " (" << options.width << " x " << options.height << ")\n";
     }
@@ -268,7 +297,6 @@ int run(const Options& options) {
                       last.north, last.south, last.server_name.c_str());
         std::cout << line << "\n";
     }
-    const fs::path entry = client / "Maps" / "!!TolmServer7.INF";
     if (fs::exists(entry)) {
         std::cout << "map entry file: " << entry.string() << "\n";
         std::string text = read_file(entry);
@@ -289,6 +317,10 @@ int main(int argc, char** argv) {
         const tolm::cli::Options options = tolm::cli::parse_options(std::vector<std::string>(argv + 1, argv + argc));
         if (options.help) {
             std::cout << tolm::cli::usage();
+            return 0;
+        }
+        if (options.version) {
+            std::cout << "tolm " << TOLM_VERSION << " (TolmServer7 command-line host)\n";
             return 0;
         }
         return tolm::cli::run(options);

@@ -70,6 +70,7 @@ struct Options {
     std::vector<Station> stations;
     std::vector<PropertySetting> settings;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments; throws std::invalid_argument with a sentence on a bad one.
