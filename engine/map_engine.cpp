@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cmath>
+#include <optional>
 #include <filesystem>
 #include <set>
 #include <fstream>
@@ -32,6 +34,14 @@ double read_number(const std::string& text) {
     const auto result = std::from_chars(trimmed.data(), trimmed.data() + trimmed.size(), value);
     if (result.ec == std::errc() && result.ptr == trimmed.data() + trimmed.size()) return value;
     return parse_leading_number(trimmed);
+}
+
+// A Long setting; nothing when the text is no number or one no Long can hold (NaN, 1e20), so the
+// setting keeps its value rather than taking an undefined one.
+std::optional<std::int32_t> read_long(const std::string& text) {
+    const double value = read_number(text);
+    if (!std::isfinite(value) || value < -2147483648.0 || value >= 2147483648.0) return std::nullopt;
+    return static_cast<std::int32_t>(value);
 }
 
 const char* const k_folder_keys[k_data_folder_count] = {"DATA1", "DATA2", "DATA3", "STATES", "STATES_SUPPLEMENT"};
@@ -111,6 +121,7 @@ void MapEngine::paint(std::intptr_t device_context, std::int32_t left, std::int3
     if (left != 0 || top != 0)
         throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
                            "The map is painted from the top left corner of the picture (left and top 0).");
+    platform::check_paint_size(width, height);
     auto painter = platform::painter_for_device_context(device_context);
     if (width != m_view.width() || height != m_view.height()) {
         // The picture differs from the map size: paint it with the same centre and scale.
@@ -255,25 +266,35 @@ void MapEngine::load_settings(const std::string& path) {
     }
     for (const auto& flag : k_flag_keys)
         if (const auto value = read_bool(file.get("Display", flag.key))) m_style.*flag.flag = *value;
-    if (const auto value = file.get("Display", "LABEL_HALO_WIDTH")) m_style.label_halo_width = static_cast<std::int32_t>(read_number(*value));
-    if (const auto value = file.get("Display", "LABEL_HALO_COLOUR")) m_style.label_halo_colour = static_cast<std::int32_t>(read_number(*value));
-    if (const auto value = file.get("Display", "LABEL_FONT_SCALE")) m_style.label_font_scale = static_cast<std::int32_t>(read_number(*value));
+    auto set_long = [&](const char* section, const std::string& key, std::int32_t& target) {
+        if (const auto text = file.get(section, key))
+            if (const auto value = read_long(*text)) target = *value;
+    };
+    set_long("Display", "LABEL_HALO_WIDTH", m_style.label_halo_width);
+    set_long("Display", "LABEL_HALO_COLOUR", m_style.label_halo_colour);
+    set_long("Display", "LABEL_FONT_SCALE", m_style.label_font_scale);
     if (const auto value = read_bool(file.get("Display", "EDGE_PANNING"))) edge_panning = *value;
-    for (auto& [item, colour] : MapStyle::default_colours())
-        if (const auto value = file.get("Colours", "ITEM" + std::to_string(item))) m_style.colours[item] = static_cast<std::int32_t>(read_number(*value));
+    for (auto& [item, colour] : MapStyle::default_colours()) set_long("Colours", "ITEM" + std::to_string(item), m_style.colours[item]);
     // Further colour items the server has set (0xC004 and others) are kept too.
     for (std::int32_t item : {0xC004})
-        if (const auto value = file.get("Colours", "ITEM" + std::to_string(item))) m_style.colours[item] = static_cast<std::int32_t>(read_number(*value));
+        if (const auto text = file.get("Colours", "ITEM" + std::to_string(item)))
+            if (const auto value = read_long(*text)) m_style.colours[item] = *value;
 
     const auto width = file.get("View", "WIDTH"), height = file.get("View", "HEIGHT");
     if (width && height) {
-        const auto w = static_cast<std::int32_t>(read_number(*width)), h = static_cast<std::int32_t>(read_number(*height));
-        if (w >= 1 && h >= 1 && w <= 32767 && h <= 32767) m_view.set_size(w, h);
+        const auto w = read_long(*width), h = read_long(*height);
+        if (w && h && *w >= 1 && *h >= 1 && *w <= platform::k_max_paint_side && *h <= platform::k_max_paint_side &&
+            std::int64_t(*w) * *h <= platform::k_max_paint_pixels)
+            m_view.set_size(*w, *h);
     }
     const auto lon = file.get("View", "CENTRE_LON"), lat = file.get("View", "CENTRE_LAT"), zoom = file.get("View", "ZOOM");
     if (lon && lat && zoom) {
-        m_view.centre_on(read_number(*lon), read_number(*lat));
-        m_view.set_zoom(read_number(*zoom));
+        const double x = read_number(*lon), y = read_number(*lat), z = read_number(*zoom);
+        // A position off the earth or a zoom that is no number leaves the view as it was.
+        if (std::isfinite(x) && std::isfinite(y) && std::abs(x) <= 180 && std::abs(y) <= 90 && !std::isnan(z)) {
+            m_view.centre_on(x, y);
+            m_view.set_zoom(z);
+        }
     }
     if (const auto overlay = file.get("Layers", "OVERLAY_FILE")) {
         try {

@@ -20,6 +20,15 @@ enum class PanDirection : std::int32_t {
 //
 // Zoom levels: at level z one pixel spans 360 / (256 * 2^z) degrees of latitude. Level 4 shows the
 // contiguous US, 8 a state, 12 a town, 15 a few streets. Levels may be fractional after show_rectangle.
+//
+// The view stays within the world: it never shows more than 360 degrees of longitude or 180 of
+// latitude, nor anything east of 180, west of -180, north of 90 or south of -90. Zooming out stops
+// where the whole world fills the picture one way; panning stops at the world's edges; a rectangle
+// reaching beyond the world shows the part of it inside. The longitude is not wrapped: the map ends at
+// 180 degrees, so the corners the client is told are always those of what is drawn.
+//
+// Size: at most platform::k_max_paint_side pixels a side and k_max_paint_pixels in all
+// (platform/painter.h); a larger map raises error 5.
 class MapView {
 public:
     static constexpr double k_min_zoom = 0.0;
@@ -32,8 +41,9 @@ public:
     std::int32_t height() const noexcept { return m_height; }
 
     // Shows the rectangle between two opposite corners, fitted to the picture's shape: the centre
-    // is kept and the side that is short for the picture grows.
+    // is kept and the side that is short for the picture grows. Corners must be finite (error 5).
     void show_rectangle(double x1, double y1, double x2, double y2);
+    // Raises error 5 for a position that is not on earth (beyond 180 longitude or 90 latitude).
     void centre_on(double lon, double lat);
     void set_zoom(double zoom);
     double zoom() const noexcept;
@@ -53,6 +63,8 @@ public:
     double to_pixel_y(double lat) const noexcept;
 
 private:
+    void keep_within_world() noexcept;
+
     std::int32_t m_width = 640;
     std::int32_t m_height = 480;
     LonLat m_centre{-96.0, 38.0};

@@ -248,9 +248,13 @@ Overlay Overlay::parse_key_values(std::string_view text) {
         item.look.fill_opacity = 0x50 / 255.0;
         item.look.marker_radius = 3;
         if (key == "COLOR" || key == "COLOUR") {
-            colour = static_cast<std::int32_t>(parse_leading_number(value));
+            // A colour is a Long (&HBBGGRR); a number no Long can hold leaves the colour as it was.
+            const double asked = parse_leading_number(value);
+            if (std::isfinite(asked) && asked >= -2147483648.0 && asked <= 2147483647.0)
+                colour = static_cast<std::int32_t>(asked);
         } else if (key == "WIDTH") {
-            width = std::clamp(parse_leading_number(value), 0.5, 20.0);
+            const double asked = parse_leading_number(value);
+            if (std::isfinite(asked)) width = std::clamp(asked, 0.5, 20.0);
         } else if (key == "POINT") {
             const auto first = value.find(',');
             const auto second = first == std::string::npos ? std::string::npos : value.find(',', first + 1);

@@ -313,7 +313,7 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
             const auto& table = pack->geometry(GeometryLayer::road, m_band);
             const RoadAttributes road = pack->road(table.attribute(f));
             const std::string_view name = (m_zoom >= 12.5 && !road.name.empty()) ? road.name : road.ref;
-            if (name.empty()) continue;
+            if (name.empty() || table.ring_count(f) == 0) continue;
             project_line(table.ring(f, 0));
             // The longest nearly straight stretch of the piece.
             double best = 0;

@@ -1,6 +1,7 @@
 #include "engine/settings_file.h"
 
 #include "platform/atomic_file.h"
+#include "platform/bounded_read.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 
@@ -42,7 +43,9 @@ SettingsFile SettingsFile::parse(const std::string& ansi_text) {
         }
         const auto equals = line.find('=');
         if (equals == std::string::npos || trimmed.empty() || trimmed.front() == ';') {
-            if (!trimmed.empty()) file.m_sections.back().entries.push_back({"", line});
+            // Blank lines are kept as they were, as the system's profile functions keep them, so
+            // that a file read and written back is the same file.
+            file.m_sections.back().entries.push_back({"", line});
             continue;
         }
         file.m_sections.back().entries.push_back({trim(line.substr(0, equals)), trim(line.substr(equals + 1))});
@@ -54,12 +57,10 @@ SettingsFile SettingsFile::load(const std::string& path) {
     std::error_code error;
     const auto p = fs_path(path);
     if (!std::filesystem::exists(p, error)) return parse({});
-    std::ifstream in(p, std::ios::binary);
-    if (!in || std::filesystem::is_directory(p, error))
+    const auto text = std::filesystem::is_directory(p, error) ? std::nullopt : platform::read_file_at_most(path, k_max_file_size, "map settings file");
+    if (!text)
         throw RuntimeError(runtime_errors::path_file_access_error, "tolm.engine", "Cannot read the map settings file " + path + ".");
-    std::ostringstream text;
-    text << in.rdbuf();
-    return parse(text.str());
+    return parse(*text);
 }
 
 SettingsFile::Section* SettingsFile::find_section(const std::string& name) {
@@ -120,7 +121,7 @@ std::string SettingsFile::text() const {
 void SettingsFile::save(const std::string& path) const {
     if (const std::error_code error = platform::replace_file_contents(fs_path(path), text()))
         throw RuntimeError(runtime_errors::path_file_access_error, "tolm.engine",
-                           "Cannot write the map settings file " + path + ": " + error.message());
+                           "Cannot save the map settings file " + path + ": " + platform::file_error_text(error) + ".");
 }
 
 }  // namespace tolm::engine

@@ -13,6 +13,9 @@ namespace tolm::engine {
 // compare without regard to case, as the private-profile functions do. Files are ANSI with CR LF.
 class SettingsFile {
 public:
+    // The most of a settings file that is read (1 MB; the engine's own file is a few KB).
+    static constexpr std::size_t k_max_file_size = std::size_t(1) << 20;
+
     // Reads the file; a file that does not exist gives an empty document. Raises RuntimeError when
     // the file exists but cannot be read.
     static SettingsFile load(const std::string& path);

@@ -7,12 +7,17 @@
 
 namespace tolm::platform {
 
-// A whole file mapped read-only into memory. Data packs are opened this way so that a paint touches
-// only the pages it needs and several server objects in one process share the same physical pages.
-// mmap on Unix, a file mapping on Windows; portable code sees only the bytes.
+// A whole file's bytes, held read-only for as long as the object lives. Data packs are opened this
+// way and validated once; painting then reads them without checks of its own, so the bytes must not
+// change underneath.
+// - Unix: the bytes are read into private memory when the file is opened. A mapping would show what
+//   is on disk at the moment each page is touched, and a user who truncates or copies over a pack
+//   while the client runs would end the client's process with SIGBUS or let unvalidated bytes in.
+// - Windows: a read-only file mapping. The file system refuses to truncate or shorten a file while
+//   a section of it is mapped, so the pack cannot shrink under the engine.
 //
-// Opening a missing or unreadable file raises RuntimeError 53 / 75 naming the file. An empty file
-// maps to an empty span.
+// Opening a missing or unreadable file raises RuntimeError 53 / 75 naming the file, one too large for
+// memory 7. An empty file gives an empty span.
 class MappedFile {
 public:
     MappedFile() = default;

@@ -83,8 +83,18 @@ public:
     virtual void flush() = 0;
 };
 
+// The largest picture that is painted: 16,384 pixels a side and 40,000,000 pixels in all (a screen
+// of 7,680 x 4,320 fits). The raster keeps several picture-sized masks while it paints, about 30
+// bytes a pixel, so a larger picture would hold gigabytes inside the client's call.
+inline constexpr std::int32_t k_max_paint_side = 16384;
+inline constexpr std::int64_t k_max_paint_pixels = 40'000'000;
+
+// Raises RuntimeError 5, naming the size and the limit, for a picture larger than that.
+void check_paint_size(std::int32_t width, std::int32_t height);
+
 // A painter for a device context handle: on Linux an hDC of the raster surface table
-// (platform/raster/raster_surface.h), on Windows a real HDC. Raises RuntimeError when the handle is unknown.
+// (platform/raster/raster_surface.h), on Windows a real HDC. Raises RuntimeError when the handle is unknown
+// or the picture is larger than check_paint_size allows.
 std::unique_ptr<Painter> painter_for_device_context(std::intptr_t hdc);
 
 }  // namespace tolm::platform

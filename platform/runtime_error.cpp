@@ -7,6 +7,7 @@ std::string runtime_error_text(std::int32_t number) {
     switch (number) {
         case invalid_procedure_call: return "Invalid procedure call or argument";
         case overflow: return "Overflow";
+        case out_of_memory: return "Out of memory";
         case subscript_out_of_range: return "Subscript out of range";
         case type_mismatch: return "Type mismatch";
         case file_not_found: return "File not found";

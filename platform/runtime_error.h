@@ -26,6 +26,7 @@ private:
 namespace runtime_errors {
 constexpr std::int32_t invalid_procedure_call = 5;
 constexpr std::int32_t overflow = 6;
+constexpr std::int32_t out_of_memory = 7;
 constexpr std::int32_t subscript_out_of_range = 9;
 constexpr std::int32_t type_mismatch = 13;
 constexpr std::int32_t file_not_found = 53;

@@ -25,9 +25,10 @@ double number_from_text(const std::string& text) {
 }  // namespace
 
 const std::string& StringArray::at(std::int32_t index) const {
-    if (!allocated || index < lower || index > upper())
+    const std::int64_t offset = std::int64_t(index) - lower;
+    if (!allocated || offset < 0 || offset >= static_cast<std::int64_t>(items.size()))
         raise_runtime_error(runtime_errors::subscript_out_of_range, k_source);
-    return items[static_cast<std::size_t>(index - lower)];
+    return items[static_cast<std::size_t>(offset)];
 }
 
 std::string& StringArray::at(std::int32_t index) {

@@ -26,7 +26,8 @@ struct StringArray {
     StringArray(std::int32_t lower_bound, std::vector<std::string> values)
         : lower(lower_bound), items(std::move(values)), allocated(true) {}
 
-    std::int32_t upper() const noexcept { return lower + static_cast<std::int32_t>(items.size()) - 1; }
+    // 64 bits: an empty array whose lower bound is the least Long has its upper bound below any Long.
+    std::int64_t upper() const noexcept { return std::int64_t(lower) + static_cast<std::int64_t>(items.size()) - 1; }
     // Element by its index within the bounds; raises "Subscript out of range" outside them.
     const std::string& at(std::int32_t index) const;
     std::string& at(std::int32_t index);

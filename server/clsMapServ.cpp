@@ -15,6 +15,7 @@
 #include "common/clsIni.h"
 #include "common/path_text.h"
 #include "platform/module_info.h"
+#include "platform/problem_report.h"
 #include "platform/runtime_error.h"
 #include "platform/named_mutex.h"
 #include "platform/app.h"
@@ -199,7 +200,13 @@ void clsMapServ::Initialize(std::string& strCallsign, ObjectRef& cMapServerEvent
 
     m_frm_p->Hide();
     control.begin_session();
-    control.save_settings(engine_settings_file());
+    // A read-only or full server folder must not stop the server: it starts and draws with the
+    // settings in memory, and says what it could not save.
+    try {
+        control.save_settings(engine_settings_file());
+    } catch (const RuntimeError& e) {
+        platform::report_problem(std::string(e.what()) + " The map is drawn with these settings, which are not kept for the next session.");
+    }
     control.settings_applied();
 }
 

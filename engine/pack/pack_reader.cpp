@@ -205,6 +205,9 @@ PackView::PackView(std::span<const std::byte> bytes, const std::string& name) {
                     damaged.fail("a feature of " + where + " has an inverted box");
                 if (!within(load<std::uint32_t>(r + 20), load<std::uint32_t>(r + 24), rings.count()))
                     damaged.fail("a feature of " + where + " refers to rings outside its table");
+                // A road is drawn and labelled along its line: the labels read its first ring.
+                if (layer_id == pack::GeometryLayer::road && load<std::uint32_t>(r + 24) == 0)
+                    damaged.fail("a road of " + where + " has no line");
             }
             for (std::uint32_t k = 0; k < rings.count(); ++k) {
                 const std::byte* r = rings.data + std::size_t(k) * pack::k_ring_size;

@@ -154,6 +154,7 @@ std::unique_ptr<Painter> painter_for_device_context(std::intptr_t hdc) {
     if (!surface)
         throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
                            "The device context " + std::to_string(hdc) + " is not a picture that can be painted.");
+    check_paint_size(surface->width(), surface->height());
     return std::make_unique<SurfacePainter>(std::move(surface));
 }
 

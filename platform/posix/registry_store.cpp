@@ -41,10 +41,6 @@ constexpr std::string_view k_classes_home = "HKEY_LOCAL_MACHINE\\Software\\Class
 
 std::string fold(std::string_view path) { return to_upper_ascii(path); }
 
-std::string parent_of(std::string_view path) {
-    auto slash = path.rfind('\\');
-    return slash == std::string_view::npos ? std::string() : std::string(path.substr(0, slash));
-}
 
 bool is_root_path(std::string_view path) { return path.find('\\') == std::string_view::npos; }
 
@@ -152,11 +148,25 @@ const RegistryKeyNode* RegistryStore::find(std::string_view full_path) const {
     return it == m_keys.end() ? nullptr : &it->second;
 }
 
+std::size_t RegistryStore::depth(std::string_view full_path) noexcept {
+    return static_cast<std::size_t>(std::count(full_path.begin(), full_path.end(), '\\'));
+}
+
 std::pair<RegistryKeyNode*, bool> RegistryStore::create(std::string_view full_path) {
     if (auto* node = find(full_path)) return {node, false};
-    if (!is_root_path(full_path)) create(parent_of(full_path));
-    auto [it, inserted] = m_keys.emplace(fold(full_path), RegistryKeyNode{std::string(full_path), {}});
-    return {&it->second, inserted};
+    // The missing keys above, nearest first, found by a loop: a path of 100,000 components once
+    // overflowed the stack here when each parent was made by a call of its own.
+    std::vector<std::string_view> missing{full_path};
+    std::string_view above = full_path;
+    while (!is_root_path(above)) {
+        above = above.substr(0, above.rfind('\\'));  // the parent, within the same text
+        if (find(above)) break;
+        missing.push_back(above);
+    }
+    RegistryKeyNode* node = nullptr;
+    for (auto it = missing.rbegin(); it != missing.rend(); ++it)
+        node = &m_keys.emplace(fold(*it), RegistryKeyNode{std::string(*it), {}}).first->second;
+    return {node, true};
 }
 
 bool RegistryStore::erase(std::string_view full_path) {
@@ -217,6 +227,7 @@ RegistryStore RegistryStore::parse(std::string_view text) {
             bool known_root = false;
             for (const auto& r : k_roots) known_root = known_root || (root == r.name && r.handle != HKEY_CLASSES_ROOT);
             if (!known_root || *canonical != *path) throw damaged("bad key path \"" + *path + "\"");
+            if (RegistryStore::depth(*path) > k_max_key_depth) throw damaged("a key deeper than " + std::to_string(k_max_key_depth) + " levels");
             if (!seen.insert(fold(*path)).second) throw damaged("key \"" + *path + "\" listed twice");
             current = store.create(*path).first;
             current->path = *path;
@@ -423,6 +434,7 @@ Status create_key(Key root, const std::string& path, std::uint32_t access, Key& 
     if (base.status != ERROR_SUCCESS) return base.status;
     Resolved full = resolve_below(root, path);
     if (full.status != ERROR_SUCCESS) return full.status;
+    if (RegistryStore::depth(full.path) > detail::k_max_key_depth) return ERROR_INVALID_PARAMETER;
     Status status = modify([&](RegistryStore& store) -> ChangeResult {
         if (!store.find(base.path)) return {ERROR_KEY_DELETED, false};
         auto [node, created] = store.create(full.path);

@@ -41,8 +41,15 @@ public:
     explicit StoreDamaged(const std::string& what) : std::runtime_error(what) {}
 };
 
+// The deepest a key may lie below its root, as in the system's registry (512 levels); deeper keys
+// are refused when created (ERROR_INVALID_PARAMETER) and make a store file damaged when read.
+inline constexpr std::size_t k_max_key_depth = 512;
+
 class RegistryStore {
 public:
+    // Levels below the root: the number of "\" in a full path.
+    static std::size_t depth(std::string_view full_path) noexcept;
+
     // The predefined roots always exist.
     RegistryStore();
 

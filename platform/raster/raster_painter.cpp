@@ -1,5 +1,9 @@
 #include "platform/raster/raster_painter.h"
 
+#include "platform/runtime_error.h"
+
+#include <string>
+
 namespace tolm::platform {
 
 namespace {
@@ -10,6 +14,14 @@ namespace {
 thread_local std::unique_ptr<CoverageRaster> t_spare_raster;
 
 }  // namespace
+
+void check_paint_size(std::int32_t width, std::int32_t height) {
+    if (width > k_max_paint_side || height > k_max_paint_side || std::int64_t(width) * height > k_max_paint_pixels)
+        throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
+                           "A picture of " + std::to_string(width) + " x " + std::to_string(height) +
+                               " pixels is larger than the most that is painted (" + std::to_string(k_max_paint_side) +
+                               " pixels a side, " + std::to_string(k_max_paint_pixels) + " pixels in all).");
+}
 
 RasterPainter::RasterPainter()
     : m_raster(t_spare_raster ? std::move(t_spare_raster) : std::make_unique<CoverageRaster>()) {

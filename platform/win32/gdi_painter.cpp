@@ -22,6 +22,32 @@ namespace {
 
 const wchar_t* const k_map_font = L"Arial";
 
+// The families tried for the map's labels, in order; tests replace them to play a machine without fonts.
+std::vector<std::wstring>& font_candidates() {
+    static std::vector<std::wstring> names{k_map_font};
+    return names;
+}
+bool& generic_family_allowed() {
+    static bool allowed = true;
+    return allowed;
+}
+
+// The first family of the candidates that GDI+ has, else the system's sans-serif; null where the
+// machine has neither (a Windows box or a Wine prefix without fonts). GenericSansSerif() itself
+// answers null there, so it is checked before it is copied.
+std::unique_ptr<Gdiplus::FontFamily> map_font_family() {
+    for (const std::wstring& name : font_candidates()) {
+        auto family = std::make_unique<Gdiplus::FontFamily>(name.c_str());
+        if (family->GetLastStatus() == Gdiplus::Ok && family->IsAvailable()) return family;
+    }
+    if (!generic_family_allowed()) return nullptr;
+    const Gdiplus::FontFamily* generic = Gdiplus::FontFamily::GenericSansSerif();
+    if (!generic || generic->GetLastStatus() != Gdiplus::Ok || !generic->IsAvailable()) return nullptr;
+    std::unique_ptr<Gdiplus::FontFamily> copy(generic->Clone());
+    if (!copy || copy->GetLastStatus() != Gdiplus::Ok) return nullptr;
+    return copy;
+}
+
 std::wstring to_wide(std::string_view utf8) {
     if (utf8.empty()) return {};
     const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
@@ -70,32 +96,36 @@ struct GdiPlusText {
         // Trailing blanks count in a label's width; nothing is clipped to a layout box.
         format->SetFormatFlags(format->GetFormatFlags() | Gdiplus::StringFormatFlagsMeasureTrailingSpaces |
                                Gdiplus::StringFormatFlagsNoClip);
-        family = std::make_unique<Gdiplus::FontFamily>(k_map_font);
-        // Where Arial is missing (a bare Wine prefix) the system's sans-serif stands in.
-        if (family->GetLastStatus() != Gdiplus::Ok) family.reset(Gdiplus::FontFamily::GenericSansSerif()->Clone());
+        // Where Arial is missing (a bare Wine prefix) the system's sans-serif stands in; where there
+        // is no font at all, labels are left out and the rest of the map is painted.
+        family = map_font_family();
         graphics.SetTextRenderingHint(Gdiplus::TextRenderingHintAntiAliasGridFit);
         graphics.SetInterpolationMode(Gdiplus::InterpolationModeHighQualityBilinear);
         graphics.SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
     }
 
-    Gdiplus::Font& font_for(const TextStyle& style) {
+    // Null where the machine has no font for the labels (or GDI+ cannot make one at this size).
+    Gdiplus::Font* font_for(const TextStyle& style) {
+        if (!family) return nullptr;
         if (!font || style.size != font_size || style.bold != font_bold) {
             font = std::make_unique<Gdiplus::Font>(family.get(), static_cast<Gdiplus::REAL>(style.size), font_style(style),
                                                    Gdiplus::UnitPixel);
             font_size = style.size;
             font_bold = style.bold;
         }
-        return *font;
+        return font->GetLastStatus() == Gdiplus::Ok ? font.get() : nullptr;
     }
 
     static INT font_style(const TextStyle& style) { return style.bold ? Gdiplus::FontStyleBold : Gdiplus::FontStyleRegular; }
 
     // The family's ascent and descent in pixels at the style's size.
     double ascent(const TextStyle& style) const {
+        if (!family) return 0;
         const INT s = font_style(style);
         return style.size * family->GetCellAscent(s) / std::max<double>(1, family->GetEmHeight(s));
     }
     double descent(const TextStyle& style) const {
+        if (!family) return 0;
         const INT s = font_style(style);
         return style.size * family->GetCellDescent(s) / std::max<double>(1, family->GetEmHeight(s));
     }
@@ -144,10 +174,11 @@ void GdiPlusPainter::before_raster() { m_text->graphics.Flush(Gdiplus::FlushInte
 
 TextExtent GdiPlusPainter::measure_text(std::string_view utf8, const TextStyle& style) {
     const std::wstring text = to_wide(utf8);
-    Gdiplus::Font& font = m_text->font_for(style);
+    Gdiplus::Font* font = m_text->font_for(style);
+    if (!font) return {0.0, 0.0, 0.0};
     Gdiplus::RectF bounds;
     if (!text.empty())
-        m_text->graphics.MeasureString(text.c_str(), static_cast<INT>(text.size()), &font, Gdiplus::PointF(0, 0), m_text->format.get(),
+        m_text->graphics.MeasureString(text.c_str(), static_cast<INT>(text.size()), font, Gdiplus::PointF(0, 0), m_text->format.get(),
                                        &bounds);
     const double ascent = m_text->ascent(style);
     return {text.empty() ? 0.0 : bounds.Width, ascent + m_text->descent(style), ascent};
@@ -156,7 +187,8 @@ TextExtent GdiPlusPainter::measure_text(std::string_view utf8, const TextStyle& 
 void GdiPlusPainter::draw_text(double x, double y, double angle, std::string_view utf8, const TextStyle& style) {
     const std::wstring text = to_wide(utf8);
     if (text.empty()) return;
-    Gdiplus::Font& font = m_text->font_for(style);
+    Gdiplus::Font* font = m_text->font_for(style);
+    if (!font) return;  // no font on this machine: the label is left out
     // GDI+ places a string by the top of its line: the baseline lies one ascent below.
     const Gdiplus::PointF origin(0, static_cast<Gdiplus::REAL>(-m_text->ascent(style)));
     const auto degrees = static_cast<Gdiplus::REAL>(angle * 180.0 / std::numbers::pi);
@@ -165,7 +197,7 @@ void GdiPlusPainter::draw_text(double x, double y, double angle, std::string_vie
         g.TranslateTransform(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y));
         if (angle != 0) g.RotateTransform(degrees);
         Gdiplus::SolidBrush brush(gdiplus_colour(style.colour));
-        g.DrawString(text.c_str(), static_cast<INT>(text.size()), &font, origin, m_text->format.get(), &brush);
+        g.DrawString(text.c_str(), static_cast<INT>(text.size()), font, origin, m_text->format.get(), &brush);
         g.ResetTransform();
         return;
     }
@@ -210,6 +242,11 @@ void GdiPlusPainter::draw_image(const ImageView& image, double x, double y, doub
                                0, 0, static_cast<Gdiplus::REAL>(image.width), static_cast<Gdiplus::REAL>(image.height),
                                Gdiplus::UnitPixel, &attributes);
     m_text->graphics.Flush(Gdiplus::FlushIntentionSync);
+}
+
+void set_map_fonts_for_tests(std::vector<std::wstring> names, bool generic_allowed) {
+    font_candidates() = std::move(names);
+    generic_family_allowed() = generic_allowed;
 }
 
 void GdiPlusPainter::flush() {
@@ -363,13 +400,17 @@ std::string encode_png(const RasterSurface& surface, const std::string& path) {
 
 std::unique_ptr<Painter> painter_for_device_context(std::intptr_t hdc) {
     // The headless pictures of tests and the command-line host come first: their handles are ours.
-    if (auto surface = find_surface(hdc)) return std::make_unique<SurfacePainter>(std::move(surface));
+    if (auto surface = find_surface(hdc)) {
+        check_paint_size(surface->width(), surface->height());
+        return std::make_unique<SurfacePainter>(std::move(surface));
+    }
     HDC device = reinterpret_cast<HDC>(hdc);
     const DWORD type = hdc ? GetObjectType(device) : 0;
     const auto size = (type == OBJ_DC || type == OBJ_MEMDC) ? device_size(device) : std::nullopt;
     if (!size)
         throw RuntimeError(runtime_errors::invalid_procedure_call, "tolm.engine",
                            "The device context " + std::to_string(hdc) + " is not a picture that can be painted.");
+    check_paint_size(size->first, size->second);
     ensure_gdiplus_started();
     return std::make_unique<DeviceContextPainter>(std::make_unique<DibSection>(device, size->first, size->second));
 }

@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 // The painter port on Windows. Paths (the map's areas and lines) go through our own coverage raster
 // straight into 32-bit pixel memory, as on Linux; GDI+ supplies the text (glyphs, and their outlines
@@ -42,5 +43,9 @@ private:
 // libraries, which the loader lock forbids). It is never shut down while the library is loaded.
 // Raises RuntimeError when GDI+ cannot start.
 void ensure_gdiplus_started();
+
+// Tests only: the font families tried for labels (default: Arial) and whether the system's generic
+// sans-serif may stand in, to play a machine with no fonts. Affects painters made afterwards.
+void set_map_fonts_for_tests(std::vector<std::wstring> names, bool generic_allowed);
 
 }  // namespace tolm::platform

@@ -2,13 +2,18 @@
 // and the clipping that keeps far-away geometry sane.
 #include "engine/bitmap_file.h"
 #include "engine/clip.h"
+#include "engine/map_engine.h"
 #include "engine/overlay.h"
 #include "engine/settings_file.h"
 #include "platform/runtime_error.h"
+#include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 
 namespace tolm::engine {
 namespace {
@@ -27,6 +32,34 @@ TEST(SettingsFile, KeysAndSectionsIgnoreCaseAndForeignLinesSurvive) {
     EXPECT_NE(text.find("odd line\r\n"), std::string::npos);
     EXPECT_NE(text.find("[New]\r\nA=1\r\n"), std::string::npos);
     EXPECT_EQ(text.find("UNDER=FALSE"), std::string::npos) << "the key is replaced, not added twice";
+}
+
+// Read and written back, a file in the system's own line ends is the same file, blank lines and all.
+TEST(SettingsFile, AFileReadAndWrittenBackIsByteStable) {
+    for (const std::string text : {"\r\n", "\r\n\r\n", "[A]\r\n\r\nK=v\r\n", "; c\r\n\r\n[B]\r\n"})
+        EXPECT_EQ(SettingsFile::parse(text).text(), text) << text;
+}
+
+// Values no Long can hold (found by running the settings reader under UBSan) leave the setting alone.
+TEST(SettingsFile, NumbersBeyondALongOrNaNLeaveTheEngineSettingsAlone) {
+    const test::ScratchFolder folder("settings-range");
+    const std::string path = folder.file("engine.ini");
+    std::ofstream(path, std::ios::binary) << "[Display]\r\nLABEL_HALO_WIDTH=1e300\r\nLABEL_HALO_COLOUR=nan\r\n"
+                                             "LABEL_FONT_SCALE=-3e9\r\n[Colours]\r\nITEM1=1e20\r\nITEM2=inf\r\n"
+                                             "[View]\r\nWIDTH=1e20\r\nHEIGHT=nan\r\nCENTRE_LON=500\r\nCENTRE_LAT=100\r\nZOOM=nan\r\n";
+    MapEngine engine;
+    const MapStyle before = engine.style();
+    const std::int32_t width = engine.view().width();
+    const LonLat centre = engine.view().centre();
+    EXPECT_NO_THROW(engine.load_settings(path));
+    EXPECT_EQ(engine.style().label_halo_width, before.label_halo_width);
+    EXPECT_EQ(engine.style().label_halo_colour, before.label_halo_colour);
+    EXPECT_EQ(engine.style().label_font_scale, before.label_font_scale);
+    EXPECT_EQ(engine.colour_item(1), before.colour(1));
+    EXPECT_EQ(engine.colour_item(2), before.colour(2));
+    EXPECT_EQ(engine.view().width(), width);
+    EXPECT_EQ(engine.view().centre(), centre);
+    EXPECT_TRUE(std::isfinite(engine.view().zoom()));
 }
 
 TEST(Overlay, ParsesItemsWithTheirColourAndIgnoresUnknownLines) {
@@ -55,6 +88,44 @@ std::string bitmap_24(std::int32_t width, std::int32_t height, bool top_down) {
     for (std::int32_t row = 1; row < height; ++row)
         for (std::int32_t x = 0; x < width; ++x) bytes[54 + row * stride + x * 3 + 2] = '\xFF';
     return bytes;
+}
+
+// A colour of 1e308 (the reproducer found under UBSan) or NaN keeps the colour before it; points and
+// widths that are no numbers are left out.
+TEST(Overlay, ColoursNoLongCanHoldAndPointsThatAreNoNumbersAreIgnored) {
+    const auto overlay = Overlay::parse("COLOR=1e308\nCOLOR=nan\nWIDTH=nan\nPOINT=-100,40,x\nPOINT=nan,1\nLINE=0,0 inf,1 1,1\n");
+    const auto extent = overlay.extent();
+    ASSERT_TRUE(extent);
+    EXPECT_EQ(*extent, (Extent{-100, 1, 0, 40}));
+    const std::filesystem::path found =
+        std::filesystem::path(TOLM_SOURCE_DIR) / ".." / "shared" / "testdata" / "repro" / "overlay-colour-1e308.ovr";
+    if (!std::filesystem::exists(found)) GTEST_SKIP() << "no shared reproducer at " << found.string();
+    EXPECT_FALSE(Overlay::read(found.string()).empty());
+}
+
+// An overlay that never ends (a device) or is larger than the limit is refused, not read whole.
+TEST(Overlay, AFileThatNeverEndsOrIsTooLargeIsRefusedWithTheLimitNamed) {
+#ifndef _WIN32
+    if (std::filesystem::exists("/dev/zero")) {
+        try {
+            (void)Overlay::read("/dev/zero");
+            ADD_FAILURE() << "/dev/zero was read as an overlay";
+        } catch (const RuntimeError& e) {
+            EXPECT_EQ(e.number(), runtime_errors::out_of_memory);
+            EXPECT_NE(std::string(e.what()).find("16 MB"), std::string::npos) << e.what();
+        }
+    }
+#endif
+    const test::ScratchFolder folder("overlay-size");
+    const std::string path = folder.file("big.ovr");
+    {
+        std::ofstream out(path, std::ios::binary);
+        const std::string line = "POINT=-100,40,x\n";
+        for (std::size_t written = 0; written <= Overlay::k_max_file_size; written += line.size()) out << line;
+    }
+    EXPECT_THROW((void)Overlay::read(path), RuntimeError);
+    std::filesystem::resize_file(path, Overlay::k_max_file_size - 16 * 1024);
+    EXPECT_FALSE(Overlay::read(path).empty());
 }
 
 TEST(Bitmap, ReadsBottomUpAndTopDownRows) {

@@ -13,6 +13,8 @@
 
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 // The store file itself: its format, what happens to a damaged one, and two processes writing it.
@@ -71,6 +73,31 @@ TEST(RegistryStoreFormat, GoldenFileReadsAndWritesBackByteForByte) {
     EXPECT_EQ(store.serialize(), k_golden);
     EXPECT_EQ(RegistryStore::parse(store.serialize()), store);
     EXPECT_EQ(store.subkey_names("HKEY_CURRENT_USER"), std::vector<std::string>{"Software"});
+}
+
+// A key of 100,000 path components once overflowed the stack of the store's reader; keys are now
+// made by a loop and may lie at most 512 levels deep, as in the system's registry.
+TEST(RegistryStoreFormat, DeepKeysAreBoundedAndNeverRecurse) {
+    auto store_with_depth = [](std::size_t depth) {
+        std::string path = "HKEY_CURRENT_USER";
+        for (std::size_t i = 0; i < depth; ++i) path += "\\\\a";
+        return "TOLM-REGISTRY 1\nkey \"" + path + "\"\nend\n";
+    };
+    const RegistryStore deepest = RegistryStore::parse(store_with_depth(reg::detail::k_max_key_depth));
+    EXPECT_EQ(RegistryStore::parse(deepest.serialize()), deepest);
+    EXPECT_THROW(RegistryStore::parse(store_with_depth(reg::detail::k_max_key_depth + 1)), StoreDamaged);
+    EXPECT_THROW(RegistryStore::parse(store_with_depth(100000)), StoreDamaged);
+    // Made directly, a deep key gets every key above it, without recursion.
+    RegistryStore store;
+    std::string path = "HKEY_CURRENT_USER";
+    for (int i = 0; i < 20000; ++i) path += "\\b";
+    EXPECT_TRUE(store.create(path).second);
+    EXPECT_TRUE(store.find("HKEY_CURRENT_USER\\b\\b"));
+    const std::string found = std::string(TOLM_SOURCE_DIR) + "/../shared/testdata/repro/registry-key-100000-deep.txt";
+    if (!std::filesystem::exists(found)) GTEST_SKIP() << "no shared reproducer at " << found;
+    std::ifstream in(found, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    EXPECT_THROW(RegistryStore::parse(text), StoreDamaged);
 }
 
 TEST(RegistryStoreFormat, DamagedTextIsRefusedWithTheLine) {

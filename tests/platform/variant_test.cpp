@@ -62,6 +62,22 @@ TEST(VariantTest, ObjectsAndArraysKeepTheirKind) {
     EXPECT_EQ(error_number_of([] { (void)StringArray{}.at(0); }), runtime_errors::subscript_out_of_range);
 }
 
+// Bounds at the ends of a Long (found under UBSan): no overflow, and no element outside the items.
+TEST(VariantTest, StringArrayBoundsAtTheEndsOfALong) {
+    const StringArray empty(INT32_MIN, {});
+    EXPECT_EQ(empty.upper(), std::int64_t(INT32_MIN) - 1);
+    EXPECT_THROW(empty.at(INT32_MIN), RuntimeError);
+    const StringArray low(INT32_MIN, {"a"});
+    EXPECT_EQ(low.upper(), INT32_MIN);
+    EXPECT_EQ(low.at(INT32_MIN), "a");
+    EXPECT_THROW(low.at(INT32_MAX), RuntimeError);
+    const StringArray high(INT32_MAX, {"z"});
+    EXPECT_EQ(high.at(INT32_MAX), "z");
+    EXPECT_THROW(high.at(INT32_MIN), RuntimeError);
+    const StringArray wide(INT32_MAX, {"y", "z"});
+    EXPECT_EQ(wide.upper(), std::int64_t(INT32_MAX) + 1);
+}
+
 TEST(LeadingNumberTest, FollowsTheValRule) {
     EXPECT_DOUBLE_EQ(parse_leading_number("122.425W"), 122.425);
     EXPECT_DOUBLE_EQ(parse_leading_number(" 1 2 3"), 123);

@@ -5,6 +5,7 @@
 #include "common/path_text.h"
 #include "engine/engine_ids.h"
 #include "platform/module_info.h"
+#include "platform/problem_report.h"
 #include "platform/runtime_error.h"
 #include "platform/saved_settings.h"
 
@@ -110,6 +111,19 @@ TEST_F(ServerTest, InitializeLeavesExistingLayerFoldersAndPlainFilesAlone) {
     EXPECT_TRUE(std::filesystem::is_directory(overlays));
     EXPECT_TRUE(std::filesystem::is_regular_file(underlays));
     std::filesystem::remove(underlays);
+}
+
+// A read-only or full server folder: the engine settings cannot be saved, yet the server starts,
+// draws and says what it could not save.
+TEST_F(ServerTest, SettingsThatCannotBeSavedDoNotStopTheStart) {
+    write_settings(k_complete_settings);
+    m_engine->failing_id = ids::SAVE_SETTINGS;
+    EXPECT_NO_THROW(initialize());
+    EXPECT_NE(platform::last_reported_problem().find("failing on purpose"), std::string::npos);
+    EXPECT_NE(platform::last_reported_problem().find("not kept for the next session"), std::string::npos);
+    m_engine->failing_id.reset();
+    EXPECT_TRUE(draw(-10, 50, 10, 40));
+    EXPECT_EQ(m_events->information().size(), 1u);
 }
 
 TEST_F(ServerTest, AnEmptyBooleanEndsInitializeWithATypeMismatch) {

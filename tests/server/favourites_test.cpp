@@ -78,6 +78,40 @@ TEST_F(Favourites, FailedSaveKeepsTheOldList) {
     EXPECT_FALSE(test::file_exists(m_folder.file("missing/TolmServer7.FAV")));
 }
 
+// A full disk during an add loses nothing and leaves no cut entry for the next add to be glued to.
+TEST_F(Favourites, AnAddIsAllOrNothing) {
+    favourites::save(m_file, StringArray(0, {"a", "b"}));
+    platform::detail::fail_replacements_for_testing(true);
+    favourites::add(m_file, "a view that does not fit on the disk");
+    platform::detail::fail_replacements_for_testing(false);
+    EXPECT_EQ(test::read_bytes(m_file), "a\r\nb\r\n");
+    favourites::add(m_file, "c");
+    EXPECT_EQ(loaded(), StringArray(0, {"a", "b", "c"}));
+    // A file cut by an older writer keeps its cut line a line of its own.
+    test::write_bytes(m_file, "a\r\nhalf an ent");
+    favourites::add(m_file, "d");
+    EXPECT_EQ(loaded(), StringArray(0, {"a", "half an ent", "d"}));
+}
+
+// Saving arrays with bounds at the ends of a Long (the UBSan finding negated the least Long).
+TEST_F(Favourites, ArraysWithExtremeBoundsAreSavedSoundly) {
+    // No element at index 0, where the client's loop starts: an empty list.
+    favourites::save(m_file, StringArray(0, {"a"}));
+    favourites::save(m_file, StringArray(INT32_MIN, {"x"}));
+    EXPECT_EQ(test::read_bytes(m_file), "");
+    favourites::save(m_file, StringArray(0, {"a"}));
+    favourites::save(m_file, StringArray(INT32_MIN, {}));
+    EXPECT_EQ(test::read_bytes(m_file), "");
+    favourites::save(m_file, StringArray(-1, {"skipped", "kept"}));
+    EXPECT_EQ(loaded(), StringArray(0, {"kept"}));
+    test::write_bytes(m_file, "\x7F");
+    StringArray list(INT32_MIN, {});
+    favourites::load(m_file, list);
+    EXPECT_EQ(list.lower, 0);
+    favourites::save(m_file, list);
+    EXPECT_EQ(test::read_bytes(m_file), "\x7F\r\n");
+}
+
 TEST_F(Favourites, ListsAreLimitedTo32768Entries) {
     favourites::save(m_file, StringArray(0, std::vector<std::string>(favourites::k_max_entries + 5, "v")));
     EXPECT_EQ(loaded().items.size(), favourites::k_max_entries);

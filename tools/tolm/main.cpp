@@ -13,6 +13,7 @@
 #include "ui/forms/form.h"
 #include "ui/forms/menu.h"
 #include "platform/runtime_error.h"
+#include "platform/text.h"
 #include "platform/saved_settings.h"
 #include "ui/current_window_system.h"
 #include "platform/window_system.h"
@@ -283,10 +284,27 @@ int make_underlay(const Options& options) {
     return !boxes.empty() && boxes.back().text == "The underlay has been successfully created." ? 0 : 1;
 }
 
+// The picture is written only into a folder the user already has: --out never makes folders, and
+// says what is wrong with the name before any drawing is done.
+void check_picture_path(const std::string& text) {
+    if (text.empty()) return;
+    const fs::path png = fs::absolute(text);
+    std::error_code error;
+    if (text.back() == '/' || fs::is_directory(png, error))
+        throw std::invalid_argument("--out " + text + " is a folder; name the picture file, e.g. " + (png / "map.png").string());
+    const fs::path folder = png.parent_path();
+    if (!fs::exists(folder, error))
+        throw std::invalid_argument("--out " + text + ": the folder " + folder.string() + " does not exist");
+    if (!fs::is_directory(folder, error))
+        throw std::invalid_argument("--out " + text + ": " + folder.string() + " is not a folder");
+}
+
 int run(const Options& options) {
     if (options.make_underlay) return make_underlay(options);
     const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
     fs::create_directories(work);
+    // After the work folder, which the user named too: a picture may go inside it.
+    check_picture_path(options.png);
     // The registry store of this run: where the server's registration and the client's saved settings live.
     if (!getenv("TOLM_REGISTRY_FILE")) setenv("TOLM_REGISTRY_FILE", (work / "registry.txt").c_str(), 1);
 
@@ -297,6 +315,10 @@ int run(const Options& options) {
     // The client's program folder with its Maps folder, and the client's saved setting that names it.
     const fs::path client = work / "Wendal32";
     fs::create_directories(client / "Maps");
+    // The map entry file printed at the end must be the one this run wrote, not one left from before.
+    const fs::path entry = client / "Maps" / "!!TolmServer7.INF";
+    std::error_code no_entry;
+    fs::remove(entry, no_entry);
     if (options.program_folder) {
         platform::save_setting("Orvensa", "Wendal32", "Program Folder", client.string());
     } else {
@@ -341,7 +363,15 @@ int run(const Options& options) {
         std::string callsign = "N0CALL";
         check(server, server->Initialize(&callsign, &events_ref, &form_ref), "Initialize");
     }
-    for (const auto& setting : options.settings) put_by_name(server, setting.name, setting.value);
+    for (const auto& setting : options.settings) {
+        put_by_name(server, setting.name, setting.value);
+        // The server draws without an overlay or underlay it cannot find; the user should know.
+        const bool layer = equals_ignoring_case(setting.name, "strOvlFile") || equals_ignoring_case(setting.name, "strUnderFile");
+        std::error_code ignored;
+        if (layer && !setting.value.empty() && !fs::is_regular_file(setting.value, ignored))
+            std::cerr << "tolm: " << (equals_ignoring_case(setting.name, "strOvlFile") ? "overlay" : "underlay") << " file "
+                      << setting.value << " not found; the map is drawn without it\n";
+    }
     if (options.list_layers) list_layers(library);
     if (options.overlay) choose_layer(server, desktop, library, *options.overlay, true);
     if (options.underlay) choose_layer(server, desktop, library, *options.underlay, false);
@@ -392,7 +422,6 @@ int run(const Options& options) {
 
     if (!options.png.empty()) {
         const fs::path png = fs::absolute(options.png);
-        if (png.has_parent_path()) fs::create_directories(png.parent_path());
         picture->write_png(png.string());
         std::cout << "picture: " << png.string() << " (" << options.width << " x " << options.height << ")\n";
     }
@@ -408,7 +437,6 @@ int run(const Options& options) {
                       last.north, last.south, last.server_name.c_str());
         std::cout << line << "\n";
     }
-    const fs::path entry = client / "Maps" / "!!TolmServer7.INF";
     if (fs::exists(entry)) {
         std::cout << "map entry file: " << entry.string() << "\n";
         print_without_cr(read_file(entry));
@@ -427,6 +455,10 @@ int main(int argc, char** argv) {
         const tolm::cli::Options options = tolm::cli::parse_options(std::vector<std::string>(argv + 1, argv + argc));
         if (options.help) {
             std::cout << tolm::cli::usage();
+            return 0;
+        }
+        if (options.version) {
+            std::cout << "tolm " << TOLM_VERSION << " (TolmServer7 command-line host)\n";
             return 0;
         }
         return tolm::cli::run(options);

@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <cmath>
 #include <cstdlib>
 #include <iterator>
 #include <stdexcept>
@@ -13,7 +14,8 @@ namespace {
 double number(const std::string& text, const std::string& option) {
     char* end = nullptr;
     const double value = std::strtod(text.c_str(), &end);
-    if (text.empty() || end != text.c_str() + text.size())
+    // strtod reads "nan" and "inf" too; no option takes them.
+    if (text.empty() || end != text.c_str() + text.size() || !std::isfinite(value))
         throw std::invalid_argument(option + ": \"" + text + "\" is not a number");
     return value;
 }
@@ -34,7 +36,8 @@ std::vector<double> numbers(const std::string& text, std::size_t count, const st
 
 int whole_number(const std::string& text, const std::string& option) {
     const double value = number(text, option);
-    if (value != static_cast<double>(static_cast<long long>(value)) || value < 1 || value > 32767)
+    // The range first: converting a double outside an integer's range is undefined.
+    if (value < 1 || value > 32767 || value != std::floor(value))
         throw std::invalid_argument(option + ": \"" + text + "\" is not a row number from 1");
     return static_cast<int>(value);
 }
@@ -72,6 +75,7 @@ std::string usage() {
            "       tolm [drawing options] [--list-layers] [--overlay NAME] [--underlay NAME]\n"
            "            [--zoom-overlay] [--zoom-underlay]\n"
            "       tolm make-underlay FILE.INF [--library PATH] [--work FOLDER]\n"
+           "       tolm --version | --help\n"
            "       tolm [drawing options] --search KIND TEXT [--go-to ROW] [--station CALL,LON,LAT]...\n"
            "            [--out PICTURE.png]\n"
            "       tolm panel [\"MENU/ITEM\"]... [--answer folder=PATH|file=PATH|cancel-folder|cancel-file]...\n"
@@ -117,20 +121,27 @@ Options parse_options(const std::vector<std::string>& args) {
             options.steps.push_back({StepKind::zoom_overlay, 0});
         } else if (name == "--zoom-underlay") {
             options.steps.push_back({StepKind::zoom_underlay, 0});
+        } else if (name == "--version") {
+            options.version = true;
         } else if (name == "--corners") {
             const auto v = numbers(value(), 4, name);
             options.corners = Corners{v[0], v[1], v[2], v[3]};
         } else if (name == "--centre" || name == "--center") {
             const auto v = numbers(value(), 2, name);
+            if (std::abs(v[0]) > 180 || std::abs(v[1]) > 90)
+                throw std::invalid_argument(name + ": longitude -180 to 180 and latitude -90 to 90");
             options.centre = Centre{v[0], v[1]};
         } else if (name == "--size") {
             const std::string& text = value();
             const auto x = text.find('x');
             if (x == std::string::npos) throw std::invalid_argument("--size needs WIDTHxHEIGHT");
-            options.width = static_cast<int>(number(text.substr(0, x), name));
-            options.height = static_cast<int>(number(text.substr(x + 1), name));
-            if (options.width < 1 || options.height < 1 || options.width > 32767 || options.height > 32767)
-                throw std::invalid_argument("--size: each side must be 1 to 32767 pixels");
+            const double width = number(text.substr(0, x), name), height = number(text.substr(x + 1), name);
+            // Checked as doubles, before any conversion to int.
+            if (width < 1 || height < 1 || width > 32767 || height > 32767 || width != std::floor(width) ||
+                height != std::floor(height))
+                throw std::invalid_argument("--size: each side must be a whole number of 1 to 32767 pixels");
+            options.width = static_cast<int>(width);
+            options.height = static_cast<int>(height);
         } else if (name == "--zoom-in") {
             options.steps.push_back({StepKind::zoom_in, 0});
         } else if (name == "--zoom-out") {
@@ -141,7 +152,7 @@ Options parse_options(const std::vector<std::string>& args) {
             options.steps.push_back({StepKind::resize, 0});
         } else if (name == "--pan") {
             const double code = number(value(), name);
-            if (code < -32768 || code > 32767) throw std::invalid_argument("--pan: the code must fit an Integer");
+            if (code < -32768 || code > 32767 || code != std::floor(code)) throw std::invalid_argument("--pan: the code must fit an Integer");
             options.steps.push_back({StepKind::pan, static_cast<int>(code)});
         } else if (name == "--out") {
             options.png = value();
@@ -186,7 +197,7 @@ Options parse_options(const std::vector<std::string>& args) {
             throw std::invalid_argument("unknown option " + name);
         }
     }
-    if (options.help || options.make_underlay) return options;
+    if (options.help || options.version || options.make_underlay) return options;
     if (options.corners && options.centre) throw std::invalid_argument("give --corners or --centre, not both");
     if (options.search && options.search->kind < 0) throw std::invalid_argument("--go-to needs --search KIND TEXT");
     // A search alone only lists rows; a picture is written when one is asked for.

@@ -87,6 +87,7 @@ struct Options {
     // "tolm make-underlay FILE.INF": the control panel's Make Underlay with FILE.INF chosen.
     std::optional<std::string> make_underlay;
     bool help = false;
+    bool version = false;
 };
 
 // Parses the arguments; throws std::invalid_argument with a sentence on a bad one.

@@ -216,6 +216,79 @@ TEST(Pack, DamagedHeadersAndReferencesAreRefused) {
     expect_refused(with_first_area_kind(static_cast<std::uint8_t>(AreaKind::land) + 1), "unknown area kind");
 }
 
+// A pack whose road feature has no line: the road's label is placed along its first ring, so the
+// pack must be refused when opened rather than read out of bounds when painted.
+TEST(Pack, ARoadWithoutALineIsRefused) {
+    const auto good = build_pack(testing::sample_features());
+    auto bytes = good;
+    const std::uint32_t section_count = detail::load<std::uint32_t>(reinterpret_cast<const std::byte*>(good.data()) + 12);
+    int patched = 0;
+    for (std::uint32_t band = 0; band < pack::k_band_count; ++band) {
+        const std::uint32_t wanted = pack::geometry_section(GeometryLayer::road, band, pack::part_features);
+        for (std::uint32_t i = 0; i < section_count; ++i) {
+            const char* entry = good.data() + 64 + i * 24;
+            std::uint32_t id;
+            std::uint64_t offset, length;
+            std::memcpy(&id, entry, 4);
+            std::memcpy(&offset, entry + 8, 8);
+            std::memcpy(&length, entry + 16, 8);
+            if (id != wanted || length < pack::k_feature_size) continue;
+            const std::uint32_t none = 0;
+            std::memcpy(bytes.data() + offset + 24, &none, 4);  // the first road's ring count
+            ++patched;
+        }
+    }
+    ASSERT_GT(patched, 0);
+    expect_refused(bytes, "a road with no rings");
+
+    // The damaged pack found from outside, where the shared test data is at hand.
+    const std::filesystem::path found = std::filesystem::path(TOLM_SOURCE_DIR) / ".." / "shared" / "testdata" / "repro" / "zero-length-ring.pack";
+    if (!std::filesystem::exists(found)) GTEST_SKIP() << "no shared reproducer at " << found.string();
+    EXPECT_THROW(const Pack damaged(found.string()), RuntimeError);
+}
+
+// Users copy new data over a pack while the client runs. The engine keeps the bytes it validated:
+// reading every record of a pack after its file was truncated or replaced is safe and unchanged.
+TEST(Pack, APackTruncatedOrReplacedOnDiskKeepsItsOpenedView) {
+    const auto folder = temp_folder("changed");
+    const auto path = (folder / "boundaries.pack").string();
+    write_pack(testing::sample_features(), path);
+    auto read_everything = [](const PackView& view) {
+        std::int64_t sum = 0;
+        for (std::uint32_t layer = 0; layer < pack::k_geometry_layer_count; ++layer)
+            for (std::uint32_t band = 0; band < pack::k_band_count; ++band) {
+                const auto& t = view.geometry(static_cast<GeometryLayer>(layer), band);
+                std::vector<std::uint32_t> hits;
+                t.query({INT32_MIN, INT32_MAX, INT32_MIN, INT32_MAX}, hits);
+                for (auto f : hits)
+                    for (std::uint32_t r = 0; r < t.ring_count(f); ++r) {
+                        const auto run = t.ring(f, r);
+                        for (std::uint32_t p = 0; p < run.size(); ++p) sum += run[p].x;
+                    }
+            }
+        for (std::uint32_t i = 0; i < view.area_count(); ++i) sum += static_cast<std::int64_t>(view.area(i).name.size());
+        return sum;
+    };
+    const Pack truncated(path);
+    const std::int64_t before = read_everything(truncated.view());
+    std::filesystem::resize_file(path, 4096);
+    EXPECT_EQ(read_everything(truncated.view()), before);
+    std::filesystem::resize_file(path, 0);
+    EXPECT_EQ(read_everything(truncated.view()), before);
+
+    write_pack(testing::sample_features(), path);
+    const Pack overwritten(path);
+    FeatureSet other;
+    other.areas.push_back({AreaKind::state, "Other", "", "", {testing::square(0, 0, 1)}});
+    const auto other_path = (folder / "other.pack").string();
+    write_pack(other, other_path);
+    // As cp does it: the same file rewritten in place, shorter.
+    std::filesystem::copy_file(other_path, path, std::filesystem::copy_options::overwrite_existing);
+    EXPECT_EQ(read_everything(overwritten.view()), before);
+    EXPECT_EQ(overwritten.view().area_count(), 8u);
+    std::filesystem::remove_all(folder);
+}
+
 TEST(Pack, RandomBitFlipsNeverCrash) {
     const auto good = build_pack(testing::sample_features());
     std::mt19937 random(1234);

@@ -144,6 +144,34 @@ TEST(GdiPainter, TextIsDrawnPlainAndWithAHalo) {
     EXPECT_GT(picture.count_not(white), plain);  // the halo widens the ink
 }
 
+// A machine with no fonts at all (no Arial and no generic sans-serif, as a bare Wine prefix without
+// substitutes): labels are left out and the map's paths are still painted.
+TEST(GdiPainter, WithoutAnyFontLabelsAreLeftOutAndTheMapStillPaints) {
+    set_map_fonts_for_tests({L"No Such Family Anywhere"}, false);
+    struct Restore {
+        ~Restore() { set_map_fonts_for_tests({L"Arial"}, true); }
+    } restore;
+    MemoryPicture picture(120, 40, white);
+    {
+        auto painter = painter_for_device_context(picture.hdc());
+        TextStyle style;
+        style.size = 20;
+        style.colour = Colour::from_bgr(0x000000);
+        const TextExtent extent = painter->measure_text("Wendy", style);
+        EXPECT_EQ(extent.width, 0);
+        EXPECT_EQ(extent.height, 0);
+        painter->draw_text(4, 28, 0, "Wendy", style);
+        style.halo = Colour::from_bgr(0x00FFFF);
+        style.halo_width = 2;
+        painter->draw_text(4, 28, 0, "Wendy", style);
+        square(*painter, 100, 0, 120, 40);
+        painter->fill(Colour::from_bgr(0x0000FF));
+        painter->flush();
+    }
+    EXPECT_EQ(picture.pixel(110, 20), 0xFF0000u);
+    EXPECT_EQ(picture.pixel(20, 20), white);
+}
+
 TEST(GdiPainter, TurnedTextIsDrawnDownwardsWhenTurnedAQuarterClockwise) {
     MemoryPicture picture(40, 120, white);
     auto painter = painter_for_device_context(picture.hdc());

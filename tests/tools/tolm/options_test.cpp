@@ -52,6 +52,21 @@ TEST(SearchOptions, StationsAreCallsignAndPosition) {
         EXPECT_THROW(parse({"--search", "callsign", "W5", "--station", bad}), std::invalid_argument) << bad;
 }
 
+// Numbers are checked as doubles before any conversion (UBSan found --size 1e20x10 and --pan nan).
+TEST(DrawingOptions, NumbersOutOfRangeOrNotFiniteAreRefused) {
+    for (const char* size : {"1e20x10", "10x1e20", "nanx10", "10xinf", "-1x10", "10.5x10", "40000x10"})
+        EXPECT_THROW(parse({"--size", size, "--out", "x.png"}), std::invalid_argument) << size;
+    for (const char* code : {"nan", "inf", "-inf", "1e300", "6.5"})
+        EXPECT_THROW(parse({"--pan", code, "--out", "x.png"}), std::invalid_argument) << code;
+    for (const char* centre : {"500,100", "0,91", "nan,0", "-181,0"})
+        EXPECT_THROW(parse({"--centre", centre, "--out", "x.png"}), std::invalid_argument) << centre;
+    EXPECT_THROW(parse({"--corners", "nan,1,2,3", "--out", "x.png"}), std::invalid_argument);
+    EXPECT_THROW(parse({"--go-to", "1e300", "--search", "state", "T"}), std::invalid_argument);
+    const Options options = parse({"--size", "32767x1", "--pan", "6", "--centre", "180,-90", "--out", "x.png"});
+    EXPECT_EQ(options.width, 32767);
+    EXPECT_TRUE(parse({"--version"}).version);
+}
+
 TEST(PropertyOptions, SetKeepsNameAndValueInOrder) {
     const Options options = parse({"--out", "m.png", "--set", "blnOnewayShow=True", "--set", "strData2=C:\\Maps\\a=b"});
     ASSERT_EQ(options.settings.size(), 2u);
