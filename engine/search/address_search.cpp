@@ -177,15 +177,55 @@ LonLat street_middle(const std::vector<PointRun>& lines) {
     std::stable_sort(pieces.begin(), pieces.end(), [](const Piece& p, const Piece& q) {
         return std::min(p.start, p.end) < std::min(q.start, q.end);
     });
+    // Walk the pieces as they join: from the westmost (along the direction) onwards, each next
+    // piece is one sharing the last one's far end; where none does, the next along the direction.
+    auto same = [](const auto& p, const auto& q) { return p.x == q.x && p.y == q.y; };
+    std::vector<bool> used(pieces.size(), false);
     double left = total / 2;
-    for (const Piece& piece : pieces) {
-        if (left <= piece.length || &piece == &pieces.back()) {
+    // Start at a free end of the street (an end no other piece shares), else at the westmost.
+    auto shared = [&](std::size_t self, const auto& point) {
+        for (std::size_t i = 0; i < pieces.size(); ++i) {
+            const PointRun& line = pieces[i].line;
+            if (i != self && (same(line[0], point) || same(line[line.size() - 1], point))) return true;
+        }
+        return false;
+    };
+    std::size_t current = 0;
+    bool reversed = pieces[0].end < pieces[0].start;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const PointRun& line = pieces[i].line;
+        const bool first_free = !shared(i, line[0]), last_free = !shared(i, line[line.size() - 1]);
+        if (first_free || last_free) {
+            current = i;
+            reversed = !first_free || (last_free && pieces[i].end < pieces[i].start);
+            break;
+        }
+    }
+    for (std::size_t walked = 0; walked < pieces.size(); ++walked) {
+        used[current] = true;
+        const Piece& piece = pieces[current];
+        if (left <= piece.length || walked + 1 == pieces.size()) {
             double fraction = piece.length > 0 ? std::clamp(left / piece.length, 0.0, 1.0) : 0.5;
-            // A piece drawn against the street's direction is walked from its far end.
-            if (piece.end < piece.start) fraction = 1.0 - fraction;
+            // A piece drawn against the way walked is measured from its far end.
+            if (reversed) fraction = 1.0 - fraction;
             return point_along(piece.line, fraction, false, 0.0);
         }
         left -= piece.length;
+        const auto tail = reversed ? piece.line[0] : piece.line[piece.line.size() - 1];
+        std::size_t next = pieces.size();
+        for (std::size_t i = 0; i < pieces.size() && next == pieces.size(); ++i) {
+            if (used[i]) continue;
+            const PointRun& line = pieces[i].line;
+            if (same(line[0], tail) || same(line[line.size() - 1], tail)) {
+                next = i;
+                reversed = !same(line[0], tail);
+            }
+        }
+        if (next == pieces.size()) {
+            next = static_cast<std::size_t>(std::find(used.begin(), used.end(), false) - used.begin());
+            reversed = pieces[next].end < pieces[next].start;
+        }
+        current = next;
     }
     return pieces.front().line.lon_lat(0);
 }
