@@ -24,6 +24,9 @@ struct AddressMatch {
     std::string state_code;
     std::string zip;
     LonLat position;
+    // No range holds the number asked for: this is the end of the range nearest to it, and the
+    // row says so after the ZIP code.
+    bool nearest = false;
 
     // The found-item text: street, place, house number, state, ZIP, an unused field and "x,y",
     // separated by tabs.
@@ -66,6 +69,10 @@ private:
     using Key = std::pair<std::string, std::uint32_t>;
 
     void find_streets(const AddressQuery& query, std::vector<AddressMatch>& out) const;
+    void find_numbered(const AddressQuery& query, long number, std::vector<AddressMatch>& out) const;
+    void find_whole_streets(const AddressQuery& query, std::vector<AddressMatch>& out) const;
+    // The ranges of the streets matching the query that pass its state, ZIP and place, in order.
+    std::vector<RangeId> candidate_ranges(const AddressQuery& query) const;
     void find_places(const AddressQuery& query, std::vector<AddressMatch>& out) const;
     // Indexes in `keys` whose key matches the pattern (a wildcard pattern or an exact key).
     static std::vector<std::uint32_t> matching(const std::vector<Key>& keys, std::string_view pattern);
@@ -82,5 +89,10 @@ private:
 // The point at `fraction` (0 to 1) of the line's length, moved `offset_metres` to the right of the
 // line (looking along it) or to its left. A line of one point gives that point.
 LonLat point_along(const PointRun& line, double fraction, bool right_side, double offset_metres);
+
+// The middle of a street made of several lines: the point half way along their joined length.
+// The lines are put in order along the street's main direction (TIGER gives them in no order and
+// in either direction); a line given twice (both sides of one segment) counts once.
+LonLat street_middle(const std::vector<PointRun>& lines);
 
 }  // namespace tolm::engine::search

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstddef>
 #include <span>
 #include <string>
@@ -126,7 +127,6 @@ TEST(AddressSearch, HouseNumberIsInterpolatedOnItsSideOfTheStreet) {
     ASSERT_EQ(odd.size(), 1u);
     EXPECT_GT(odd[0].position.lat, 30.27);
 
-    EXPECT_TRUE(search.find("250 Main St, Austin").empty());
     // The wrong state or ZIP code excludes the street.
     EXPECT_TRUE(search.find("150 Main St, Austin, MN").empty());
     EXPECT_TRUE(search.find("150 Main St, 78702").empty());
@@ -145,6 +145,69 @@ TEST(AddressSearch, StreetNamesMatchByCoreNameAndWildcards) {
     auto congress = search.find("250 Congress Ave, Austin");
     ASSERT_EQ(congress.size(), 1u);
     EXPECT_EQ(congress[0].place, "Austin");
+}
+
+TEST(AddressSearch, NumberOutsideEveryRangeAnswersTheNearestEnd) {
+    MemoryPack pack(austin());
+    AddressSearch search({pack.view()});
+    // 250 is past both sides of N Main St (100..198 even, 101..199 odd): 199, at the east end.
+    auto past = search.find("250 Main St, Austin");
+    ASSERT_EQ(past.size(), 1u);
+    EXPECT_TRUE(past[0].nearest);
+    EXPECT_EQ(past[0].house_number, "199");
+    EXPECT_NEAR(distance_metres(past[0].position, {-97.74, 30.27}), k_side_offset_metres, 0.5);
+    EXPECT_NE(past[0].found_item_text().find("\t78701 (nearest)\t"), std::string::npos);
+    // Before the first range: its start, on the even side for 2 (100 is nearer than 101).
+    auto before = search.find("2 Main St");
+    ASSERT_EQ(before.size(), 1u);
+    EXPECT_EQ(before[0].house_number, "100");
+    EXPECT_LT(before[0].position.lat, 30.27);
+    // A number some range holds lists no nearest rows beside it.
+    auto held = search.find("150 Main*");
+    ASSERT_EQ(held.size(), 1u);
+    EXPECT_FALSE(held[0].nearest);
+    EXPECT_EQ(held[0].found_item_text().find("(nearest)"), std::string::npos);
+    // The state and ZIP still exclude; a street with no usable numbers gives no nearest end.
+    EXPECT_TRUE(search.find("250 Main St, Austin, MN").empty());
+    EXPECT_TRUE(search.find("250 Main St, 78702").empty());
+}
+
+TEST(AddressSearch, TrailingDirectionDropsLikeALeadingOne) {
+    FeatureSet set;
+    set.address_ranges.push_back(range("Main St W", "100", "198", true, 'E', "78701", {{-97.75, 30.27}, {-97.74, 30.27}}));
+    set.address_ranges.push_back(range("E Oak Ave S", "1", "99", true, 'B', "78701", {{-97.75, 30.28}, {-97.74, 30.28}}));
+    MemoryPack pack(set);
+    AddressSearch search({pack.view()});
+    for (const char* text : {"Main St", "150 Main St", "Main", "Main St W", "150 Main Street West"})
+        EXPECT_EQ(search.find(text).size(), 1u) << text;
+    for (const char* text : {"Oak Ave", "E Oak Ave", "Oak Ave S", "50 Oak", "Oak"})
+        EXPECT_EQ(search.find(text).size(), 1u) << text;
+    EXPECT_TRUE(search.find("Main Ave").empty());
+}
+
+TEST(AddressSearch, StreetWithoutNumberCentresOnItsWholeLength) {
+    // Elm St in three segments given out of order, one drawn westwards, each on both sides: 300 m,
+    // 100 m and 600 m from west to east, 1000 m in all. Its middle is 500 m from the west end.
+    const double metre = 1.0 / (6371008.8 * 3.141592653589793 / 180.0 * std::cos(30.27 * 3.141592653589793 / 180.0));
+    const double west = -97.75;
+    const Polyline first{{west, 30.27}, {west + 300 * metre, 30.27}};
+    const Polyline second{{west + 400 * metre, 30.27}, {west + 300 * metre, 30.27}};
+    const Polyline third{{west + 400 * metre, 30.27}, {west + 700 * metre, 30.27}, {west + 1000 * metre, 30.27}};
+    FeatureSet set;
+    for (const Polyline* line : {&third, &first, &second}) {
+        set.address_ranges.push_back(range("Elm St", "1", "99", false, 'O', "78701", *line));
+        set.address_ranges.push_back(range("Elm St", "2", "98", true, 'E', line == &third ? "78702" : "78701", *line));
+    }
+    set.address_ranges.push_back(range("Elm St", "1", "99", true, 'B', "78750", {{-97.9, 30.5}, {-97.89, 30.5}}, "Cedar Park"));
+    MemoryPack pack(set);
+    AddressSearch search({pack.view()});
+
+    auto rows = search.find("Elm St, Austin");
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_NEAR(distance_metres(rows[0].position, {west + 500 * metre, 30.27}), 0.0, 1.0);
+    EXPECT_TRUE(rows[0].zip.empty());  // the street spans two ZIP codes
+    // Without a place each place gives its own row.
+    EXPECT_EQ(search.find("Elm St").size(), 2u);
 }
 
 TEST(AddressSearch, PlacesAndZipCodesGivePlaceResults) {
