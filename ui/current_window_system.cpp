@@ -12,6 +12,8 @@ namespace {
 // the server library it loaded.
 struct CurrentWindowSystem {
     WindowSystem* installed = nullptr;
+    // The desktop's own window system, when the module that owns it put it here.
+    WindowSystem* desktop = nullptr;
     headless::HeadlessWindowSystem* fallback = nullptr;
 };
 
@@ -35,6 +37,7 @@ CurrentWindowSystem& current() { return process_shared<CurrentWindowSystem>("tol
 WindowSystem& window_system() {
     CurrentWindowSystem& slot = current();
     if (slot.installed) return *slot.installed;
+    if (slot.desktop) return *slot.desktop;
     if (!slot.fallback) slot.fallback = new DefaultWindowSystem();
     return *slot.fallback;
 }
@@ -45,5 +48,9 @@ WindowSystem* set_window_system(WindowSystem* system) {
     slot.installed = system;
     return previous;
 }
+
+void set_default_window_system(WindowSystem* system) { current().desktop = system; }
+
+WindowSystem* default_window_system_override() { return current().desktop; }
 
 }  // namespace tolm::platform
