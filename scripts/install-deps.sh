@@ -19,7 +19,7 @@ packages=(build-essential cmake ninja-build pkg-config
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 if [ "$want_windows" = 1 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
-             wine wine32:i386 wine64 libwine-dev fonts-liberation)
+             wine wine32:i386 wine64 libwine-dev fonts-liberation xvfb xauth)
 fi
 if [ "$want_bench" = 1 ]; then
   packages+=(python3-mapnik)

@@ -23,5 +23,7 @@ if [ "${TOLM_SKIP_WINDOWS:-0}" != 1 ]; then
   if [ -x scripts/wine-tests.sh ]; then
     echo "== Windows tests under Wine"
     bash scripts/wine-tests.sh build/windows
+    echo "== Screenshots of the server's windows (Xvfb, Wine's X11 driver)"
+    bash scripts/screenshots.sh build/windows build/screenshots
   fi
 fi
