@@ -1206,6 +1206,8 @@ LRESULT Win32WindowSystem::Impl::control_message(FormWindow& window, ControlWind
             if (forms::Control* control = live_control(window, native.control)) {
                 if (!control->has_focus() && control->can_receive_focus()) control->set_focus();
                 window.pushed_focus = window.form ? window.form->active_control() : nullptr;
+                // GotFocus may have chosen a selection (or moved the focus on).
+                post_sync(window);
             }
         }
         return pass();
@@ -1442,6 +1444,16 @@ std::int32_t Win32WindowSystem::message_box(const MessageBoxRequest& request) {
     // Without an owner the box still stops the user's work in all of this thread's windows.
     UINT style = static_cast<UINT>(request.style) | (owner ? 0u : static_cast<UINT>(MB_TASKMODAL));
     const int answer = MessageBoxA(owner, text.c_str(), title.c_str(), style);
+    if (answer == 0 && owner && !IsWindow(owner)) {
+        // The box went with its owner (the user closed that window meanwhile): the answer is the
+        // box's Escape, as if the user had dismissed it.
+        switch (request.style & message_box_style::buttons_mask) {
+        case message_box_style::ok_only: return message_box_result::ok;
+        case message_box_style::yes_no: return message_box_result::no;
+        case message_box_style::abort_retry_ignore: return message_box_result::abort;
+        default: return message_box_result::cancel;
+        }
+    }
     if (answer == 0) {
         throw RuntimeError(runtime_errors::invalid_procedure_call, k_source,
                            "Cannot show the message box (system error " + std::to_string(GetLastError()) + ")");

@@ -107,10 +107,12 @@ TEST_F(SearchWindow, EveryKindOfSearchFromItsOptionButton) {
     click(find_child(dialog, "Button", "Phone"));
     HWND edit = find_child(dialog, "Edit");
     tolm::test::type_chars(edit, "51a2x9");
-    EXPECT_EQ(text_of(edit), "512");
+    EXPECT_EQ(text_of(edit), "5129");
     click(find_child(dialog, "Button", "Callsign"));
-    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
-    form->txtFind.set_text("");
+    // The user selects everything and types over it.
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    tolm::test::press_key(edit, VK_BACK, '\b');
+    EXPECT_EQ(text_of(edit), "");
     tolm::test::type_chars(edit, "n0call");
     EXPECT_EQ(text_of(edit), "N0CALL");
 }
