@@ -422,7 +422,8 @@ LRESULT CALLBACK form_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam
     auto* raw = reinterpret_cast<FormWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!raw) return DefWindowProcA(hwnd, message, wparam, lparam);
     // The record outlives this call even if the form drops its window meanwhile.
-    std::shared_ptr<FormWindow> keep = raw->shared_from_this();
+    std::shared_ptr<FormWindow> keep = raw->weak_from_this().lock();
+    if (!keep) return DefWindowProcA(hwnd, message, wparam, lparam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
         keep->hwnd = nullptr;
@@ -436,7 +437,8 @@ LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
     auto* native = reinterpret_cast<ControlWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     if (!native || !native->original) return DefWindowProcA(hwnd, message, wparam, lparam);
     const WNDPROC original = native->original;
-    std::shared_ptr<FormWindow> keep = native->owner->shared_from_this();
+    std::shared_ptr<FormWindow> keep = native->owner->weak_from_this().lock();
+    if (!keep) return CallWindowProcA(original, hwnd, message, wparam, lparam);
     if (message == WM_NCDESTROY) {
         SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(original));
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
