@@ -22,7 +22,8 @@ T read_at(const std::string& bytes, std::size_t at) {
 
 Bitmap decode_bitmap(const std::string& bytes, const std::string& name) {
     auto fail = [&](const std::string& what) -> Bitmap {
-        throw RuntimeError(321, "tolm.engine", "The underlay " + name + " is not a bitmap the map can show (" + what + ").");
+        throw RuntimeError(runtime_errors::invalid_file_format, "tolm.engine",
+                           "The underlay " + name + " is not a bitmap the map can show (" + what + ").");
     };
     if (bytes.size() < 54 || bytes[0] != 'B' || bytes[1] != 'M') return fail("no bitmap signature");
     const auto data_offset = read_at<std::uint32_t>(bytes, 10);

@@ -4,11 +4,14 @@
 #include "platform/text.h"
 #include "engine/settings_file.h"
 
+#include "common/product_version.h"
+
 #include <algorithm>
 #include <charconv>
 #include <filesystem>
 #include <set>
 #include <fstream>
+#include <iterator>
 
 namespace tolm::engine {
 
@@ -84,7 +87,7 @@ void MapEngine::set_data_folder(DataFolder folder, const std::string& path) {
         }
     }
     reload_views();
-    if (!problems.empty()) throw RuntimeError(321, "tolm.engine", problems);
+    if (!problems.empty()) throw RuntimeError(runtime_errors::invalid_file_format, "tolm.engine", problems);
 }
 
 void MapEngine::reload_views() {
@@ -126,18 +129,35 @@ void MapEngine::paint(std::intptr_t device_context, std::int32_t left, std::int3
 }
 
 void MapEngine::paint(platform::Painter& painter, bool monochrome) {
-    if (m_underlay_shown && m_underlay_loaded != m_underlay_file) load_underlay_image();
+    if (m_underlay_shown && m_underlay_loaded != m_underlay_file) {
+        // A damaged underlay must not cost the user the map: it is left out until its name changes.
+        try {
+            load_underlay_image();
+        } catch (const RuntimeError&) {
+        }
+    }
     const LayerHook underlay = [&](platform::Painter& p, const MapView& view) {
         if (m_underlay_shown && m_underlay_image && !m_underlay_image->pixels.empty()) {
             const double x1 = view.to_pixel_x(m_underlay_extent.west), x2 = view.to_pixel_x(m_underlay_extent.east);
             const double y1 = view.to_pixel_y(m_underlay_extent.north), y2 = view.to_pixel_y(m_underlay_extent.south);
-            p.draw_image({m_underlay_image->pixels.data(), m_underlay_image->width, m_underlay_image->height, m_underlay_image->width},
-                         std::min(x1, x2), std::min(y1, y2), std::abs(x2 - x1), std::abs(y2 - y1));
+            const std::array<double, 6> key{x1, y1, x2, y2, double(view.width()), double(view.height())};
+            if (!m_underlay_piece_valid || key != m_underlay_piece_key) {
+                m_underlay_piece = resample_underlay(*m_underlay_image, std::min(x1, x2), std::min(y1, y2), std::max(x1, x2),
+                                                     std::max(y1, y2), view.width(), view.height());
+                m_underlay_piece_key = key;
+                m_underlay_piece_valid = true;
+            }
+            if (!m_underlay_piece.pixels.empty())
+                p.draw_image({m_underlay_piece.pixels.data(), m_underlay_piece.width, m_underlay_piece.height, m_underlay_piece.width},
+                             m_underlay_piece.left, m_underlay_piece.top, m_underlay_piece.width, m_underlay_piece.height);
         }
         if (m_underlay_hook) m_underlay_hook(p, view);
     };
     const LayerHook overlay = [&](platform::Painter& p, const MapView& view) {
-        if (m_overlay_shown) m_overlay.paint(p, view, monochrome);
+        if (m_overlay_shown)
+            m_overlay.paint(p, view, monochrome, [this](double l, double t, double r, double b) {
+                return m_renderer.claim_label_box(l, t, r, b);
+            });
         if (m_overlay_hook) m_overlay_hook(p, view);
     };
     const bool has_underlay = (m_underlay_shown && m_underlay_image) || m_underlay_hook;
@@ -152,6 +172,7 @@ void MapEngine::refresh() {
 void MapEngine::load_underlay_image() {
     m_underlay_loaded = m_underlay_file;
     m_underlay_image.reset();
+    m_underlay_piece_valid = false;
     if (m_underlay_file.size() < 3) return;
     // Read both files before taking either, so a damaged underlay leaves none rather than half.
     const std::string sat = m_underlay_file.substr(0, m_underlay_file.size() - 3) + "SAT";
@@ -167,7 +188,8 @@ void MapEngine::load_underlay_image() {
         at = comma + 1;
     }
     if (fields.size() != 4 || fields[0] == fields[2] || fields[1] == fields[3])
-        throw RuntimeError(321, "tolm.engine", "The underlay's extent file " + sat + " does not hold west, north, east, south.");
+        throw RuntimeError(runtime_errors::invalid_file_format, "tolm.engine",
+                           "The underlay's extent file " + sat + " does not hold west, north, east, south.");
     Bitmap image = read_bitmap(m_underlay_file);
     m_underlay_extent = {std::min(fields[0], fields[2]), std::max(fields[0], fields[2]), std::min(fields[1], fields[3]),
                          std::max(fields[1], fields[3])};
@@ -178,6 +200,7 @@ void MapEngine::set_underlay_file(const std::string& path) {
     m_underlay_file = path;
     if (path.empty()) {
         m_underlay_image.reset();
+        m_underlay_piece_valid = false;
         m_underlay_loaded.clear();
     }
 }
@@ -188,15 +211,33 @@ void MapEngine::load_overlay(const std::string& path) {
         m_overlay_file.clear();
         return;
     }
-    m_overlay = Overlay::read(path);
+    // A refused file is not read again until it changes: the server hands an overlay that failed to
+    // the engine at every render, and a huge file would cost a read each time.
+    std::error_code error;
+    const auto where = fs_path(path);
+    const auto stamp = std::filesystem::last_write_time(where, error);
+    const auto size = error ? 0 : std::filesystem::file_size(where, error);
+    if (!error && path == m_refused_overlay.path && stamp == m_refused_overlay.stamp && size == m_refused_overlay.size)
+        throw RuntimeError(321, "tolm.engine", m_refused_overlay.reason);
+    try {
+        m_overlay = Overlay::read(path);
+    } catch (const RuntimeError& e) {
+        // The map still paints, without the overlay.
+        m_overlay = Overlay();
+        m_overlay_file.clear();
+        if (!error) m_refused_overlay = {path, stamp, size, e.what()};
+        throw;
+    }
+    m_refused_overlay = {};
     m_overlay_file = path;
 }
 
 void MapEngine::zoom_to_overlay() {
     const auto extent = m_overlay.extent();
     if (!extent) return;
-    // A margin of a twentieth each side, and at least a street's width for a single point.
-    const double dx = std::max(extent->width() / 20, 0.002), dy = std::max(extent->height() / 20, 0.002);
+    // The overlay's bounding box; a single point (or a line along a meridian or parallel) gets at
+    // least a few streets' width around it.
+    const double dx = std::max(0.0, 0.004 - extent->width()) / 2, dy = std::max(0.0, 0.004 - extent->height()) / 2;
     m_view.show_rectangle(extent->west - dx, extent->north + dy, extent->east + dx, extent->south - dy);
 }
 
@@ -244,7 +285,7 @@ void MapEngine::load_settings(const std::string& path) {
     if (const auto underlay = file.get("Layers", "UNDERLAY_FILE")) set_underlay_file(*underlay);
     if (const auto over = read_bool(file.get("Visible", "OVER"))) m_overlay_shown = *over;
     if (const auto under = read_bool(file.get("Visible", "UNDER"))) m_underlay_shown = *under;
-    if (!problems.empty()) throw RuntimeError(321, "tolm.engine", problems);
+    if (!problems.empty()) throw RuntimeError(runtime_errors::invalid_file_format, "tolm.engine", problems);
 }
 
 void MapEngine::save_settings(const std::string& path) const {
@@ -281,9 +322,28 @@ std::int32_t MapEngine::address_search(const std::string& address) {
 }
 
 std::string MapEngine::about_text() const {
-    std::string text = "TolmServer7 map engine\r\n\r\nData packs in use: " + std::to_string(m_views.size()) + ".";
-    text += "\r\nMap data: US Census Bureau (public domain); GeoNames (CC BY 4.0); "
-            "OpenStreetMap contributors (ODbL), where the packs hold them.";
+    std::string text = "TolmServer7 map engine, version " TOLM_VERSION_TEXT "\r\n\r\nData packs in use: " +
+                       std::to_string(m_views.size()) + ".";
+    // The credits travel with the data: each data folder's ATTRIBUTION file names the sources of its
+    // packs and their licences. Folders set twice (states used as supplementary states) and files with
+    // the same credits are shown once.
+    std::set<std::string> folders_seen, credits_seen;
+    for (const std::string& folder : m_folders) {
+        if (folder.empty() || !folders_seen.insert(folder).second) continue;
+        std::ifstream in(fs_path(folder) / "ATTRIBUTION", std::ios::binary);
+        if (!in) continue;
+        std::string credits((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+        credits.erase(std::remove(credits.begin(), credits.end(), '\r'), credits.end());
+        while (!credits.empty() && (credits.back() == '\n' || credits.back() == ' ')) credits.pop_back();
+        if (credits.empty() || !credits_seen.insert(credits).second) continue;
+        std::string lines;
+        for (char c : credits) {
+            if (c == '\n') lines += "\r\n";
+            else lines += c;
+        }
+        text += "\r\n\r\n" + lines;
+    }
+    if (credits_seen.empty()) text += "\r\n\r\nNo data folder in use carries credits (an ATTRIBUTION file).";
     return text;
 }
 

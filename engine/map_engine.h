@@ -6,11 +6,13 @@
 #include "engine/overlay.h"
 #include "engine/pack/pack_reader.h"
 #include "engine/renderer.h"
+#include "engine/underlay_image.h"
 #include "engine/search/engine_search.h"
 #include "platform/painter.h"
 
 #include <array>
 #include <cstdint>
+#include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
@@ -108,11 +110,22 @@ private:
 
     std::string m_overlay_file;
     Overlay m_overlay;
+    struct RefusedOverlay {
+        std::string path;
+        std::filesystem::file_time_type stamp{};
+        std::uintmax_t size = 0;
+        std::string reason;
+    };
+    RefusedOverlay m_refused_overlay;
     bool m_overlay_shown = true;
     std::string m_underlay_file;
     bool m_underlay_shown = false;
     std::optional<Bitmap> m_underlay_image;
     Extent m_underlay_extent;
+    // The part of the underlay the last paint showed, resampled; reused while the view stays.
+    UnderlayPiece m_underlay_piece;
+    std::array<double, 6> m_underlay_piece_key{};
+    bool m_underlay_piece_valid = false;
     std::string m_underlay_loaded;
     LayerHook m_underlay_hook, m_overlay_hook;
 

@@ -37,6 +37,11 @@ public:
         paint(painter, view, packs, style, monochrome, Layers{nullptr, nullptr});
     }
 
+    // While a layer hook runs: takes a label's box (pixels) when no label of the map overlaps it.
+    bool claim_label_box(double left, double top, double right, double bottom) {
+        return place_label({left, top, right, bottom});
+    }
+
 private:
     struct Transform {
         double sx, ox, sy, oy;

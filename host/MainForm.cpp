@@ -21,7 +21,7 @@ MenuElement::MenuElement(MainForm& form, std::int16_t index, std::string caption
     add_property("Index", [this] { return Variant(m_index); });
     add_method("Unload", [this](Arguments&) {
         // Element 0 of a control array made at design time cannot be unloaded (run-time error 362).
-        if (m_index == 0) throw RuntimeError(362, k_source, "Can't unload controls created at design time");
+        if (m_index == 0) raise_runtime_error(runtime_errors::cannot_unload_design_time_control, k_source);
         m_form.unload_special_option(m_index);
         return Variant();
     });

@@ -5,12 +5,21 @@
 #include <cstdint>
 #include <string>
 
-// The real desktop's own functions, which a window system backend for it builds on. On Linux there
-// is no desktop: no windows are found, the screen is the headless default and help calls go nowhere.
+// The real desktop's own functions, which a window system backend for it builds on. On Linux no
+// windows are found and the screen is the headless default; help opens the user guide (HTML) in the
+// desktop's browser when there is a display and an opener (xdg-open).
 namespace tolm::platform::native {
 
 WindowHandle find_window(const std::string& title);
 ScreenMetrics screen_metrics();
+// WinHelpA on Windows; the user guide at the topic's section on Linux.
 void win_help(WindowHandle owner, const std::string& help_file, std::uint32_t command, std::uintptr_t data);
+
+#ifndef _WIN32
+// The HTML guide that stands for a help file: the same name with ".html" for its extension.
+std::string help_guide_for(const std::string& help_file);
+// The guide's file URL, at the topic's section ("#topic-30") for HELP_CONTEXT.
+std::string help_topic_url(const std::string& guide, std::uint32_t command, std::uintptr_t data);
+#endif
 
 }  // namespace tolm::platform::native

@@ -14,6 +14,13 @@ std::string runtime_error_text(std::int32_t number) {
         case path_file_access_error: return "Path/File access error";
         case path_not_found: return "Path not found";
         case object_variable_not_set: return "Object variable or With block variable not set";
+        case invalid_file_format: return "Invalid file format";
+        case cannot_unload_design_time_control: return "Can't unload controls created at design time";
+        case invalid_property_value: return "Invalid property value";
+        case invalid_property_array_index: return "Invalid property array index";
+        case property_read_only: return "Property is read-only";
+        case form_minimised_or_maximised: return "A form can't be moved or sized while minimized or maximized";
+        case form_already_displayed: return "Form already displayed; can't show modally";
         case object_required: return "Object required";
         case object_does_not_support_member: return "Object doesn't support this property or method";
         case wrong_number_of_arguments: return "Wrong number of arguments or invalid property assignment";

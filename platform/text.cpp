@@ -2,7 +2,9 @@
 
 #include <array>
 #include <cctype>
+#include <charconv>
 #include <cmath>
+#include <string>
 #include <cstdint>
 
 namespace tolm {
@@ -14,34 +16,22 @@ bool is_blank(char c) noexcept { return c == ' ' || c == '\t' || c == '\n' || c 
 // Parses a decimal number at position i (blanks inside it are skipped, as Val does).
 // Returns the value and the number of digits seen.
 double scan_decimal(std::string_view t, std::size_t& i, int& digits) noexcept {
+    // The digits are gathered without the blanks and converted once by from_chars, which rounds
+    // correctly; summing digit by digit and scaling by a power of ten does not, and its last bits
+    // differ between the platforms' pow functions.
     auto skip = [&] { while (i < t.size() && is_blank(t[i])) ++i; };
     skip();
-    bool negative = false;
+    std::string number;
     if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-        negative = t[i] == '-';
+        if (t[i] == '-') number.push_back('-');
         ++i;
         skip();
     }
-    double mantissa = 0;
-    int exponent10 = 0;
     digits = 0;
-    while (i < t.size()) {
-        if (std::isdigit(static_cast<unsigned char>(t[i]))) {
-            mantissa = mantissa * 10 + (t[i] - '0');
-            ++digits;
-            ++i;
-        } else if (is_blank(t[i])) {
-            ++i;
-        } else {
-            break;
-        }
-    }
-    if (i < t.size() && t[i] == '.') {
-        ++i;
+    auto take_digits = [&] {
         while (i < t.size()) {
             if (std::isdigit(static_cast<unsigned char>(t[i]))) {
-                mantissa = mantissa * 10 + (t[i] - '0');
-                --exponent10;
+                number.push_back(t[i]);
                 ++digits;
                 ++i;
             } else if (is_blank(t[i])) {
@@ -50,8 +40,15 @@ double scan_decimal(std::string_view t, std::size_t& i, int& digits) noexcept {
                 break;
             }
         }
+    };
+    take_digits();
+    if (i < t.size() && t[i] == '.') {
+        number.push_back('.');
+        ++i;
+        take_digits();
     }
-    if (digits > 0 && i < t.size() && (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
+    if (digits == 0) return 0;
+    if (i < t.size() && (t[i] == 'e' || t[i] == 'E' || t[i] == 'd' || t[i] == 'D')) {
         std::size_t j = i + 1;
         bool exp_negative = false;
         if (j < t.size() && (t[j] == '+' || t[j] == '-')) {
@@ -64,12 +61,22 @@ double scan_decimal(std::string_view t, std::size_t& i, int& digits) noexcept {
                 if (e < 10000) e = e * 10 + (t[j] - '0');
                 ++j;
             }
-            exponent10 += exp_negative ? -e : e;
+            number += exp_negative ? "e-" : "e";
+            number += std::to_string(e);
             i = j;
         }
     }
-    double value = mantissa * std::pow(10.0, exponent10);
-    return negative ? -value : value;
+    double value = 0;
+    const auto [end, error] = std::from_chars(number.data(), number.data() + number.size(), value);
+    (void)end;
+    if (error == std::errc::result_out_of_range) {
+        // Too large is infinite and too small is zero, with the number's sign.
+        const bool negative = number.front() == '-';
+        const bool tiny = number.find("e-") != std::string::npos;
+        value = tiny ? 0.0 : HUGE_VAL;
+        if (negative) value = -value;
+    }
+    return value;
 }
 
 }  // namespace

@@ -13,13 +13,16 @@ for arg in "$@"; do
 done
 
 packages=(build-essential cmake ninja-build pkg-config
-          libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev
-          libcairo2-dev libgdal-dev gdal-bin libpng-dev)
+          libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libstb-dev
+          libcairo2-dev libgdal-dev gdal-bin libpng-dev
+          python3 python3-markdown)
 # The machine may already carry its own Node.js; Debian's would conflict with it.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 if [ "$want_windows" = 1 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
-             wine wine32:i386 wine64 libwine-dev fonts-liberation xvfb xauth)
+             g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+             wine wine32:i386 wine64 libwine-dev fonts-liberation
+             python3 nsis xvfb xauth)
 fi
 if [ "$want_bench" = 1 ]; then
   packages+=(python3-mapnik)
@@ -37,6 +40,6 @@ if [ "${#missing[@]}" -gt 0 ]; then
   if [ "$want_windows" = 1 ] && ! dpkg --print-foreign-architectures | grep -q i386; then
     $sudo_cmd dpkg --add-architecture i386
   fi
-  $sudo_cmd apt-get update -q
-  $sudo_cmd apt-get install -y -q --no-install-recommends "${missing[@]}"
+  $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 update -q
+  $sudo_cmd apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends "${missing[@]}"
 fi

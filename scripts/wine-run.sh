@@ -9,18 +9,33 @@
 #
 # TOLM_WINEPREFIX chooses another prefix (default: <repository>/build/wine-prefix); a WINEPREFIX of
 # the caller's own is deliberately not used, so tests never touch a user's Wine set-up.
+# TOLM_WINEARCH=win64 runs 64-bit programs in a 64-bit prefix (default build/wine-prefix64) with Wine's
+# 64-bit loader: the fallback for machines that cannot run 32-bit programs (scripts/wine-arch.sh).
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
-export WINEPREFIX="${TOLM_WINEPREFIX:-$root/build/wine-prefix}"
-export WINEARCH=win32
+export WINEARCH="${TOLM_WINEARCH:-win32}"
+if [ "$WINEARCH" = win64 ]; then
+  export WINEPREFIX="${TOLM_WINEPREFIX:-$root/build/wine-prefix64}"
+else
+  export WINEPREFIX="${TOLM_WINEPREFIX:-$root/build/wine-prefix}"
+fi
 export WINEDEBUG="${TOLM_WINEDEBUG:--all}"
 # mscoree and mshtml would offer to download Mono and Gecko; the menu builder is of no use here.
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 unset DISPLAY WAYLAND_DISPLAY
 
-wine_bin=$(command -v wine || true)
-wineserver_bin=$(command -v wineserver || true)
+if [ "$WINEARCH" = win64 ]; then
+  # Debian's wine wrapper prefers the 32-bit loader whenever it is installed.
+  wine_bin=/usr/lib/wine/wine64
+  wineserver_bin=/usr/lib/wine/wineserver64
+  [ -x "$wine_bin" ] || wine_bin=""
+  [ -x "$wineserver_bin" ] || wineserver_bin=""
+  export WINELOADER="$wine_bin" WINESERVER="$wineserver_bin"
+else
+  wine_bin=$(command -v wine || true)
+  wineserver_bin=$(command -v wineserver || true)
+fi
 if [ -z "$wine_bin" ] || [ -z "$wineserver_bin" ]; then
   echo "wine-run.sh: wine is not installed (scripts/install-deps.sh installs it)" >&2
   exit 127

@@ -13,8 +13,18 @@ root=$(pwd)
 build="${1:-build/windows}"
 [ -d "$build" ] || { echo "wine-tests.sh: no build folder $build" >&2; exit 2; }
 
-export TOLM_WINEPREFIX="${TOLM_WINEPREFIX:-$root/build/wine-prefix}"
-export WINEPREFIX="$TOLM_WINEPREFIX" WINEARCH=win32 WINEDEBUG=-all
+# A 64-bit build runs in a 64-bit prefix with Wine's 64-bit programs (see scripts/wine-arch.sh).
+if grep -q 'CMAKE_CXX_SIZEOF_DATA_PTR "8"' "$build"/CMakeFiles/*/CMakeCXXCompiler.cmake 2>/dev/null; then
+  export TOLM_WINEARCH=win64
+  export TOLM_WINEPREFIX="${TOLM_WINEPREFIX:-$root/build/wine-prefix64}"
+  wine() { /usr/lib/wine/wine64 "$@"; }
+  wineserver() { /usr/lib/wine/wineserver64 "$@"; }
+  export WINELOADER=/usr/lib/wine/wine64 WINESERVER=/usr/lib/wine/wineserver64
+else
+  export TOLM_WINEARCH=win32
+  export TOLM_WINEPREFIX="${TOLM_WINEPREFIX:-$root/build/wine-prefix}"
+fi
+export WINEPREFIX="$TOLM_WINEPREFIX" WINEARCH="$TOLM_WINEARCH" WINEDEBUG=-all
 unset DISPLAY WAYLAND_DISPLAY
 
 bash scripts/wine-run.sh --prepare </dev/null

@@ -82,7 +82,7 @@ void clsCpanel::LoadIni(std::string& strD1, std::string& strD2, std::string& str
     strUnderFile = read_text(ini, "SETUP", "UNDERLAY");
 
     if (blnStartAgain) {
-        discover_data_paths(strD1, strD2, strD3, strS0, strS1, true);
+        m_discovery_found_folder = discover_data_paths(strD1, strD2, strD3, strS0, strS1, true);
         return;
     }
     strD1 = read_text(ini, "PATHS", "DATA1");
@@ -94,10 +94,10 @@ void clsCpanel::LoadIni(std::string& strD1, std::string& strD2, std::string& str
         if (strS1.empty()) strS1 = strS0;
         return;
     }
-    discover_data_paths(strD1, strD2, strD3, strS0, strS1, false);
+    m_discovery_found_folder = discover_data_paths(strD1, strD2, strD3, strS0, strS1, false);
 }
 
-void clsCpanel::discover_data_paths(std::string& data1, std::string& data2, std::string& data3,
+bool clsCpanel::discover_data_paths(std::string& data1, std::string& data2, std::string& data3,
                                     std::string& states0, std::string& states1, bool easy_setup) {
     inform(easy_setup ? std::string(k_request_text)
                       : std::string("You need to tell TolmServer7 the location of your Kartovex V7 data files. ") +
@@ -106,12 +106,12 @@ void clsCpanel::discover_data_paths(std::string& data1, std::string& data2, std:
     const std::string folder = BrowseFolder("Browse to the Kartovex V7 program folder", program_files_guess());
     if (folder.empty()) {
         inform(k_closing_text);
-        return;
+        return false;
     }
     const std::string map_ini = join_path(folder, "MAP.INI");
     if (!FileExists(map_ini)) {
         inform(std::string("The directory you selected does not contain MAP.INI. ") + k_closing_text);
-        return;
+        return false;
     }
 
     clsIni ini;
@@ -150,12 +150,179 @@ void clsCpanel::discover_data_paths(std::string& data1, std::string& data2, std:
     writer.SaveIniString("PATHS", "DATA3", Variant(data3));
     writer.SaveIniString("PATHS", "STATES0", Variant(states0));
     writer.SaveIniString("PATHS", "STATES1", Variant(states1));
+    return true;
+}
+
+clsMapServ& clsCpanel::server() const {
+    if (!m_parent) raise_runtime_error(runtime_errors::object_variable_not_set, k_error_source);
+    return *m_parent;
 }
 
 void clsCpanel::ShowControlPanel() {
-    throw RuntimeError(runtime_errors::object_error_base + 1001, k_error_source,
-                       "clsCpanel.ShowControlPanel: the control panel is not available yet in this build of "
-                       "TolmServer7");
+    clsMapServ& map_server = server();
+    mfrmCpanel = forms::make_form<frmCpanel>();
+    connect_events();
+    mfrmCpanel->blnMono(map_server.blnMono());
+    mfrmCpanel->blnShadeMcd(map_server.blnShadeMcd());
+    mfrmCpanel->blnShadeCounties(map_server.blnShadeCounties());
+    mfrmCpanel->blnShadePlaces(map_server.blnShadePlaces());
+    mfrmCpanel->blnShadeStates(map_server.blnShadeStates());
+    mfrmCpanel->blnWhiteBackground(map_server.blnWhiteBackground());
+    mfrmCpanel->blnOnewayShow(map_server.blnOnewayShow());
+    mfrmCpanel->mnuOptions.set_enabled(true);
+    mfrmCpanel->strOvlFile(map_server.strOvlFile());
+    mfrmCpanel->strUnderFile(map_server.strUnderFile());
+
+    // White Background takes effect when the panel closes, however it closes: also when an error
+    // ends the modal loop, the user's choice is applied and kept before the error goes on.
+    auto apply_white_background = [&] {
+        const bool white = mfrmCpanel->mnuWhiteBackground.checked();
+        map_server.blnWhiteBackground(white);
+        clsIni().SaveIniString("SETUP", "WHITE_BACKGROUND", Variant::boolean(white));
+    };
+    try {
+        mfrmCpanel->ShowModal();
+    } catch (...) {
+        try {
+            apply_white_background();
+        } catch (...) {
+            // The error that ended the panel is the one to report.
+        }
+        mfrmCpanel.reset();
+        throw;
+    }
+    apply_white_background();
+    mfrmCpanel->Unload();
+    mfrmCpanel.reset();
+}
+
+void clsCpanel::connect_events() {
+    frmCpanel& form = *mfrmCpanel;
+    form.EasySetup = [this] { mfrmCpanel_EasySetup(); };
+    form.Data1 = [this] { mfrmCpanel_Data1(); };
+    form.Data2 = [this] { mfrmCpanel_Data2(); };
+    form.Data3 = [this] { mfrmCpanel_Data3(); };
+    form.States0 = [this] { mfrmCpanel_States0(); };
+    form.States1 = [this] { mfrmCpanel_States1(); };
+    form.Monochrome = [this](bool blnM) { mfrmCpanel_Monochrome(blnM); };
+    form.AboutCartix = [this] { mfrmCpanel_AboutCartix(); };
+    form.ShadeCounties = [this](bool blnS) { mfrmCpanel_ShadeCounties(blnS); };
+    form.ShadeMCD = [this](bool blnS) { mfrmCpanel_ShadeMCD(blnS); };
+    form.ShadePlaces = [this](bool blnS) { mfrmCpanel_ShadePlaces(blnS); };
+    form.ShadeStates = [this](bool blnS) { mfrmCpanel_ShadeStates(blnS); };
+    form.OnewayShow = [this](bool blnW) { mfrmCpanel_OnewayShow(blnW); };
+    form.OvlFile = [this](const std::string& file) { mfrmCpanel_OvlFile(file); };
+    form.UnderFile = [this](const std::string& file) { mfrmCpanel_UnderFile(file); };
+}
+
+void clsCpanel::mfrmCpanel_EasySetup() {
+    std::string data1, data2, data3, states0, states1, overlay, underlay;
+    bool mono = false, mcd = false, counties = false, places = false, states = false, white = false, oneway = false;
+    LoadIni(data1, data2, data3, states0, states1, mono, mcd, counties, places, states, white, oneway, overlay,
+            underlay, true);
+    clsMapServ& map_server = server();
+    // Discovery that ended without a product folder changed nothing in the settings file; the running
+    // server keeps the folders it draws from rather than being left with none.
+    if (m_discovery_found_folder) {
+        map_server.strData1(data1);
+        map_server.strData2(data2);
+        map_server.strData3(data3);
+        map_server.strStates0(states0);
+        map_server.strStates1(states1);
+    }
+    map_server.blnMono(mono);
+    map_server.blnShadeMcd(mcd);
+    map_server.blnShadeCounties(counties);
+    map_server.blnShadePlaces(places);
+    map_server.blnShadeStates(states);
+    map_server.blnWhiteBackground(white);
+    map_server.blnOnewayShow(oneway);
+    map_server.strOvlFile(overlay);
+    map_server.strUnderFile(underlay);
+}
+
+namespace {
+
+// One single-folder item: browse from the server's current folder, then apply and save the choice.
+template <typename Get, typename Set>
+void browse_single_folder(Get get, Set set, const char* key, const char* label) {
+    const std::string chosen = BrowseForDataFolder(get(), label);
+    if (chosen.empty()) return;
+    set(chosen);
+    clsIni().SaveIniString("PATHS", key, Variant(chosen));
+}
+
+}  // namespace
+
+void clsCpanel::mfrmCpanel_Data1() {
+    clsMapServ& s = server();
+    browse_single_folder([&] { return s.strData1(); }, [&](const std::string& v) { s.strData1(v); }, "DATA1", "Data1");
+}
+
+void clsCpanel::mfrmCpanel_Data2() {
+    clsMapServ& s = server();
+    browse_single_folder([&] { return s.strData2(); }, [&](const std::string& v) { s.strData2(v); }, "DATA2", "Data2");
+}
+
+void clsCpanel::mfrmCpanel_Data3() {
+    clsMapServ& s = server();
+    browse_single_folder([&] { return s.strData3(); }, [&](const std::string& v) { s.strData3(v); }, "DATA3", "Data3");
+}
+
+void clsCpanel::mfrmCpanel_States0() {
+    clsMapServ& s = server();
+    browse_single_folder([&] { return s.strStates0(); }, [&](const std::string& v) { s.strStates0(v); }, "STATES0",
+                         "States");
+}
+
+void clsCpanel::mfrmCpanel_States1() {
+    clsMapServ& s = server();
+    browse_single_folder([&] { return s.strStates1(); }, [&](const std::string& v) { s.strStates1(v); }, "STATES1",
+                         "States (Supplementary)");
+}
+
+void clsCpanel::mfrmCpanel_Monochrome(bool blnM) {
+    server().blnMono(blnM);
+    clsIni().SaveIniString("SETUP", "MONOCHROME", Variant::boolean(blnM));
+}
+
+void clsCpanel::mfrmCpanel_AboutCartix() {
+    if (AboutCartix) AboutCartix();
+}
+
+void clsCpanel::mfrmCpanel_ShadeCounties(bool blnS) {
+    server().blnShadeCounties(blnS);
+    clsIni().SaveIniString("SETUP", "SHADE_COUNTY", Variant::boolean(blnS));
+}
+
+void clsCpanel::mfrmCpanel_ShadeMCD(bool blnS) {
+    server().blnShadeMcd(blnS);
+    clsIni().SaveIniString("SETUP", "SHADE_MCD", Variant::boolean(blnS));
+}
+
+void clsCpanel::mfrmCpanel_ShadePlaces(bool blnS) {
+    server().blnShadePlaces(blnS);
+    clsIni().SaveIniString("SETUP", "SHADE_PLACE", Variant::boolean(blnS));
+}
+
+void clsCpanel::mfrmCpanel_ShadeStates(bool blnS) {
+    server().blnShadeStates(blnS);
+    clsIni().SaveIniString("SETUP", "SHADE_STATE", Variant::boolean(blnS));
+}
+
+void clsCpanel::mfrmCpanel_OnewayShow(bool blnW) {
+    server().blnOnewayShow(blnW);
+    clsIni().SaveIniString("SETUP", "ONEWAY_SHOW", Variant::boolean(blnW));
+}
+
+void clsCpanel::mfrmCpanel_OvlFile(const std::string& strOvlFile) {
+    server().strOvlFile(strOvlFile);
+    clsIni().SaveIniString("SETUP", "OVERLAY", Variant(strOvlFile));
+}
+
+void clsCpanel::mfrmCpanel_UnderFile(const std::string& strUnderFile) {
+    server().strUnderFile(strUnderFile);
+    clsIni().SaveIniString("SETUP", "UNDERLAY", Variant(strUnderFile));
 }
 
 void StripTrailingBackslash(std::string& path) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "server/forms/frmCpanel.h"
+
 #include <functional>
 #include <string>
 
@@ -7,9 +9,11 @@ namespace tolm::server {
 
 class clsMapServ;
 
-// The control panel controller. This build carries what start-up needs: LoadIni, which reads the
-// whole settings file, and the discovery of the engine's five data folders from the product's
-// MAP.INI with its dialogs. Showing the panel itself is not part of this build.
+// The control panel controller. LoadIni reads the whole settings file at start-up and, when data
+// folders are missing, discovers them from the product's MAP.INI with its dialogs. ShowControlPanel
+// shows the panel form and handles its events: each option change is applied to the server first and
+// saved to the settings file second, one key through a fresh clsIni; White Background is applied and
+// saved when the panel closes.
 class clsCpanel {
 public:
     clsCpanel();
@@ -29,17 +33,43 @@ public:
                  bool& blnWhiteBackground, bool& blnOnewayShow, std::string& strOvlFile, std::string& strUnderFile,
                  bool blnStartAgain);
 
-    // Shows the panel modally. Not part of this build: raises a run-time error naming itself.
+    // Shows the panel modally and returns when it has closed (Exit or its window closed).
     void ShowControlPanel();
 
     // Raised when the about box asks for the engine's own about box.
     std::function<void()> AboutCartix;
 
 private:
-    void discover_data_paths(std::string& data1, std::string& data2, std::string& data3, std::string& states0,
+    // Returns false when discovery ended without a product folder (cancelled, or no MAP.INI in the
+    // folder chosen): then no output changed and nothing was written.
+    bool discover_data_paths(std::string& data1, std::string& data2, std::string& data3, std::string& states0,
                              std::string& states1, bool easy_setup);
 
+    // Handlers of the panel's events, in the order the form declares them.
+    void mfrmCpanel_EasySetup();
+    void mfrmCpanel_Data1();
+    void mfrmCpanel_Data2();
+    void mfrmCpanel_Data3();
+    void mfrmCpanel_States0();
+    void mfrmCpanel_States1();
+    void mfrmCpanel_Monochrome(bool blnM);
+    void mfrmCpanel_AboutCartix();
+    void mfrmCpanel_ShadeCounties(bool blnS);
+    void mfrmCpanel_ShadeMCD(bool blnS);
+    void mfrmCpanel_ShadePlaces(bool blnS);
+    void mfrmCpanel_ShadeStates(bool blnS);
+    void mfrmCpanel_OnewayShow(bool blnW);
+    void mfrmCpanel_OvlFile(const std::string& strOvlFile);
+    void mfrmCpanel_UnderFile(const std::string& strUnderFile);
+
+    clsMapServ& server() const;
+    void connect_events();
+
     clsMapServ* m_parent = nullptr;
+    // The panel, only while it is shown.
+    forms::FormPtr<frmCpanel> mfrmCpanel;
+    // Whether the last discovery found a product folder.
+    bool m_discovery_found_folder = false;
 };
 
 // A folder path without its one trailing backslash, unless it is 3 characters or shorter (C:\).

@@ -2,6 +2,8 @@
 
 #include "server/Tolm.h"
 #include "server/clsCpanel.h"
+#include "server/client_picture.h"
+#include "server/engine_control.h"
 #include "server/favourites.h"
 #include "server/forms/frmCpanel.h"
 #include "server/forms/frmTolm.h"
@@ -12,7 +14,6 @@
 
 #include "common/clsIni.h"
 #include "common/path_text.h"
-#include "engine/engine_ids.h"
 #include "platform/module_info.h"
 #include "platform/runtime_error.h"
 #include "platform/named_mutex.h"
@@ -21,25 +22,18 @@
 #include "ui/desktop.h"
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 namespace tolm::server {
 
 namespace {
 
-namespace op = engine::ids;
-
 const char* const k_server_name = "Kartovex V7 Server";
 const char* const k_host_window_title = "Wendal32";
 constexpr std::int32_t k_water_colour = 0xE0BA96;
 constexpr std::int32_t k_white = 0xFFFFFF;
 constexpr std::int32_t k_default_background = 0xAFFFFF;
-
-// A member whose behaviour belongs to a later build says so by name rather than pretending to work.
-[[noreturn]] void not_built(const char* member) {
-    throw RuntimeError(runtime_errors::object_error_base + 1000, k_error_source,
-                       std::string("clsMapServ.") + member + " is not available yet in this build of TolmServer7");
-}
 
 // Runs one step of a procedure whose errors are ignored step by step.
 template <typename Step>
@@ -50,23 +44,8 @@ void ignoring_errors(Step&& step) noexcept {
     }
 }
 
-Variant engine_get(const ObjectRef& engine, DispId id) {
-    Arguments none;
-    return engine->invoke(id, InvokeKind::property_get, none);
-}
-
-void engine_put(const ObjectRef& engine, DispId id, Variant value) {
-    Arguments args{std::move(value)};
-    engine->invoke(id, InvokeKind::property_put, args);
-}
-
-Variant engine_call(const ObjectRef& engine, DispId id, Arguments args = {}) {
-    return engine->invoke(id, InvokeKind::method, args);
-}
-
-void set_colour_item(const ObjectRef& engine, std::int32_t item, std::int32_t colour) {
-    engine_call(engine, op::COLOUR_ITEM, {Variant(item), Variant(colour)});
-}
+// A size as the client's CLng makes it: round half to even, error 6 past the range of a Long.
+std::int32_t whole_pixels(double value) { return Variant(value).to_int32(); }
 
 std::string library_file(const std::string& name) { return join_path(platform::app_path(), name); }
 
@@ -106,7 +85,7 @@ clsMapServ::~clsMapServ() {
     for (std::int16_t index = 1; index <= 3; ++index)
         ignoring_errors([&] { call_method(special_menu_element(index), "Unload"); });
     if (m_frm_p) {
-        ignoring_errors([&] { engine_call(engine(), op::SAVE_SETTINGS, {Variant(engine_settings_file())}); });
+        ignoring_errors([&] { engine().save_settings(engine_settings_file()); });
         ignoring_errors([&] { m_frm_p->Unload(); });
         m_frm_p.reset();
     }
@@ -122,8 +101,7 @@ std::string clsMapServ::strOvlFile() const { return m_ovl_file; }
 std::string clsMapServ::strUnderFile() const { return m_under_file; }
 
 Variant clsMapServ::varMapBackColor() {
-    Arguments args{Variant(std::int32_t{0}), Variant(std::int32_t{1})};
-    return Variant(engine()->invoke(op::COLOUR_ITEM, InvokeKind::property_get, args).to_int32());
+    return Variant(engine().map_background_colour());
 }
 
 Variant clsMapServ::varSeaColor() const { return {}; }
@@ -134,14 +112,14 @@ void clsMapServ::LoadFavouriteViews(StringArray& strFav) { favourites::load(m_fa
 
 bool clsMapServ::blnControlOk() const { return m_control_ok; }
 
-void clsMapServ::blnShadeMcd(bool value) { engine_put(engine(), op::SHADE_MINOR_CIVIL_DIVISIONS, Variant::boolean(value)); }
-void clsMapServ::blnShadeCounties(bool value) { engine_put(engine(), op::SHADE_COUNTIES, Variant::boolean(value)); }
-void clsMapServ::blnShadePlaces(bool value) { engine_put(engine(), op::SHADE_PLACES, Variant::boolean(value)); }
-void clsMapServ::blnShadeStates(bool value) { engine_put(engine(), op::SHADE_STATES, Variant::boolean(value)); }
-bool clsMapServ::blnShadeMcd() { return engine_get(engine(), op::SHADE_MINOR_CIVIL_DIVISIONS).to_bool(); }
-bool clsMapServ::blnShadeCounties() { return engine_get(engine(), op::SHADE_COUNTIES).to_bool(); }
-bool clsMapServ::blnShadePlaces() { return engine_get(engine(), op::SHADE_PLACES).to_bool(); }
-bool clsMapServ::blnShadeStates() { return engine_get(engine(), op::SHADE_STATES).to_bool(); }
+void clsMapServ::blnShadeMcd(bool value) { engine().set_shading(EngineControl::Shading::minor_civil_divisions, value); }
+void clsMapServ::blnShadeCounties(bool value) { engine().set_shading(EngineControl::Shading::counties, value); }
+void clsMapServ::blnShadePlaces(bool value) { engine().set_shading(EngineControl::Shading::places, value); }
+void clsMapServ::blnShadeStates(bool value) { engine().set_shading(EngineControl::Shading::states, value); }
+bool clsMapServ::blnShadeMcd() { return engine().shading(EngineControl::Shading::minor_civil_divisions); }
+bool clsMapServ::blnShadeCounties() { return engine().shading(EngineControl::Shading::counties); }
+bool clsMapServ::blnShadePlaces() { return engine().shading(EngineControl::Shading::places); }
+bool clsMapServ::blnShadeStates() { return engine().shading(EngineControl::Shading::states); }
 
 bool clsMapServ::blnWhiteBackground() const { return m_white_background; }
 
@@ -151,28 +129,28 @@ void clsMapServ::blnWhiteBackground(bool value) {
     const std::int32_t colour = value ? k_white : m_engine_color;
     if (!m_frm_p) raise_runtime_error(runtime_errors::object_variable_not_set, k_error_source);
     m_frm_p->Show();
-    engine_put(engine(), op::BACKGROUND_COLOUR, Variant(colour));
-    engine_call(engine(), op::REFRESH);
+    engine().set_background_colour(colour);
+    engine().refresh();
     m_frm_p->Hide();
 }
 
 void clsMapServ::blnMono(bool value) { m_mono = value; }
 bool clsMapServ::blnMono() const { return m_mono; }
-void clsMapServ::blnOnewayShow(bool value) { engine_put(engine(), op::ONEWAY_ARROWS, Variant::boolean(value)); }
-bool clsMapServ::blnOnewayShow() { return engine_get(engine(), op::ONEWAY_ARROWS).to_bool(); }
+void clsMapServ::blnOnewayShow(bool value) { engine().set_oneway_arrows(value); }
+bool clsMapServ::blnOnewayShow() { return engine().oneway_arrows(); }
 
-void clsMapServ::strData1(const std::string& value) { engine_put(engine(), op::DATA_FOLDER_1, Variant(value)); }
-void clsMapServ::strData2(const std::string& value) { engine_put(engine(), op::DATA_FOLDER_2, Variant(value)); }
-void clsMapServ::strData3(const std::string& value) { engine_put(engine(), op::DATA_FOLDER_3, Variant(value)); }
-void clsMapServ::strStates0(const std::string& value) { engine_put(engine(), op::STATES_FOLDER, Variant(value)); }
+void clsMapServ::strData1(const std::string& value) { engine().set_folder(EngineControl::Folder::data1, value); }
+void clsMapServ::strData2(const std::string& value) { engine().set_folder(EngineControl::Folder::data2, value); }
+void clsMapServ::strData3(const std::string& value) { engine().set_folder(EngineControl::Folder::data3, value); }
+void clsMapServ::strStates0(const std::string& value) { engine().set_folder(EngineControl::Folder::states, value); }
 void clsMapServ::strStates1(const std::string& value) {
-    engine_put(engine(), op::SUPPLEMENTARY_STATES_FOLDER, Variant(value));
+    engine().set_folder(EngineControl::Folder::supplementary_states, value);
 }
-std::string clsMapServ::strData1() { return engine_get(engine(), op::DATA_FOLDER_1).to_string(); }
-std::string clsMapServ::strData2() { return engine_get(engine(), op::DATA_FOLDER_2).to_string(); }
-std::string clsMapServ::strData3() { return engine_get(engine(), op::DATA_FOLDER_3).to_string(); }
-std::string clsMapServ::strStates0() { return engine_get(engine(), op::STATES_FOLDER).to_string(); }
-std::string clsMapServ::strStates1() { return engine_get(engine(), op::SUPPLEMENTARY_STATES_FOLDER).to_string(); }
+std::string clsMapServ::strData1() { return engine().folder(EngineControl::Folder::data1); }
+std::string clsMapServ::strData2() { return engine().folder(EngineControl::Folder::data2); }
+std::string clsMapServ::strData3() { return engine().folder(EngineControl::Folder::data3); }
+std::string clsMapServ::strStates0() { return engine().folder(EngineControl::Folder::states); }
+std::string clsMapServ::strStates1() { return engine().folder(EngineControl::Folder::supplementary_states); }
 
 // ---- Lifecycle ---------------------------------------------------------------------------------
 
@@ -193,36 +171,36 @@ void clsMapServ::Initialize(std::string& strCallsign, ObjectRef& cMapServerEvent
     m_frm_p->Move(platform::screen_width_twips() - size, platform::screen_height_twips() - size, size, size);
 
     WriteLayerVisibility();
-    engine_put(engine(), op::EDGE_PANNING, Variant::boolean(false));
-    engine_call(engine(), op::LOAD_SETTINGS, {Variant(engine_settings_file())});
+    engine().set_edge_panning(false);
+    engine().load_settings(engine_settings_file());
 
     LoadSettings();
 
     m_frm_p->Show();
-    m_engine_color = engine_get(engine(), op::BACKGROUND_COLOUR).to_int32();
+    m_engine_color = engine().background_colour();
     // With a white background saved (in the settings, applied just before, or in the engine's own
     // file from the last session) the engine reports white here, and turning white off later would
     // then keep the map white. The land colour that goes with "not white" is the default one.
     if (m_engine_color == k_white) m_engine_color = k_default_background;
-    engine_call(engine(), op::SET_MAP_SIZE,
-                {Variant(Variant(m_frm_p->TolmWidth()).to_int32()), Variant(Variant(m_frm_p->TolmHeight()).to_int32())});
+    EngineControl control = engine();
+    control.set_map_size(whole_pixels(m_frm_p->TolmWidth()), whole_pixels(m_frm_p->TolmHeight()));
 
-    engine_put(engine(), op::LABEL_FONT_SCALE, Variant(std::int32_t{6}));
-    engine_put(engine(), op::ANTIALIAS, Variant::boolean(true));
-    set_colour_item(engine(), 0xC004, -1);
-    set_colour_item(engine(), engine::ids::COLOUR_WATER, k_water_colour);
-    engine_put(engine(), op::LABEL_HALO, Variant::boolean(true));
-    engine_put(engine(), op::LABEL_HALO_WIDTH, Variant(std::int32_t{1}));
-    engine_put(engine(), op::LABEL_HALO_COLOUR, Variant(k_white));
-    engine_put(engine(), op::BACKGROUND_COLOUR, Variant(m_white_background ? k_white : k_default_background));
-    engine_put(engine(), op::OVERLAY_SHOWN, Variant::boolean(true));
-    engine_put(engine(), op::UNDERLAY_SHOWN, Variant::boolean(false));
-    engine_call(engine(), op::REFRESH);
+    control.set_label_font_scale(6);
+    control.set_antialias(true);
+    control.set_colour_item(0xC004, -1);
+    control.set_water_colour(k_water_colour);
+    control.set_label_halo(true);
+    control.set_label_halo_width(1);
+    control.set_label_halo_colour(k_white);
+    control.set_background_colour(m_white_background ? k_white : k_default_background);
+    control.set_overlay_shown(true);
+    control.set_underlay_shown(false);
+    control.refresh();
 
     m_frm_p->Hide();
-    engine_call(engine(), op::BEGIN_SESSION);
-    engine_call(engine(), op::SAVE_SETTINGS, {Variant(engine_settings_file())});
-    engine_call(engine(), op::SETTINGS_APPLIED);
+    control.begin_session();
+    control.save_settings(engine_settings_file());
+    control.settings_applied();
 }
 
 void clsMapServ::LoadSettings() {
@@ -277,15 +255,16 @@ void clsMapServ::WriteMapInfFile(double west, double north, double east, double 
 // ---- Drawing -----------------------------------------------------------------------------------
 
 void clsMapServ::size_map_to_picture(const ObjectRef& picMap) {
-    put_property(picMap, "ScaleMode", Variant(std::int16_t{3}));
-    const std::int32_t width = get_property(picMap, "ScaleWidth").to_int32();
-    const std::int32_t height = get_property(picMap, "ScaleHeight").to_int32();
+    ClientPicture picture(picMap);
+    picture.set_scale_mode(ClientPicture::k_scale_pixels);
+    const std::int32_t width = whole_pixels(picture.scale_width());
+    const std::int32_t height = whole_pixels(picture.scale_height());
     SizeMap(width, height);
 }
 
 void clsMapServ::SizeMap(std::int32_t width, std::int32_t height) {
     if (!m_control_ok || (width == m_map_width && height == m_map_height)) return;
-    engine_call(engine(), op::SET_MAP_SIZE, {Variant(width), Variant(height)});
+    engine().set_map_size(width, height);
     m_map_width = width;
     m_map_height = height;
 }
@@ -300,15 +279,14 @@ bool clsMapServ::DrawMapFromCorners(ObjectRef& picMap, double& dblDegX1, double&
     remember_picture(picMap);
     size_map_to_picture(picMap);
     if (m_control_ok)
-        engine_call(engine(), op::SHOW_RECTANGLE,
-                    {Variant(dblDegX1), Variant(dblDegY1), Variant(dblDegX2), Variant(dblDegY2)});
+        engine().show_rectangle(dblDegX1, dblDegY1, dblDegX2, dblDegY2);
     RenderMap(picMap);
     return true;
 }
 
 bool clsMapServ::DrawMapFromCentre(ObjectRef& picMap, double& dblDegX, double& dblDegY) {
     size_map_to_picture(picMap);
-    if (m_control_ok) engine_call(engine(), op::CENTRE_ON, {Variant(dblDegX), Variant(dblDegY)});
+    if (m_control_ok) engine().centre_on(dblDegX, dblDegY);
     RenderMap(picMap);
     return true;
 }
@@ -320,6 +298,7 @@ bool clsMapServ::ResizeMap(ObjectRef& picMap, double&, double&, double&, double&
 }
 
 void clsMapServ::RenderMap(const ObjectRef& pic) {
+    ClientPicture picture(pic);
     if (m_first_render_done) {
         bool host_window = true;
         ignoring_errors([&] { host_window = platform::find_window_by_title(k_host_window_title) != 0; });
@@ -335,53 +314,49 @@ void clsMapServ::RenderMap(const ObjectRef& pic) {
                         {Variant(std::int16_t{-50}), Variant(std::int16_t{50}), Variant(std::int16_t{50}),
                          Variant(std::int16_t{-50}), Variant(k_server_name)});
         });
-        ignoring_errors([&] { put_property(pic, "BackColor", Variant(k_white)); });
-        ignoring_errors([&] { putref_property(pic, "Picture", nullptr); });
-        ignoring_errors([&] { call_method(pic, "Cls"); });
+        ignoring_errors([&] { picture.set_back_color(k_white); });
+        ignoring_errors([&] { picture.set_picture(nullptr); });
+        ignoring_errors([&] { picture.cls(); });
         return;
     }
 
     ignoring_errors([&] { ApplyOverlay(); });
     ignoring_errors([&] { ApplyUnderlay(); });
 
-    ignoring_errors([&] { put_property(pic, "BackColor", Variant(k_water_colour)); });
-    ignoring_errors([&] { put_property(pic, "FillColor", Variant(k_water_colour)); });
-    ignoring_errors([&] { put_property(pic, "FillStyle", Variant(std::int16_t{0})); });
-    ignoring_errors([&] { putref_property(pic, "Picture", nullptr); });
-    std::int32_t width = 0, height = 0;
-    Variant hdc;
-    ignoring_errors([&] { width = get_property(pic, "ScaleWidth").to_int32(); });
-    ignoring_errors([&] { height = get_property(pic, "ScaleHeight").to_int32(); });
-    ignoring_errors([&] { hdc = get_property(pic, "hDC"); });
+    ignoring_errors([&] { picture.set_back_color(k_water_colour); });
+    ignoring_errors([&] { picture.set_fill_color(k_water_colour); });
+    ignoring_errors([&] { picture.set_fill_style(ClientPicture::k_fill_solid); });
+    ignoring_errors([&] { picture.set_picture(nullptr); });
+    std::int32_t width = 0, height = 0, hdc = 0;
+    ignoring_errors([&] { width = whole_pixels(picture.scale_width()); });
+    ignoring_errors([&] { height = whole_pixels(picture.scale_height()); });
+    ignoring_errors([&] { hdc = picture.hdc(); });
 
-    ignoring_errors([&] { m_view_west = engine_get(engine(), op::EXTENT_WEST).to_double(); });
-    ignoring_errors([&] { m_view_east = engine_get(engine(), op::EXTENT_EAST).to_double(); });
-    ignoring_errors([&] { m_view_south = engine_get(engine(), op::EXTENT_SOUTH).to_double(); });
-    ignoring_errors([&] { m_view_north = engine_get(engine(), op::EXTENT_NORTH).to_double(); });
+    ignoring_errors([&] { m_view_west = engine().extent_west(); });
+    ignoring_errors([&] { m_view_east = engine().extent_east(); });
+    ignoring_errors([&] { m_view_south = engine().extent_south(); });
+    ignoring_errors([&] { m_view_north = engine().extent_north(); });
 
     WriteMapInfFile(m_view_west, m_view_north, m_view_east, m_view_south);
 
-    Variant draw_width, draw_mode, draw_style;
-    ignoring_errors([&] { draw_width = get_property(pic, "DrawWidth"); });
-    ignoring_errors([&] { draw_mode = get_property(pic, "DrawMode"); });
-    ignoring_errors([&] { draw_style = get_property(pic, "DrawStyle"); });
+    // The pen as the client left it; what could not be read is not written back.
+    std::optional<std::int16_t> draw_width, draw_mode, draw_style;
+    ignoring_errors([&] { draw_width = picture.draw_width(); });
+    ignoring_errors([&] { draw_mode = picture.draw_mode(); });
+    ignoring_errors([&] { draw_style = picture.draw_style(); });
 
-    ignoring_errors([&] {
-        engine_call(engine(), op::PAINT,
-                    {hdc, Variant(std::int32_t{0}), Variant(std::int32_t{0}), Variant(width), Variant(height),
-                     Variant::boolean(false), Variant::boolean(false), Variant::boolean(m_mono)});
-    });
+    ignoring_errors([&] { engine().paint(hdc, 0, 0, width, height, m_mono); });
 
-    ignoring_errors([&] { put_property(pic, "DrawWidth", draw_width); });
-    ignoring_errors([&] { put_property(pic, "DrawMode", draw_mode); });
-    ignoring_errors([&] { put_property(pic, "DrawStyle", draw_style); });
+    ignoring_errors([&] { if (draw_width) picture.set_draw_width(*draw_width); });
+    ignoring_errors([&] { if (draw_mode) picture.set_draw_mode(*draw_mode); });
+    ignoring_errors([&] { if (draw_style) picture.set_draw_style(*draw_style); });
 
     if (m_search->marker_line_shown())
         m_search->DrawMileMarkerLine(pic);
     else
         ignoring_errors([&] { put_property(special_menu_element(1), "Visible", Variant::boolean(false)); });
 
-    ignoring_errors([&] { putref_property(pic, "Picture", get_property(pic, "Image").to_object()); });
+    ignoring_errors([&] { picture.set_picture(picture.image()); });
 
     ignoring_errors([&] {
         Arguments args{Variant(m_view_west), Variant(m_view_east), Variant(m_view_north), Variant(m_view_south),
@@ -393,8 +368,8 @@ void clsMapServ::RenderMap(const ObjectRef& pic) {
 void clsMapServ::ApplyOverlay() {
     if (m_ovl_file != m_ovl_loaded) {
         const std::string file = FileExists(m_ovl_file) ? m_ovl_file : std::string();
-        engine_call(engine(), op::OVERLAY_FILE_LOAD, {Variant(file)});
-        if (!file.empty() && m_ovl_applied) engine_call(engine(), op::ZOOM_TO_OVERLAY);
+        engine().load_overlay(file);
+        if (!file.empty() && m_ovl_applied) engine().zoom_to_overlay();
         m_ovl_loaded = file;
     }
     ignoring_errors(
@@ -405,8 +380,8 @@ void clsMapServ::ApplyOverlay() {
 void clsMapServ::ApplyUnderlay() {
     if (m_under_file != m_under_loaded) {
         const std::string file = FileExists(m_under_file) ? m_under_file : std::string();
-        engine_put(engine(), op::UNDERLAY_SHOWN, Variant::boolean(!file.empty()));
-        engine_put(engine(), op::UNDERLAY_FILE, Variant(file));
+        engine().set_underlay_shown(!file.empty());
+        engine().set_underlay_file(file);
         m_under_loaded = file;
     }
     ignoring_errors(
@@ -417,30 +392,28 @@ void clsMapServ::ApplyUnderlay() {
 
 bool clsMapServ::ZoomIn(ObjectRef& picMap) {
     size_map_to_picture(picMap);
-    if (m_control_ok) engine_call(engine(), op::ZOOM_IN);
+    if (m_control_ok) engine().zoom_in();
     RenderMap(picMap);
     return true;
 }
 
 bool clsMapServ::ZoomOut(ObjectRef& picMap) {
     size_map_to_picture(picMap);
-    if (m_control_ok) engine_call(engine(), op::ZOOM_OUT);
+    if (m_control_ok) engine().zoom_out();
     RenderMap(picMap);
     return true;
 }
 
 bool clsMapServ::ZoomAll(ObjectRef& picMap) {
     size_map_to_picture(picMap);
-    if (m_control_ok)
-        engine_call(engine(), op::SHOW_RECTANGLE,
-                    {Variant(-160.0), Variant(80.0), Variant(160.0), Variant(-80.0)});
+    if (m_control_ok) engine().show_rectangle(-160.0, 80.0, 160.0, -80.0);
     RenderMap(picMap);
     return true;
 }
 
 bool clsMapServ::ZoomPan(ObjectRef& picMap, std::int16_t& intPan) {
     size_map_to_picture(picMap);
-    if (m_control_ok) engine_call(engine(), op::PAN, {Variant(static_cast<std::int32_t>(intPan))});
+    if (m_control_ok) engine().pan(intPan);
     RenderMap(picMap);
     return true;
 }
@@ -460,7 +433,22 @@ void clsMapServ::GetSupportedFeatures(bool& blnDiagonalPan, bool& blnZoomIn, boo
         StringArray(0, {"Search", "Hide Mile Marker Line", "Zoom Underlay", "Zoom Overlay"});
 }
 
-void clsMapServ::ShowControlPanel() { not_built("ShowControlPanel"); }
+void clsMapServ::ShowControlPanel() {
+    m_cpanel = std::make_unique<clsCpanel>();
+    m_cpanel->Parent(this);
+    m_cpanel->AboutCartix = [this] { mcCpanel_AboutCartix(); };
+    try {
+        m_cpanel->ShowControlPanel();
+    } catch (...) {
+        m_cpanel.reset();
+        throw;
+    }
+    m_cpanel.reset();
+}
+
+void clsMapServ::mcCpanel_AboutCartix() {
+    if (m_control_ok) engine_call(engine(), op::ABOUT_BOX);
+}
 
 bool clsMapServ::SpecialMenuOption(ObjectRef& picMap, std::int16_t& intIndex) {
     if (!m_control_ok) return false;
@@ -475,7 +463,7 @@ bool clsMapServ::SpecialMenuOption(ObjectRef& picMap, std::int16_t& intIndex) {
             if (intIndex == 2)
                 ZoomToUnderlay();
             else
-                engine_call(engine(), op::ZOOM_TO_OVERLAY);
+                engine().zoom_to_overlay();
             RenderMap(picMap);
             return true;
         default: return false;
@@ -488,17 +476,16 @@ void clsMapServ::ZoomToUnderlay() {
         if (!sat) return;
         const auto extent = read_sat_extent(*sat);
         if (!extent) return;
-        engine_call(engine(), op::SHOW_RECTANGLE,
-                    {Variant(extent->west), Variant(extent->north), Variant(extent->east), Variant(extent->south)});
+        engine().show_rectangle(extent->west, extent->north, extent->east, extent->south);
     } catch (...) {
     }
 }
 
 // ---- Helpers -----------------------------------------------------------------------------------
 
-const ObjectRef& clsMapServ::engine() const {
+EngineControl clsMapServ::engine() const {
     if (!m_frm_p || !m_frm_p->Tolm()) raise_runtime_error(runtime_errors::object_variable_not_set, k_error_source);
-    return m_frm_p->Tolm();
+    return EngineControl(m_frm_p->Tolm());
 }
 
 ObjectRef clsMapServ::special_menu_element(std::int16_t index) const {

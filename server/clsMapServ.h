@@ -2,6 +2,7 @@
 
 #include "platform/dispatch.h"
 #include "platform/variant.h"
+#include "server/engine_control.h"
 #include "server/member_table.h"
 
 #include <cstdint>
@@ -10,6 +11,7 @@
 
 namespace tolm::server {
 
+class clsCpanel;
 class frmTolm;
 class MapSearch;
 
@@ -101,9 +103,11 @@ private:
     void WriteLayerVisibility();
     void LoadSettings();
     void remember_picture(const ObjectRef& picMap);
+    // The control panel asks for the engine's own about box.
+    void mcCpanel_AboutCartix();
 
     // The engine control on the hidden form; raises "object variable not set" before Initialize.
-    const ObjectRef& engine() const;
+    EngineControl engine() const;
     // Element intIndex of the host form's mnuMapSpecialOptions.
     ObjectRef special_menu_element(std::int16_t index) const;
     std::string engine_settings_file() const;
@@ -133,6 +137,8 @@ private:
     bool m_ovl_applied = false;
     // The search dialog, the searches and the mile-marker line (server/search/map_search.h).
     std::unique_ptr<MapSearch> m_search;
+    // The control panel's controller, only while ShowControlPanel runs.
+    std::unique_ptr<clsCpanel> m_cpanel;
 };
 
 // The error source the client sees for errors raised by the server's own code.

@@ -23,4 +23,13 @@ std::optional<std::string> sat_path_for_underlay(const std::string& underlay_fil
 // another number of fields.
 std::optional<SatExtent> read_sat_extent(const std::string& sat_path);
 
+// A Single in the runtime's general number format: up to 7 significant digits, no thousands
+// separators, "E" notation for very large and very small values, and "." as the decimal point
+// whatever the user's locale. 51.50834 for 51 degrees 30.5 minutes held in single precision.
+std::string FormatSingle(float value);
+
+// The one line of an extent file as underlay creation writes it: longitude and latitude of the
+// map's first corner, then of its second, separated by ", ".
+std::string FormatSatLine(float x1, float y1, float x2, float y2);
+
 }  // namespace tolm::server

@@ -1,11 +1,9 @@
 #include "platform/raster/raster_surface.h"
 
-#include "platform/process_anchor.h"
+#include "platform/process_services.h"
 #include "platform/runtime_error.h"
 
 #include <algorithm>
-#include <map>
-#include <mutex>
 
 namespace tolm::platform {
 
@@ -18,14 +16,6 @@ std::size_t checked_area(std::int32_t width, std::int32_t height) {
                            "A surface of " + std::to_string(width) + " x " + std::to_string(height) + " pixels cannot be made.");
     return std::size_t(width) * std::size_t(height);
 }
-
-struct SurfaceTable {
-    std::mutex mutex;
-    std::map<std::intptr_t, std::shared_ptr<RasterSurface>> surfaces;
-    std::intptr_t next = 0x5C00;
-};
-
-SurfaceTable& table() { return process_shared<SurfaceTable>("tolm.raster_surfaces.v1"); }
 
 }  // namespace
 
@@ -48,25 +38,17 @@ void RasterSurface::resize(std::int32_t width, std::int32_t height, std::uint32_
 
 std::intptr_t register_surface(std::shared_ptr<RasterSurface> surface) {
     if (!surface) throw RuntimeError(runtime_errors::object_variable_not_set, "RasterSurface", "No surface to register.");
-    auto& t = table();
-    std::lock_guard lock(t.mutex);
-    const std::intptr_t handle = t.next;
-    t.next += 4;
-    t.surfaces.emplace(handle, std::move(surface));
-    return handle;
+    // The table is the process's (platform/process_services.h): the host makes a picture box's
+    // surface, the engine inside the server library paints it.
+    return process_services().register_surface(std::move(surface));
 }
 
 std::shared_ptr<RasterSurface> find_surface(std::intptr_t hdc) {
-    auto& t = table();
-    std::lock_guard lock(t.mutex);
-    const auto it = t.surfaces.find(hdc);
-    return it == t.surfaces.end() ? nullptr : it->second;
+    return process_services().find_surface(hdc);
 }
 
 void unregister_surface(std::intptr_t hdc) {
-    auto& t = table();
-    std::lock_guard lock(t.mutex);
-    t.surfaces.erase(hdc);
+    process_services().unregister_surface(hdc);
 }
 
 }  // namespace tolm::platform

@@ -1,8 +1,8 @@
 #include "server/forms/frmTolm.h"
 
 #include "engine/engine_dispatch.h"
-#include "engine/engine_ids.h"
 #include "engine/map_engine.h"
+#include "server/engine_control.h"
 #include "ui/forms/control.h"
 #include "ui/forms/form.h"
 #include "ui/forms/static_controls.h"
@@ -50,12 +50,10 @@ frmTolm::frmTolm() : m_impl(std::make_unique<Impl>()) {
         // raises Find with it, nested inside the search call.
         m_impl->engine = make_engine_control([this] {
             if (!Find || !m_impl->engine) return;
-            Arguments none;
-            std::string text = m_impl->engine->invoke(engine::ids::FOUND_ITEM_TEXT, InvokeKind::property_get, none).to_string();
+            std::string text = EngineControl(m_impl->engine).found_item_text();
             Find(text);
         });
-        Arguments args{Variant(std::int32_t{6})};
-        m_impl->engine->invoke(engine::ids::LABEL_FONT_SCALE, InvokeKind::property_put, args);
+        EngineControl(m_impl->engine).set_label_font_scale(6);
     };
 }
 

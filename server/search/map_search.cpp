@@ -1,10 +1,9 @@
 #include "server/search/map_search.h"
 
-#include "engine/engine_ids.h"
 #include "ui/forms/screen.h"
-#include "platform/runtime_error.h"
 #include "server/search/found_items.h"
 #include "server/search/region_files.h"
+#include "server/client_picture.h"
 
 #include <exception>
 
@@ -12,13 +11,10 @@ namespace tolm::server {
 
 namespace {
 
-namespace op = engine::ids;
-
 // The name the client shows for a redraw the server started on its own.
 const char* const k_server_name = "Kartovex V7 Server";
 constexpr std::int32_t k_yellow = 0x00FFFF;
 constexpr std::int32_t k_black = 0;
-constexpr std::int16_t k_copy_pen = 13;
 constexpr std::int32_t k_place_zoom = 12;
 constexpr std::int32_t k_street_zoom = 15;
 
@@ -29,11 +25,6 @@ void quietly(Step&& step) noexcept {
         step();
     } catch (const std::exception&) {
     }
-}
-
-Variant engine_call(const ObjectRef& engine, DispId id, Arguments args) {
-    if (!engine) raise_runtime_error(runtime_errors::object_variable_not_set, "TolmServer7");
-    return engine->invoke(id, InvokeKind::method, args);
 }
 
 }  // namespace
@@ -98,15 +89,14 @@ void MapSearch::mfrmSearch_Find(std::string& strP, std::int16_t& intFindType) {
         switch (intFindType) {
         case FIND_ADDRESS: {
             dialog.ResultLbl.set_caption("Searching....");
-            const auto count = engine_call(m_host.engine(), op::ADDRESS_SEARCH, {Variant(strP)}).to_int32();
+            const auto count = m_host.engine().address_search(strP);
             dialog.ResultLbl.set_caption(std::to_string(count));
             break;
         }
         case FIND_PHONE: {
-            const ObjectRef engine = m_host.engine();
-            engine_call(engine, op::PHONE_LOOKUP, {Variant(strP)});
-            Arguments none;
-            const std::string answer = engine->invoke(op::ANSWER_TEXT, InvokeKind::property_get, none).to_string();
+            EngineControl engine = m_host.engine();
+            engine.phone_lookup(strP);
+            const std::string answer = engine.answer_text();
             if (answer.compare(0, strP.size(), strP) == 0 && answer.size() >= strP.size()) AddPhoneResult(answer, add);
             break;
         }
@@ -133,18 +123,17 @@ void MapSearch::mfrmSearch_ZoomToFind(std::string& strTitle, double& dblLong, do
         m_host.size_map_to_picture(pic);
         const ObjectRef events = m_host.events();
         call_method(events, "SignalSuspend", {Variant::boolean(true)});
-        const ObjectRef engine = m_host.engine();
+        EngineControl engine = m_host.engine();
         if (dblLong2 != 0 || dblLat2 != 0) {
-            engine_call(engine, op::SHOW_RECTANGLE, {Variant(dblLong), Variant(dblLat), Variant(dblLong2), Variant(dblLat2)});
+            engine.show_rectangle(dblLong, dblLat, dblLong2, dblLat2);
             if (dblL != 0) {
                 mdblMarkerLine = dblL;
                 mblnMarkerLine = true;
                 mblnMarkerLineIsLat = blnLIsLat;
             }
         } else {
-            Arguments level{Variant(blnIsPlace ? k_place_zoom : k_street_zoom)};
-            engine->invoke(op::ZOOM_LEVEL, InvokeKind::property_put, level);
-            engine_call(engine, op::CENTRE_ON, {Variant(dblLong), Variant(dblLat)});
+            engine.set_zoom_level(blnIsPlace ? k_place_zoom : k_street_zoom);
+            engine.centre_on(dblLong, dblLat);
         }
         m_host.render_map(pic);
         call_method(events, "SignalSpecialRedraw", {Variant(strTitle)});
@@ -157,29 +146,28 @@ void MapSearch::DrawMileMarkerLine(const ObjectRef& pic) {
         if (mblnMarkerLineIsLat ? !(view.south <= mdblMarkerLine && mdblMarkerLine <= view.north)
                                 : !(view.west <= mdblMarkerLine && mdblMarkerLine <= view.east))
             return;
+        ClientPicture picture(pic);
         // Degrees as the picture's scale, y growing northward.
-        put_property(pic, "ScaleLeft", Variant(view.west));
-        put_property(pic, "ScaleTop", Variant(view.north));
-        put_property(pic, "ScaleWidth", Variant(view.east - view.west));
-        put_property(pic, "ScaleHeight", Variant(view.south - view.north));
-        const Variant draw_mode = get_property(pic, "DrawMode");
-        const std::int32_t draw_width = get_property(pic, "DrawWidth").to_int32();
-        put_property(pic, "DrawMode", Variant(k_copy_pen));
-        put_property(pic, "DrawWidth", Variant(std::int16_t{5}));
+        picture.set_scale_left(view.west);
+        picture.set_scale_top(view.north);
+        picture.set_scale_width(view.east - view.west);
+        picture.set_scale_height(view.south - view.north);
+        const std::int16_t draw_mode = picture.draw_mode();
+        const std::int16_t draw_width = picture.draw_width();
+        picture.set_draw_mode(ClientPicture::k_copy_pen);
+        picture.set_draw_width(5);
         const auto line = [&](std::int32_t colour) {
-            Arguments args = mblnMarkerLineIsLat
-                                 ? Arguments{Variant(std::int16_t{0}), Variant(view.west), Variant(mdblMarkerLine),
-                                             Variant(view.east), Variant(mdblMarkerLine), Variant(colour)}
-                                 : Arguments{Variant(std::int16_t{0}), Variant(mdblMarkerLine), Variant(view.north),
-                                             Variant(mdblMarkerLine), Variant(view.south), Variant(colour)};
-            call_method(pic, "Line", args);
+            if (mblnMarkerLineIsLat)
+                picture.line(view.west, mdblMarkerLine, view.east, mdblMarkerLine, colour);
+            else
+                picture.line(mdblMarkerLine, view.north, mdblMarkerLine, view.south, colour);
         };
         // A broad yellow line with a thin black one along its middle shows on every map colour.
         line(k_yellow);
-        put_property(pic, "DrawWidth", Variant(std::int16_t{1}));
+        picture.set_draw_width(1);
         line(k_black);
-        put_property(pic, "DrawMode", draw_mode);
-        if (draw_width > 0 && draw_width < 100) put_property(pic, "DrawWidth", Variant(static_cast<std::int16_t>(draw_width)));
+        picture.set_draw_mode(draw_mode);
+        if (draw_width > 0 && draw_width < 100) picture.set_draw_width(draw_width);
         put_property(special_menu_element(1), "Visible", Variant::boolean(true));
     });
 }

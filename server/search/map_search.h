@@ -2,6 +2,7 @@
 
 #include "engine/geo.h"
 #include "platform/dispatch.h"
+#include "server/engine_control.h"
 #include "ui/forms/form.h"
 #include "server/forms/frmSearch.h"
 
@@ -17,7 +18,7 @@ namespace tolm::server {
 // What the server object lends the search: its engine, the client's objects and its drawing road.
 struct SearchHostAccess {
     std::function<bool()> control_ok;                          // blnControlOk
-    std::function<ObjectRef()> engine;                         // the engine control
+    std::function<EngineControl()> engine;                     // the engine control
     std::function<ObjectRef()> events;                         // mobjEvents
     std::function<ObjectRef()> host_form;                      // mfrmHost
     std::function<ObjectRef()> picture;                        // mpicMap

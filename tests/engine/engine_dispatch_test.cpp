@@ -197,3 +197,31 @@ TEST_F(EngineDispatchTest, OverlayLoadsZoomsAndUnknownIdsAreRefused) {
 
 }  // namespace
 }  // namespace tolm::engine
+
+namespace tolm::engine {
+namespace {
+
+TEST_F(EngineDispatchTest, TheAboutBoxNamesTheVersionAndTheCreditsOfEachDataFolderOnce) {
+    fs::create_directories(m_folder / "Data1");
+    std::ofstream(m_folder / "States" / "ATTRIBUTION", std::ios::binary) << "Boundaries: public domain.\r\n";
+    std::ofstream(m_folder / "Data1" / "ATTRIBUTION", std::ios::binary) << "Places: GeoNames, CC BY 4.0.\r\n";
+    std::string shown;
+    m_face.set_about_handler([&](const std::string& text) { shown = text; });
+
+    call(ids::ABOUT_BOX);
+    EXPECT_NE(shown.find("No data folder in use carries credits"), std::string::npos) << shown;
+
+    put(ids::STATES_FOLDER, (m_folder / "States").string());
+    put(ids::SUPPLEMENTARY_STATES_FOLDER, (m_folder / "States" / ".." / "States").string());
+    put(ids::DATA_FOLDER_1, (m_folder / "Data1").string());
+    call(ids::ABOUT_BOX);
+    EXPECT_EQ(shown.rfind("TolmServer7 map engine, version 7.00.0007\r\n", 0), 0u) << shown;
+    const auto boundaries = shown.find("Boundaries: public domain.");
+    ASSERT_NE(boundaries, std::string::npos) << shown;
+    EXPECT_EQ(shown.find("Boundaries: public domain.", boundaries + 1), std::string::npos) << "shown once";
+    EXPECT_NE(shown.find("\r\n\r\nPlaces: GeoNames, CC BY 4.0."), std::string::npos) << shown;
+    EXPECT_EQ(shown.find("No data folder"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tolm::engine

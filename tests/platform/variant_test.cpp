@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 namespace tolm {
 namespace {
 
@@ -73,6 +75,18 @@ TEST(LeadingNumberTest, FollowsTheValRule) {
     EXPECT_DOUBLE_EQ(parse_leading_number("&HE0BA96"), 0xE0BA96);
     // A comma is not a decimal point, whatever the user's locale says.
     EXPECT_DOUBLE_EQ(parse_leading_number("3,75"), 3);
+}
+
+TEST(LeadingNumberTest, IsTheNearestDoubleOnEveryPlatform) {
+    // Exact equality: positions read from extent files are compared and written back digit for digit.
+    EXPECT_EQ(parse_leading_number("51.50834"), 51.50834);
+    EXPECT_EQ(parse_leading_number("-0.1666667"), -0.1666667);
+    EXPECT_EQ(parse_leading_number("1 22.4 25"), 122.425);
+    EXPECT_EQ(parse_leading_number("0.1e1"), 1.0);
+    EXPECT_EQ(parse_leading_number("123456789012345678901234567890"), 123456789012345678901234567890.0);
+    EXPECT_EQ(parse_leading_number("1e400"), HUGE_VAL);
+    EXPECT_EQ(parse_leading_number("-1e400"), -HUGE_VAL);
+    EXPECT_EQ(parse_leading_number("1e-400"), 0.0);
 }
 
 TEST(TextTest, AnsiConversionRoundTripsTheCodePage) {

@@ -3,7 +3,7 @@
 #include "tools/tolm-import/gdal_source.h"
 #include "tools/tolm-import/geometry_repair.h"
 #include "tools/tolm-import/import_error.h"
-#include "tools/tolm-import/us_states.h"
+#include "engine/us_states.h"
 
 #include <ogr_geometry.h>
 #include <ogrsf_frmts.h>
@@ -34,7 +34,7 @@ std::string fips_of(const OGRFeature& feature) {
 std::string state_code_of(const OGRFeature& feature, const std::string& fips) {
     std::string state_fips = first_field(feature, {"STATEFP", "statefp"});
     if (state_fips.empty() && fips.size() >= 2) state_fips = fips.substr(0, 2);
-    if (auto state = state_by_fips(state_fips)) return std::string(state->code);
+    if (auto state = engine::state_by_fips(state_fips)) return std::string(state->code);
     return {};
 }
 
@@ -55,7 +55,7 @@ std::size_t read_area_layer(OGRLayer& layer, engine::AreaKind kind, const std::s
         area.state_code = state_code_of(*feature, area.code);
         if (kind == engine::AreaKind::state) {
             // The atlas names states but some sources do not; the FIPS table fills the gap.
-            if (auto state = state_by_fips(area.code)) {
+            if (auto state = engine::state_by_fips(area.code)) {
                 area.state_code = state->code;
                 if (area.name.empty()) area.name = state->name;
             }

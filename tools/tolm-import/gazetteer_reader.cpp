@@ -3,7 +3,7 @@
 #include "tools/tolm-import/atomic_file.h"
 #include "tools/tolm-import/geometry_repair.h"
 #include "tools/tolm-import/import_error.h"
-#include "tools/tolm-import/us_states.h"
+#include "engine/us_states.h"
 
 #include "platform/text.h"
 
@@ -130,7 +130,7 @@ std::size_t read_places(const std::string& path, engine::FeatureSet& out, Progre
         }
         place.position = {*lon, *lat};
         place.state_code = country == "US" ? to_upper_ascii(text_of(entry, {"admin1", "adminCode"})) : country;
-        if (auto state = state_by_code(place.state_code); country == "US" && state) {
+        if (auto state = engine::state_by_code(place.state_code); country == "US" && state) {
             std::string county = text_of(entry, {"admin2"});
             // Kept as the county's FIPS code until the counties are read (name_place_counties).
             if (county.size() == 3 && county.find_first_not_of("0123456789") == std::string::npos)

@@ -24,7 +24,9 @@ std::string import_usage() {
            "  --tiger-place FILE      TIGER/Line place polygons\n"
            "  --mile-markers FILE     CSV: state,road,NS|EW,mile,coordinate,mile,coordinate -> milemark.dat\n"
            "  --ini-root PATH         the product folder as the server sees it, for MAP.INI (Z:\\maps)\n"
-           "  --quiet                 no progress lines (warnings are still shown)\n";
+           "  --quiet                 no progress lines (warnings are still shown)\n"
+           "or:    tolm-import --overlay IN OUT.OVR\n"
+           "  converts a vector file GDAL reads (GPX, KML, shapefile, GeoJSON ...) into an overlay file\n";
 }
 
 ImportOptions parse_import_options(const std::vector<std::string>& arguments) {

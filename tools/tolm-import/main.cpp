@@ -1,5 +1,6 @@
 #include "tools/tolm-import/import_error.h"
 #include "tools/tolm-import/importer.h"
+#include "tools/tolm-import/overlay_import.h"
 
 #include <exception>
 #include <iostream>
@@ -9,6 +10,15 @@
 int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     try {
+        if (!arguments.empty() && arguments[0] == "--overlay") {
+            // tolm-import --overlay IN OUT.OVR: one vector file to one overlay file.
+            if (arguments.size() != 3) throw tolm::importer::ImportError("--overlay needs IN and OUT.OVR");
+            const auto result = tolm::importer::import_overlay(arguments[1], arguments[2]);
+            std::cerr << "tolm-import: wrote " << arguments[2] << " (" << result.features << " features";
+            if (result.skipped) std::cerr << ", " << result.skipped << " without a usable geometry left out";
+            std::cerr << ")\n";
+            return 0;
+        }
         auto options = tolm::importer::parse_import_options(arguments);
         if (options.help) {
             std::cout << tolm::importer::import_usage();

@@ -2,7 +2,7 @@
 
 #include "tools/tolm-import/gdal_source.h"
 #include "tools/tolm-import/import_error.h"
-#include "tools/tolm-import/us_states.h"
+#include "engine/us_states.h"
 
 #include "platform/text.h"
 
@@ -97,7 +97,7 @@ std::string detail::state_code_of_tiger_name(std::string_view path) {
     if (!name.starts_with("tl_") || name.size() < 10) return {};
     std::size_t second = name.find('_', 3);
     if (second == std::string::npos || second + 3 > name.size()) return {};
-    if (auto state = state_by_fips(std::string_view(name).substr(second + 1, 2))) return std::string(state->code);
+    if (auto state = engine::state_by_fips(std::string_view(name).substr(second + 1, 2))) return std::string(state->code);
     return {};
 }
 

@@ -2,7 +2,7 @@
 
 #include "tools/tolm-import/atomic_file.h"
 #include "tools/tolm-import/geometry_repair.h"
-#include "tools/tolm-import/us_states.h"
+#include "engine/us_states.h"
 
 #include "platform/text.h"
 
@@ -164,7 +164,7 @@ std::vector<MileSegment> read_mile_marker_csv(const std::string& path, Progress&
         segment.state_code = to_upper_ascii(fields[0]);
         segment.road = to_upper_ascii(fields[1]);
         std::string direction = to_upper_ascii(fields[2]);
-        if (!state_by_code(segment.state_code)) {
+        if (!engine::state_by_code(segment.state_code)) {
             bad("\"" + fields[0] + "\" is not a state code");
             continue;
         }

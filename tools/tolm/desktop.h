@@ -20,6 +20,9 @@ public:
 
     platform::WindowHandle create_form_window(forms::Form& form) override;
     void destroy_form_window(forms::Form& form) override;
+    // Recorded, and opened on the real desktop: the user guide in the browser at the topic's section.
+    void win_help(platform::WindowHandle owner, const std::string& help_file, std::uint32_t command,
+                  std::uintptr_t data) override;
 
 private:
     std::vector<forms::Form*> m_forms;

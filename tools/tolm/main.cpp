@@ -4,12 +4,14 @@
 // can search through the server's own dialog, and writes the picture to a PNG file. Only the
 // published interface is used to drive the server, and the dialog is used as a user would use it.
 #include "tools/tolm/client_events.h"
+#include "tools/tolm/control_panel.h"
 #include "tools/tolm/desktop.h"
 #include "tools/tolm/host_error.h"
 #include "tools/tolm/options.h"
 #include "tools/tolm/search_dialog.h"
 
 #include "ui/forms/form.h"
+#include "ui/forms/menu.h"
 #include "platform/runtime_error.h"
 #include "platform/saved_settings.h"
 #include "ui/current_window_system.h"
@@ -19,6 +21,10 @@
 #include "server/frame/registration_table.h"
 #include "host/MainForm.h"
 #include "host/PictureBox.h"
+#include "server/MakeUnderlay.h"
+#include "server/forms/frmOverlay.h"
+#include "server/host_folders.h"
+#include "platform/text.h"
 
 #include <dlfcn.h>
 #include <stdlib.h>
@@ -146,6 +152,70 @@ std::string read_file(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+void print_without_cr(const std::string& text) {
+    for (char c : text)
+        if (c != '\r') std::cout << c;
+}
+
+// Opens the control panel as the client's Map, Control Panel item does, clicks the items asked for
+// inside its modal loop, prints the menu as it then stands and closes the panel with Exit. The folder
+// and file dialogs the items open take the --answer options in order.
+void show_control_panel(com::I_clsMapServ* server, Desktop& desktop, const Options& options, const fs::path& settings_file,
+                   MessageLog& messages) {
+    for (const DialogAnswer& answer : options.answers) {
+        switch (answer.kind) {
+            case DialogAnswer::Kind::folder: desktop.answer_folder(answer.path); break;
+            case DialogAnswer::Kind::cancel_folder: desktop.cancel_folder(); break;
+            case DialogAnswer::Kind::file: desktop.answer_open_file(answer.path); break;
+            case DialogAnswer::Kind::cancel_file: desktop.cancel_open_file(); break;
+        }
+    }
+    const std::size_t folders_before = desktop.folder_dialogs().size();
+    const std::size_t files_before = desktop.file_dialogs().size();
+    const std::size_t modals_before = desktop.modal_forms().size();
+
+    bool shown = false;
+    std::string caption, error;
+    std::vector<std::string> menu;
+    desktop.answer_modal("frmCpanel", [&](forms::Form& panel) {
+        shown = true;
+        caption = panel.caption();
+        try {
+            for (const std::string& path : options.panel_clicks) {
+                std::cout << "click: " << path << "\n";
+                click_menu_items(panel, {path});
+                messages.flush();
+            }
+        } catch (const std::exception& e) {
+            // Shown after the menu: the panel still closes as the user would close it.
+            error = e.what();
+        }
+        menu = describe_menu(panel);
+        if (panel.loaded() && panel.visible()) find_menu_item(panel, "Exit").click();
+    });
+    check(server, server->ShowControlPanel(), "ShowControlPanel");
+    messages.flush();
+    if (!shown) throw HostError("ShowControlPanel showed no control panel");
+
+    std::cout << "panel: " << caption << "\n";
+    for (const std::string& line : menu) std::cout << "  " << line << "\n";
+    const auto& modals = desktop.modal_forms();
+    for (std::size_t i = modals_before; i < modals.size(); ++i)
+        if (modals[i].form_name != "frmCpanel") std::cout << "dialog: " << modals[i].caption << "\n";
+    const auto& folders = desktop.folder_dialogs();
+    for (std::size_t i = folders_before; i < folders.size(); ++i)
+        std::cout << "folder dialog: " << folders[i].title << " -> "
+                  << (folders[i].answer ? *folders[i].answer : std::string("cancelled")) << "\n";
+    const auto& files = desktop.file_dialogs();
+    for (std::size_t i = files_before; i < files.size(); ++i)
+        std::cout << "file dialog: " << files[i].request.title << " -> "
+                  << (files[i].answer ? *files[i].answer : std::string("cancelled")) << "\n";
+    if (!error.empty()) throw HostError(error);
+
+    std::cout << "settings file: " << settings_file.string() << "\n";
+    print_without_cr(read_file(settings_file));
+}
+
 // Puts a published property by its name through IDispatch, the way a late-binding client sets it;
 // the server converts the text ("True", "0", a folder) to the property's type.
 void put_by_name(com::I_clsMapServ* server, const std::string& name, const std::string& value) {
@@ -160,7 +230,61 @@ void put_by_name(com::I_clsMapServ* server, const std::string& name, const std::
     std::cout << "set: " << name << " = " << value << "\n";
 }
 
+// The server's folder of overlays or underlays, as the server library names it beside itself.
+std::string layer_folder(const std::string& library, bool overlays) {
+    return (fs::absolute(library).parent_path() / (overlays ? "Tolm Overlays" : "Tolm Underlays")).string() + "/";
+}
+
+void list_layers(const std::string& library) {
+    for (const bool overlays : {true, false}) {
+        const std::string folder = layer_folder(library, overlays);
+        std::cout << (overlays ? "overlays" : "underlays") << ": " << folder << "\n";
+        for (const auto& name : server::layer_files_in(folder, overlays)) std::cout << "  " << name << "\n";
+    }
+}
+
+// Chooses a layer file the way a user does in the control panel: the server's chooser is opened with
+// the current choice, the row named `name` (any case) is checked and Ok pressed. The chooser's
+// answer goes to the server's property, as the panel hands it on.
+void choose_layer(com::I_clsMapServ* server, Desktop& desktop, const std::string& library, const std::string& name,
+                  bool overlays) {
+    server::strOverlaysFolder = layer_folder(library, true);
+    server::strUnderlaysFolder = layer_folder(library, false);
+    std::string error;
+    desktop.answer_modal("frmOverlay", [&](forms::Form& form) {
+        auto& chooser = dynamic_cast<server::frmOverlay&>(form);
+        for (std::int32_t row = 0; row < chooser.lstOvl.list_count(); ++row)
+            if (equals_ignoring_case(chooser.lstOvl.list(row), name) && !chooser.lstOvl.checked(row)) chooser.lstOvl.click_row(row);
+        bool found = false;
+        for (std::int32_t row = 0; row < chooser.lstOvl.list_count(); ++row) found = found || chooser.lstOvl.checked(row);
+        if (!found) error = std::string("the chooser lists no ") + (overlays ? "overlay " : "underlay ") + name;
+        chooser.cmdOk.click();
+    });
+    const std::string chosen = server::ChooseLayerFile("", overlays);
+    if (!error.empty()) throw HostError(error);
+    put_by_name(server, overlays ? "strOvlFile" : "strUnderFile", chosen);
+}
+
+int make_underlay(const Options& options) {
+    const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
+    const std::string library =
+        options.library.empty() ? (fs::path(executable_folder()) / "libTolmServer7.so").string() : options.library;
+    server::strHostFolder = (work / "Wendal32").string() + "/";
+    server::strUnderlaysFolder = layer_folder(library, false);
+    fs::create_directories(fs::path(server::strUnderlaysFolder));
+    Desktop desktop(platform::headless::UnansweredPolicy::default_answer);
+    platform::ScopedWindowSystem use_desktop(desktop);
+    MessageLog messages(desktop);
+    // The user picks the INF file in the panel's open-file dialog.
+    desktop.answer_open_file(fs::absolute(*options.make_underlay).string());
+    server::MakeUnderlay(0);
+    messages.flush();
+    const auto& boxes = desktop.message_boxes();
+    return !boxes.empty() && boxes.back().text == "The underlay has been successfully created." ? 0 : 1;
+}
+
 int run(const Options& options) {
+    if (options.make_underlay) return make_underlay(options);
     const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
     fs::create_directories(work);
     // The registry store of this run: where the server's registration and the client's saved settings live.
@@ -218,6 +342,16 @@ int run(const Options& options) {
         check(server, server->Initialize(&callsign, &events_ref, &form_ref), "Initialize");
     }
     for (const auto& setting : options.settings) put_by_name(server, setting.name, setting.value);
+    if (options.list_layers) list_layers(library);
+    if (options.overlay) choose_layer(server, desktop, library, *options.overlay, true);
+    if (options.underlay) choose_layer(server, desktop, library, *options.underlay, false);
+    if (options.panel) {
+        messages.flush();
+        show_control_panel(server, desktop, options, fs::absolute(library).parent_path() / "TolmServer7.INI", messages);
+        // The panel's changes show in a drawing made afterwards.
+    }
+    if (options.png.empty() && !options.search) return 0;
+
 
     std::int16_t drawn = 0;
     if (options.centre) {
@@ -237,6 +371,12 @@ int run(const Options& options) {
             case StepKind::resize: {
                 double unused = 0;
                 check(server, server->ResizeMap(&picture_ref, &unused, &unused, &unused, &unused, &drawn), "ResizeMap");
+                break;
+            }
+            case StepKind::zoom_underlay:
+            case StepKind::zoom_overlay: {
+                std::int16_t index = step.kind == StepKind::zoom_overlay ? 3 : 2;
+                check(server, server->SpecialMenuOption(&picture_ref, &index, &drawn), "SpecialMenuOption");
                 break;
             }
             case StepKind::pan: {
@@ -271,9 +411,7 @@ int run(const Options& options) {
     const fs::path entry = client / "Maps" / "!!TolmServer7.INF";
     if (fs::exists(entry)) {
         std::cout << "map entry file: " << entry.string() << "\n";
-        std::string text = read_file(entry);
-        for (char c : text)
-            if (c != '\r') std::cout << c;
+        print_without_cr(read_file(entry));
     } else {
         std::cout << "map entry file: not written (" << entry.string() << ")\n";
     }

@@ -47,6 +47,14 @@ Station station(const std::string& text) {
     return Station{text.substr(0, comma), position[0], position[1]};
 }
 
+DialogAnswer dialog_answer(const std::string& text) {
+    if (text == "cancel-folder") return {DialogAnswer::Kind::cancel_folder, {}};
+    if (text == "cancel-file") return {DialogAnswer::Kind::cancel_file, {}};
+    if (text.rfind("folder=", 0) == 0 && text.size() > 7) return {DialogAnswer::Kind::folder, text.substr(7)};
+    if (text.rfind("file=", 0) == 0 && text.size() > 5) return {DialogAnswer::Kind::file, text.substr(5)};
+    throw std::invalid_argument("--answer needs folder=PATH, file=PATH, cancel-folder or cancel-file");
+}
+
 }  // namespace
 
 int search_kind_index(std::string_view name) {
@@ -61,18 +69,35 @@ std::string usage() {
            "            [--library PATH] [--work FOLDER] [--product FOLDER] [--no-program-folder]\n"
            "            [--set PROPERTY=VALUE]...\n"
            "            [--before-initialize]\n"
+           "       tolm [drawing options] [--list-layers] [--overlay NAME] [--underlay NAME]\n"
+           "            [--zoom-overlay] [--zoom-underlay]\n"
+           "       tolm make-underlay FILE.INF [--library PATH] [--work FOLDER]\n"
            "       tolm [drawing options] --search KIND TEXT [--go-to ROW] [--station CALL,LON,LAT]...\n"
            "            [--out PICTURE.png]\n"
+           "       tolm panel [\"MENU/ITEM\"]... [--answer folder=PATH|file=PATH|cancel-folder|cancel-file]...\n"
+           "            [drawing options] [--out PICTURE.png]\n"
            "Creates the map server by its ProgID, plays the client's part and writes the map to a PNG file.\n"
            "Prints the extent the server reported and the map entry file it wrote.\n"
            "--search opens the server's search dialog, picks KIND (address, phone, callsign, state, county,\n"
            "milemarker), types TEXT, presses Find and prints the rows in the dialog's order; --go-to shows\n"
-           "row ROW (from 1) on the map before the picture is written.\n";
+           "row ROW (from 1) on the map before the picture is written.\n"
+           "--overlay and --underlay check NAME in the server's chooser (files of its Tolm Overlays and\n"
+           "Tolm Underlays folders) and hand the choice to the server; --zoom-overlay and --zoom-underlay\n"
+           "are the special options Zoom Overlay and Zoom Underlay. make-underlay makes an underlay\n"
+           "(NAME.BMP and NAME.SAT in Tolm Underlays) from a client map INF file and its picture.\n"
+           "panel opens the server's control panel, clicks the items named by their captions (for example\n"
+           "\"Options/Shade Counties\"), prints its menu with the check marks and closes it with Exit; the\n"
+           "folder and file dialogs it opens take the --answer options in order.\n";
 }
 
 Options parse_options(const std::vector<std::string>& args) {
     Options options;
-    for (std::size_t i = 0; i < args.size(); ++i) {
+    std::size_t first = 0;
+    if (!args.empty() && args[0] == "panel") {
+        options.panel = true;
+        first = 1;
+    }
+    for (std::size_t i = first; i < args.size(); ++i) {
         const std::string& name = args[i];
         auto value = [&]() -> const std::string& {
             if (i + 1 >= args.size()) throw std::invalid_argument(name + " needs a value");
@@ -80,6 +105,18 @@ Options parse_options(const std::vector<std::string>& args) {
         };
         if (name == "--help" || name == "-h") {
             options.help = true;
+        } else if (name == "make-underlay" && i == 0) {
+            options.make_underlay = value();
+        } else if (name == "--list-layers") {
+            options.list_layers = true;
+        } else if (name == "--overlay") {
+            options.overlay = value();
+        } else if (name == "--underlay") {
+            options.underlay = value();
+        } else if (name == "--zoom-overlay") {
+            options.steps.push_back({StepKind::zoom_overlay, 0});
+        } else if (name == "--zoom-underlay") {
+            options.steps.push_back({StepKind::zoom_underlay, 0});
         } else if (name == "--corners") {
             const auto v = numbers(value(), 4, name);
             options.corners = Corners{v[0], v[1], v[2], v[3]};
@@ -141,15 +178,22 @@ Options parse_options(const std::vector<std::string>& args) {
             options.settings.push_back({text.substr(0, equals), text.substr(equals + 1)});
         } else if (name == "--station") {
             options.stations.push_back(station(value()));
+        } else if (name == "--answer") {
+            options.answers.push_back(dialog_answer(value()));
+        } else if (options.panel && name.rfind("--", 0) != 0) {
+            options.panel_clicks.push_back(name);
         } else {
             throw std::invalid_argument("unknown option " + name);
         }
     }
-    if (options.help) return options;
+    if (options.help || options.make_underlay) return options;
     if (options.corners && options.centre) throw std::invalid_argument("give --corners or --centre, not both");
     if (options.search && options.search->kind < 0) throw std::invalid_argument("--go-to needs --search KIND TEXT");
     // A search alone only lists rows; a picture is written when one is asked for.
-    if (options.png.empty() && !options.search)
+    if (!options.panel && !options.answers.empty()) throw std::invalid_argument("--answer goes with panel");
+    if (options.panel && options.before_initialize)
+        throw std::invalid_argument("panel needs Initialize: leave out --before-initialize");
+    if (options.png.empty() && !options.search && !options.panel && !options.list_layers)
         throw std::invalid_argument("no picture file given (--out PICTURE.png)");
     return options;
 }

@@ -8,7 +8,7 @@
 // What one run of the command-line host does, from its arguments.
 namespace tolm::cli {
 
-enum class StepKind { zoom_in, zoom_out, zoom_all, pan, resize };
+enum class StepKind { zoom_in, zoom_out, zoom_all, pan, resize, zoom_underlay, zoom_overlay };
 
 struct Step {
     StepKind kind = StepKind::zoom_in;
@@ -54,6 +54,13 @@ struct PropertySetting {
     std::string value;
 };
 
+// An answer to a folder or file dialog the server opens, in the order the dialogs come.
+struct DialogAnswer {
+    enum class Kind { folder, cancel_folder, file, cancel_file };
+    Kind kind = Kind::folder;
+    std::string path;
+};
+
 struct Options {
     std::string library;         // the server library to register and load
     std::string work_folder;     // registry store and the client's folder live here
@@ -69,6 +76,16 @@ struct Options {
     std::optional<SearchRequest> search;
     std::vector<Station> stations;
     std::vector<PropertySetting> settings;
+    // `tolm panel [CLICK...]`: the control panel, its items clicked by their captions in order.
+    bool panel = false;
+    std::vector<std::string> panel_clicks;
+    std::vector<DialogAnswer> answers;
+    // Overlays and underlays: listed, chosen through the server's chooser by file name (any case).
+    bool list_layers = false;
+    std::optional<std::string> overlay;
+    std::optional<std::string> underlay;
+    // "tolm make-underlay FILE.INF": the control panel's Make Underlay with FILE.INF chosen.
+    std::optional<std::string> make_underlay;
     bool help = false;
 };
 

@@ -11,6 +11,9 @@ endforeach()
 file(REMOVE_RECURSE "${FOLDER}")
 file(MAKE_DIRECTORY "${FOLDER}/server" "${FOLDER}/product")
 file(COPY "${LIBRARY}" DESTINATION "${FOLDER}/server")
+# The process's shared objects live beside the server library (platform/process_services.h).
+get_filename_component(library_folder "${LIBRARY}" DIRECTORY)
+file(COPY "${library_folder}/libTolmProcess.so" DESTINATION "${FOLDER}/server")
 
 # Tab-separated, CR LF, sorted by the first character and then the whole line, as the importer writes them.
 string(ASCII 9 tab)

@@ -15,7 +15,7 @@ Control::Control(Form& form, std::string name, std::int32_t index)
 Control::~Control() { m_form.unregister_control(*this); }
 
 void Control::move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
-    if (width < 0 || height < 0) throw RuntimeError(380, m_name, "Invalid property value");
+    if (width < 0 || height < 0) raise_runtime_error(runtime_errors::invalid_property_value, m_name);
     m_left = left;
     m_top = top;
     m_width = width;
@@ -53,16 +53,18 @@ bool Control::effectively_visible() const noexcept {
 }
 
 void Control::set_container(Frame& frame) {
-    if (&frame.form() != &m_form) throw RuntimeError(5, m_name, "A control's container must be on its own form");
+    if (&frame.form() != &m_form)
+        throw RuntimeError(runtime_errors::invalid_procedure_call, m_name, "A control's container must be on its own form");
     for (const Control* c = &frame; c; c = c->m_container) {
-        if (c == this) throw RuntimeError(5, m_name, "A control cannot contain itself");
+        if (c == this)
+            throw RuntimeError(runtime_errors::invalid_procedure_call, m_name, "A control cannot contain itself");
     }
     m_container = &frame;
     changed();
 }
 
 void Control::set_tab_index(std::int32_t tab_index) {
-    if (tab_index < 0) throw RuntimeError(380, m_name, "Invalid property value");
+    if (tab_index < 0) raise_runtime_error(runtime_errors::invalid_property_value, m_name);
     m_form.move_in_tab_order(*this, tab_index);
 }
 
@@ -73,7 +75,7 @@ bool Control::can_receive_focus() const noexcept {
 bool Control::has_focus() const noexcept { return m_form.active_control() == this; }
 
 void Control::set_focus() {
-    if (!can_receive_focus()) throw RuntimeError(5, m_name, "Invalid procedure call or argument");
+    if (!can_receive_focus()) raise_runtime_error(runtime_errors::invalid_procedure_call, m_name);
     m_form.focus(this);
 }
 

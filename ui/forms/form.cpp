@@ -56,10 +56,10 @@ void Form::set_caption(std::string caption) {
 void Form::move(std::int32_t left, std::int32_t top) { move(left, top, m_width, m_height); }
 
 void Form::move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height) {
-    if (width < 0 || height < 0) throw RuntimeError(380, m_name, "Invalid property value");
+    if (width < 0 || height < 0) raise_runtime_error(runtime_errors::invalid_property_value, m_name);
     // A minimised or maximised window cannot be moved or sized, as the runtime reports.
     if (m_window_state != WindowState::normal && m_visible) {
-        throw RuntimeError(384, m_name, "A form can't be moved or sized while minimized or maximized");
+        raise_runtime_error(runtime_errors::form_minimised_or_maximised, m_name);
     }
     m_left = left;
     m_top = top;
@@ -95,7 +95,7 @@ void Form::show(Modality modality, Form& owner) { show(modality, owner.hwnd()); 
 
 void Form::show(Modality modality, platform::WindowHandle owner) {
     if (modality == Modality::modal && m_visible) {
-        throw RuntimeError(400, m_name, "Form already displayed; can't show modally");
+        raise_runtime_error(runtime_errors::form_already_displayed, m_name);
     }
     load();
     if (!m_loaded) return;  // the form unloaded itself while loading

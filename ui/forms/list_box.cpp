@@ -12,7 +12,8 @@ namespace tolm::forms {
 ListBox::ListBox(Form& form, std::string name, std::int32_t index) : Control(form, std::move(name), index) {}
 
 void ListBox::set_sorted(bool sorted) {
-    if (sorted && !m_rows.empty()) throw RuntimeError(383, name(), "'Sorted' property is read-only");
+    if (sorted && !m_rows.empty())
+        throw RuntimeError(runtime_errors::property_read_only, name(), "'Sorted' property is read-only");
     m_sorted = sorted;
 }
 
@@ -36,16 +37,16 @@ void ListBox::add_item(std::string text) {
 }
 
 void ListBox::add_item(std::string text, std::int32_t position) {
-    if (position < 0 || position > list_count()) throw RuntimeError(5, name(), "Invalid procedure call or argument");
+    if (position < 0 || position > list_count()) raise_runtime_error(runtime_errors::invalid_procedure_call, name());
     insert_row(position, std::move(text));
 }
 
 void ListBox::check_row(std::int32_t row) const {
-    if (row < 0 || row >= list_count()) throw RuntimeError(381, name(), "Invalid property array index");
+    if (row < 0 || row >= list_count()) raise_runtime_error(runtime_errors::invalid_property_array_index, name());
 }
 
 void ListBox::remove_item(std::int32_t row) {
-    if (row < 0 || row >= list_count()) throw RuntimeError(5, name(), "Invalid procedure call or argument");
+    if (row < 0 || row >= list_count()) raise_runtime_error(runtime_errors::invalid_procedure_call, name());
     m_rows.erase(m_rows.begin() + row);
     if (m_list_index == row) {
         m_list_index = -1;
@@ -78,7 +79,7 @@ void ListBox::set_item_data(std::int32_t row, std::int32_t data) {
 }
 
 void ListBox::set_list_index(std::int32_t row) {
-    if (row < -1 || row >= list_count()) throw RuntimeError(380, name(), "Invalid property value");
+    if (row < -1 || row >= list_count()) raise_runtime_error(runtime_errors::invalid_property_value, name());
     m_list_index = row;
     changed();
     if (row >= 0 && on_click) on_click();

@@ -2,11 +2,9 @@
 
 #include "ui/forms/form.h"
 #include "ui/forms/text_box.h"
-#include "platform/process_anchor.h"
+#include "platform/process_services.h"
 #include "ui/current_window_system.h"
 
-#include <algorithm>
-#include <vector>
 
 namespace tolm::forms {
 
@@ -14,12 +12,7 @@ namespace {
 
 // Shown forms, most recently activated last. One per process: the server library's forms and the
 // host's forms share one screen.
-struct Desktop {
-    std::vector<Form*> activation_order;
-    std::int32_t mouse_pointer = platform::mouse_pointer::default_pointer;
-};
-
-Desktop& desktop() { return platform::process_shared<Desktop>("tolm.forms.desktop"); }
+platform::ProcessServices& desktop() { return platform::process_services(); }
 
 }  // namespace
 
@@ -30,20 +23,17 @@ std::int32_t height() { return platform::window_system().screen_metrics().height
 std::int32_t twips_per_pixel_x() { return platform::window_system().screen_metrics().twips_per_pixel_x; }
 std::int32_t twips_per_pixel_y() { return platform::window_system().screen_metrics().twips_per_pixel_y; }
 
-Form* active_form() {
-    auto& order = desktop().activation_order;
-    return order.empty() ? nullptr : order.back();
-}
+Form* active_form() { return desktop().active_form(); }
 
 Control* active_control() {
     Form* form = active_form();
     return form ? form->active_control() : nullptr;
 }
 
-std::int32_t mouse_pointer() { return desktop().mouse_pointer; }
+std::int32_t mouse_pointer() { return desktop().mouse_pointer(); }
 
 void set_mouse_pointer(std::int32_t pointer) {
-    desktop().mouse_pointer = pointer;
+    desktop().set_mouse_pointer(pointer);
     platform::window_system().set_mouse_pointer(pointer);
 }
 
@@ -62,16 +52,9 @@ void select_all_in_active_control() noexcept {
 
 namespace detail {
 
-void form_activated(Form& form) {
-    auto& order = desktop().activation_order;
-    order.erase(std::remove(order.begin(), order.end(), &form), order.end());
-    order.push_back(&form);
-}
+void form_activated(Form& form) { desktop().form_activated(&form); }
 
-void form_deactivated(Form& form) noexcept {
-    auto& order = desktop().activation_order;
-    order.erase(std::remove(order.begin(), order.end(), &form), order.end());
-}
+void form_deactivated(Form& form) noexcept { desktop().form_deactivated(&form); }
 
 }  // namespace detail
 

@@ -41,7 +41,7 @@ void PictureBox::set_back_color(std::uint32_t color) {
 }
 
 void PictureBox::set_scale_mode(std::int32_t mode) {
-    if (mode != 1 && mode != 3) throw RuntimeError(380, name(), "Invalid property value");
+    if (mode != 1 && mode != 3) raise_runtime_error(runtime_errors::invalid_property_value, name());
     m_scale_mode = mode;
 }
 

@@ -77,18 +77,18 @@ void TextBox::set_content(std::u32string content) {
 }
 
 void TextBox::set_max_length(std::int32_t max_length) {
-    if (max_length < 0) throw RuntimeError(380, name(), "Invalid property value");
+    if (max_length < 0) raise_runtime_error(runtime_errors::invalid_property_value, name());
     m_max_length = max_length;
 }
 
 void TextBox::set_sel_start(std::int32_t start) {
-    if (start < 0) throw RuntimeError(380, name(), "Invalid property value");
+    if (start < 0) raise_runtime_error(runtime_errors::invalid_property_value, name());
     m_sel_start = std::min(start, length_of(m_text));
     m_sel_length = 0;
 }
 
 void TextBox::set_sel_length(std::int32_t length) {
-    if (length < 0) throw RuntimeError(380, name(), "Invalid property value");
+    if (length < 0) raise_runtime_error(runtime_errors::invalid_property_value, name());
     m_sel_length = std::min(length, length_of(m_text) - m_sel_start);
 }
 

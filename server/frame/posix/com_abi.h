@@ -3,8 +3,18 @@
 // The in-process object model of the Linux build: the same shapes as COM's IUnknown, IClassFactory,
 // IDispatch and the dual interface _clsMapServ, with portable automation types in place of BSTR,
 // VARIANT and SAFEARRAY. The vtable order of I_clsMapServ is the published one.
+//
+// What this boundary requires of both sides. Unlike the Windows DLL's, it is a C++ ABI: it passes
+// std::string, Variant, Arguments and ObjectRef by pointer, and objects with virtual functions. So the
+// library and its host (tolm, the tests, the benchmarks) must be built from one source tree with one
+// compiler, standard library and flags; a host built otherwise must not load this library. In return
+// the two sides share, besides these interfaces, exactly one thing: the process's ProcessServices
+// (window system, device contexts, mutex markers, desktop), in libTolmProcess.so, which both link
+// (platform/process_services.h). Each side keeps its own App object and module path. No C++
+// exception crosses: every member and export returns an HRESULT (server/frame/frame_core.h).
 #include "platform/dispatch.h"
 #include "platform/variant.h"
+#include "server/frame/member_list.h"
 #include "server/frame/registration_table.h"
 
 #include <cstdint>
@@ -95,57 +105,26 @@ protected:
     ~IErrorInfo() = default;
 };
 
-// _clsMapServ: the published members in vtable order after the seven IUnknown and IDispatch slots.
-// Every parameter is by reference; results come back through the last pointer. Booleans are the
+// The automation types as this ABI passes them by reference (member_list.h). Booleans are the
 // automation values -1 and 0.
+#define TOLM_BOOL std::int16_t*
+#define TOLM_INT std::int16_t*
+#define TOLM_LONG std::int32_t*
+#define TOLM_DOUBLE double*
+#define TOLM_STR std::string*
+#define TOLM_OBJECT ObjectRef*
+#define TOLM_ARRAY StringArray*
+#define TOLM_VARIANT Variant*
+
+// _clsMapServ: the published members in vtable order after the seven IUnknown and IDispatch slots
+// (server/frame/member_list.h). Every parameter is by reference; results come back through the last
+// pointer.
 class I_clsMapServ : public IDispatch {
 public:
-    virtual HRESULT put_strOvlFile(std::string* value) = 0;
-    virtual HRESULT put_strUnderFile(std::string* value) = 0;
-    virtual HRESULT get_strOvlFile(std::string* result) = 0;
-    virtual HRESULT get_strUnderFile(std::string* result) = 0;
-    virtual HRESULT get_varMapBackColor(Variant* result) = 0;
-    virtual HRESULT get_varSeaColor(Variant* result) = 0;
-    virtual HRESULT AddToFavouriteViews(std::string* strL) = 0;
-    virtual HRESULT SafeCall() = 0;
-    virtual HRESULT SaveFavouriteViews(StringArray* strL) = 0;
-    virtual HRESULT LoadFavouriteViews(StringArray* strFav) = 0;
-    virtual HRESULT get_blnControlOk(std::int16_t* result) = 0;
-    virtual HRESULT put_blnShadeMcd(std::int16_t* value) = 0;
-    virtual HRESULT put_blnShadeCounties(std::int16_t* value) = 0;
-    virtual HRESULT get_blnShadeCounties(std::int16_t* result) = 0;
-    virtual HRESULT get_blnShadeMcd(std::int16_t* result) = 0;
-    virtual HRESULT get_blnShadePlaces(std::int16_t* result) = 0;
-    virtual HRESULT get_blnShadeStates(std::int16_t* result) = 0;
-    virtual HRESULT get_blnWhiteBackground(std::int16_t* result) = 0;
-    virtual HRESULT put_blnWhiteBackground(std::int16_t* value) = 0;
-    virtual HRESULT put_blnShadePlaces(std::int16_t* value) = 0;
-    virtual HRESULT put_blnShadeStates(std::int16_t* value) = 0;
-    virtual HRESULT Initialize(std::string* strCallsign, ObjectRef* cMapServerEvents, ObjectRef* frmT) = 0;
-    virtual HRESULT DrawMapFromCorners(ObjectRef* picMap, double* dblDegX1, double* dblDegY1, double* dblDegX2, double* dblDegY2, std::int16_t* result) = 0;
-    virtual HRESULT put_blnMono(std::int16_t* value) = 0;
-    virtual HRESULT put_blnOnewayShow(std::int16_t* value) = 0;
-    virtual HRESULT get_blnMono(std::int16_t* result) = 0;
-    virtual HRESULT get_blnOnewayShow(std::int16_t* result) = 0;
-    virtual HRESULT ResizeMap(ObjectRef* picMap, double* dblDegX1, double* dblDegY1, double* dblDegX2, double* dblDegY2, std::int16_t* result) = 0;
-    virtual HRESULT DrawMapFromCentre(ObjectRef* picMap, double* dblDegX, double* dblDegY, std::int16_t* result) = 0;
-    virtual HRESULT GetSupportedFeatures(std::int16_t* blnDiagonalPan, std::int16_t* blnZoomIn, std::int16_t* blnZoomOut, std::int16_t* blnZoomAll, std::int16_t* blnControlPanel, std::string* strHelpFile, std::int32_t* lngHelpTopic, std::string* strServerShortName, StringArray* strSpecialOptionMenuCaption) = 0;
-    virtual HRESULT ShowControlPanel() = 0;
-    virtual HRESULT put_strData1(std::string* value) = 0;
-    virtual HRESULT put_strData3(std::string* value) = 0;
-    virtual HRESULT get_strData1(std::string* result) = 0;
-    virtual HRESULT get_strData2(std::string* result) = 0;
-    virtual HRESULT get_strData3(std::string* result) = 0;
-    virtual HRESULT get_strStates0(std::string* result) = 0;
-    virtual HRESULT get_strStates1(std::string* result) = 0;
-    virtual HRESULT put_strData2(std::string* value) = 0;
-    virtual HRESULT put_strStates0(std::string* value) = 0;
-    virtual HRESULT put_strStates1(std::string* value) = 0;
-    virtual HRESULT ZoomIn(ObjectRef* picMap, std::int16_t* result) = 0;
-    virtual HRESULT SpecialMenuOption(ObjectRef* picMap, std::int16_t* intIndex, std::int16_t* result) = 0;
-    virtual HRESULT ZoomAll(ObjectRef* picMap, std::int16_t* result) = 0;
-    virtual HRESULT ZoomPan(ObjectRef* picMap, std::int16_t* intPan, std::int16_t* result) = 0;
-    virtual HRESULT ZoomOut(ObjectRef* picMap, std::int16_t* result) = 0;
+#define TOLM_ABI_MEMBER(slot, member, parameters, names) virtual HRESULT member parameters = 0;
+    TOLM_CLSMAPSERV_MEMBERS(TOLM_ABI_MEMBER)
+#undef TOLM_ABI_MEMBER
+
 protected:
     ~I_clsMapServ() = default;
 };

@@ -1,4 +1,5 @@
 // The four exports of libTolmServer7.so, with the contract of the Windows DLL's exports.
+#include "server/frame/frame_core.h"
 #include "server/frame/posix/com_abi.h"
 #include "server/frame/posix/map_server_object.h"
 #include "server/frame/registration_table.h"
@@ -12,7 +13,6 @@ namespace tolm::com {
 
 namespace {
 
-namespace reg = platform::registry;
 
 class ClassFactory final : public IClassFactory {
 public:
@@ -45,14 +45,12 @@ public:
     }
 
     HRESULT LockServer(bool lock) override {
-        ModuleCounts::lock(lock);
+        frame::ModuleCounts::lock(lock);
         return S_OK;
     }
 };
 
 ClassFactory g_factory;
-
-std::string clsid_key() { return "CLSID\\" + frame::guid_text(frame::k_registration.class_id); }
 
 }  // namespace
 
@@ -70,30 +68,17 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllGetClassObject(cons
 }
 
 extern "C" __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() {
-    return ModuleCounts::can_unload() ? S_OK : S_FALSE;
+    return tolm::frame::ModuleCounts::can_unload() ? S_OK : S_FALSE;
 }
 
 extern "C" __attribute__((visibility("default"))) HRESULT DllRegisterServer() {
     try {
         namespace reg = tolm::platform::registry;
-        const auto& table = tolm::frame::k_registration;
-        const std::string prog_id(table.prog_id);
-        const std::string clsid = tolm::frame::guid_text(table.class_id);
-        const std::string key = clsid_key();
-        const std::string version =
-            std::to_string(table.library_major) + "." + std::to_string(table.library_minor);
-        bool ok = reg::write_string(reg::HKEY_CLASSES_ROOT, prog_id, "", prog_id) &&
-                  reg::write_string(reg::HKEY_CLASSES_ROOT, prog_id + "\\CLSID", "", clsid) &&
-                  reg::write_string(reg::HKEY_CLASSES_ROOT, key, "", prog_id) &&
-                  reg::write_string(reg::HKEY_CLASSES_ROOT, key + "\\ProgID", "", prog_id) &&
-                  reg::write_string(reg::HKEY_CLASSES_ROOT, key + "\\InprocServer32", "",
-                                    tolm::platform::module_path()) &&
-                  reg::write_string(reg::HKEY_CLASSES_ROOT, key + "\\InprocServer32", "ThreadingModel",
-                                    std::string(table.threading_model)) &&
-                  reg::write_string(reg::HKEY_CLASSES_ROOT, key + "\\TypeLib", "",
-                                    tolm::frame::guid_text(table.library_id)) &&
-                  reg::write_string(reg::HKEY_CLASSES_ROOT, key + "\\VERSION", "", version);
-        return ok ? S_OK : SELFREG_E_CLASS;
+        for (const auto& row : tolm::frame::registration_rows()) {
+            const std::string& value = row.is_library_path ? tolm::platform::module_path() : row.value;
+            if (!reg::write_string(reg::HKEY_CLASSES_ROOT, row.key, row.name, value)) return SELFREG_E_CLASS;
+        }
+        return S_OK;
     } catch (...) {
         return SELFREG_E_CLASS;
     }
@@ -102,8 +87,8 @@ extern "C" __attribute__((visibility("default"))) HRESULT DllRegisterServer() {
 extern "C" __attribute__((visibility("default"))) HRESULT DllUnregisterServer() {
     try {
         namespace reg = tolm::platform::registry;
-        bool ok = reg::delete_tree(reg::HKEY_CLASSES_ROOT, std::string(tolm::frame::k_registration.prog_id));
-        ok = reg::delete_tree(reg::HKEY_CLASSES_ROOT, clsid_key()) && ok;
+        bool ok = true;
+        for (const auto& root : tolm::frame::registration_roots()) ok = reg::delete_tree(reg::HKEY_CLASSES_ROOT, root) && ok;
         return ok ? S_OK : SELFREG_E_CLASS;
     } catch (...) {
         return SELFREG_E_CLASS;

@@ -4,9 +4,61 @@
 
 namespace tolm::com {
 
-MapServerObject::MapServerObject() { ModuleCounts::object_created(); }
+namespace {
 
-MapServerObject::~MapServerObject() { ModuleCounts::object_destroyed(); }
+using server::ParamType;
+
+// How this ABI passes each automation type: the portable types themselves, booleans as -1 and 0.
+class PosixBinding final : public frame::ParameterBinding {
+public:
+    Variant read(ParamType type, void* pointer) const override {
+        switch (type) {
+            case ParamType::boolean: return Variant::boolean(*static_cast<std::int16_t*>(pointer) != 0);
+            case ParamType::integer: return Variant(*static_cast<std::int16_t*>(pointer));
+            case ParamType::long_integer: return Variant(*static_cast<std::int32_t*>(pointer));
+            case ParamType::double_real: return Variant(*static_cast<double*>(pointer));
+            case ParamType::string: return Variant(*static_cast<std::string*>(pointer));
+            case ParamType::object: return Variant(*static_cast<ObjectRef*>(pointer));
+            case ParamType::string_array: return Variant(*static_cast<StringArray*>(pointer));
+            case ParamType::variant: return *static_cast<Variant*>(pointer);
+            case ParamType::none: break;
+        }
+        return {};
+    }
+
+    // Every by-reference parameter gets the callee's value back (there is no identity to keep).
+    void write_back(ParamType type, void* pointer, const Variant& value, const Variant&) const override {
+        write_result(type, pointer, value);
+    }
+
+    void clear_result(ParamType type, void* pointer) const override { write_result(type, pointer, Variant()); }
+
+    void write_result(ParamType type, void* pointer, const Variant& value) const override {
+        switch (type) {
+            case ParamType::boolean: *static_cast<std::int16_t*>(pointer) = Variant::bool_to_int(value.to_bool()); return;
+            case ParamType::integer: *static_cast<std::int16_t*>(pointer) = value.to_int16(); return;
+            case ParamType::long_integer: *static_cast<std::int32_t*>(pointer) = value.to_int32(); return;
+            case ParamType::double_real: *static_cast<double*>(pointer) = value.to_double(); return;
+            case ParamType::string: *static_cast<std::string*>(pointer) = value.to_string(); return;
+            case ParamType::object:
+                *static_cast<ObjectRef*>(pointer) = value.is_empty() ? nullptr : value.to_object();
+                return;
+            case ParamType::string_array:
+                *static_cast<StringArray*>(pointer) = value.is_empty() ? StringArray{} : value.as_string_array();
+                return;
+            case ParamType::variant: *static_cast<Variant*>(pointer) = value; return;
+            case ParamType::none: return;
+        }
+    }
+};
+
+const PosixBinding k_binding;
+
+}  // namespace
+
+MapServerObject::MapServerObject() { frame::ModuleCounts::object_created(); }
+
+MapServerObject::~MapServerObject() { frame::ModuleCounts::object_destroyed(); }
 
 HRESULT MapServerObject::QueryInterface(const Guid& iid, void** object) {
     if (!object) return E_POINTER;
@@ -55,15 +107,20 @@ HRESULT MapServerObject::Invoke(DispId id, const Guid&, std::uint32_t, std::uint
                                 Variant* result, ExcepInfo* excep_info, std::uint32_t*) {
     Arguments none;
     Arguments& arguments = args ? *args : none;
-    HRESULT hr = guarded([&] {
-        Variant value = m_server.invoke(id, static_cast<InvokeKind>(flags), arguments);
-        if (result) *result = std::move(value);
-    });
-    if (failed(hr)) {
-        if (excep_info) *excep_info = m_last_error;
-        return DISP_E_EXCEPTION;
+    frame::CallError error;
+    const bool ok = frame::guarded(
+        [&] {
+            Variant value = m_server.invoke(id, static_cast<InvokeKind>(flags), arguments);
+            if (result) *result = std::move(value);
+        },
+        error);
+    if (ok) {
+        m_last_error = {};
+        return S_OK;
     }
-    return hr;
+    failure(std::move(error));
+    if (excep_info) *excep_info = m_last_error;
+    return DISP_E_EXCEPTION;
 }
 
 HRESULT MapServerObject::GetSource(std::string* source) {
@@ -78,451 +135,27 @@ HRESULT MapServerObject::GetDescription(std::string* description) {
     return S_OK;
 }
 
-HRESULT MapServerObject::guarded(const std::function<void()>& call) noexcept {
-    try {
-        call();
-        m_last_error = {};
-        return S_OK;
-    } catch (const RuntimeError& error) {
-        m_last_error = {error.number(), error.source(), error.description()};
-    } catch (const std::bad_alloc&) {
-        m_last_error = {7, server::k_error_source, "Out of memory"};
-    } catch (const std::exception& error) {
-        m_last_error = {runtime_errors::object_error_base + 1001, server::k_error_source, error.what()};
-    } catch (...) {
-        m_last_error = {runtime_errors::object_error_base + 1001, server::k_error_source, "Unexpected failure"};
+HRESULT MapServerObject::failure(frame::CallError&& error) noexcept {
+    m_last_error.number = error.number;
+    m_last_error.source = std::move(error.source);
+    m_last_error.description = std::move(error.description);
+    return hresult_from_error_number(m_last_error.number);
+}
+
+HRESULT MapServerObject::call(int slot, std::initializer_list<void*> pointers) noexcept {
+    frame::CallError error;
+    switch (frame::call_member(m_server, slot, pointers, k_binding, error)) {
+        case frame::CallStatus::succeeded: m_last_error = {}; return S_OK;
+        case frame::CallStatus::null_pointer: return E_POINTER;
+        case frame::CallStatus::wrong_parameter_count: return E_UNEXPECTED;
+        case frame::CallStatus::failed: break;
     }
-    try {
-        return hresult_from_error_number(m_last_error.number);
-    } catch (...) {
-        return E_FAIL;
-    }
+    return failure(std::move(error));
 }
 
-HRESULT MapServerObject::put_strOvlFile(std::string* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*value)};
-        m_server.invoke(server::dispid::strOvlFile, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::put_strUnderFile(std::string* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*value)};
-        m_server.invoke(server::dispid::strUnderFile, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::get_strOvlFile(std::string* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::strOvlFile, InvokeKind::property_get, args);
-        *result = value.to_string();
-    });
-}
-
-HRESULT MapServerObject::get_strUnderFile(std::string* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::strUnderFile, InvokeKind::property_get, args);
-        *result = value.to_string();
-    });
-}
-
-HRESULT MapServerObject::get_varMapBackColor(Variant* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::varMapBackColor, InvokeKind::property_get, args);
-        *result = value;
-    });
-}
-
-HRESULT MapServerObject::get_varSeaColor(Variant* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::varSeaColor, InvokeKind::property_get, args);
-        *result = value;
-    });
-}
-
-HRESULT MapServerObject::AddToFavouriteViews(std::string* strL) {
-    if (!strL) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*strL)};
-        m_server.invoke(server::dispid::AddToFavouriteViews, InvokeKind::method, args);
-        *strL = args[0].to_string();
-    });
-}
-
-HRESULT MapServerObject::SafeCall() {
-    return guarded([&] {
-        Arguments args{};
-        m_server.invoke(server::dispid::SafeCall, InvokeKind::method, args);
-    });
-}
-
-HRESULT MapServerObject::SaveFavouriteViews(StringArray* strL) {
-    if (!strL) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*strL)};
-        m_server.invoke(server::dispid::SaveFavouriteViews, InvokeKind::method, args);
-        *strL = args[0].is_empty() ? StringArray{} : args[0].as_string_array();
-    });
-}
-
-HRESULT MapServerObject::LoadFavouriteViews(StringArray* strFav) {
-    if (!strFav) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*strFav)};
-        m_server.invoke(server::dispid::LoadFavouriteViews, InvokeKind::method, args);
-        *strFav = args[0].is_empty() ? StringArray{} : args[0].as_string_array();
-    });
-}
-
-HRESULT MapServerObject::get_blnControlOk(std::int16_t* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::blnControlOk, InvokeKind::property_get, args);
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::put_blnShadeMcd(std::int16_t* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant::boolean(*value != 0)};
-        m_server.invoke(server::dispid::blnShadeMcd, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::put_blnShadeCounties(std::int16_t* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant::boolean(*value != 0)};
-        m_server.invoke(server::dispid::blnShadeCounties, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::get_blnShadeCounties(std::int16_t* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::blnShadeCounties, InvokeKind::property_get, args);
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::get_blnShadeMcd(std::int16_t* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::blnShadeMcd, InvokeKind::property_get, args);
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::get_blnShadePlaces(std::int16_t* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::blnShadePlaces, InvokeKind::property_get, args);
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::get_blnShadeStates(std::int16_t* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::blnShadeStates, InvokeKind::property_get, args);
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::get_blnWhiteBackground(std::int16_t* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::blnWhiteBackground, InvokeKind::property_get, args);
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::put_blnWhiteBackground(std::int16_t* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant::boolean(*value != 0)};
-        m_server.invoke(server::dispid::blnWhiteBackground, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::put_blnShadePlaces(std::int16_t* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant::boolean(*value != 0)};
-        m_server.invoke(server::dispid::blnShadePlaces, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::put_blnShadeStates(std::int16_t* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant::boolean(*value != 0)};
-        m_server.invoke(server::dispid::blnShadeStates, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::Initialize(std::string* strCallsign, ObjectRef* cMapServerEvents, ObjectRef* frmT) {
-    if (!strCallsign || !cMapServerEvents || !frmT) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*strCallsign), Variant(*cMapServerEvents), Variant(*frmT)};
-        m_server.invoke(server::dispid::Initialize, InvokeKind::method, args);
-        *strCallsign = args[0].to_string();
-        *cMapServerEvents = args[1].is_empty() ? nullptr : args[1].to_object();
-        *frmT = args[2].is_empty() ? nullptr : args[2].to_object();
-    });
-}
-
-HRESULT MapServerObject::DrawMapFromCorners(ObjectRef* picMap, double* dblDegX1, double* dblDegY1, double* dblDegX2, double* dblDegY2, std::int16_t* result) {
-    if (!picMap || !dblDegX1 || !dblDegY1 || !dblDegX2 || !dblDegY2 || !result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*picMap), Variant(*dblDegX1), Variant(*dblDegY1), Variant(*dblDegX2), Variant(*dblDegY2)};
-        Variant value = m_server.invoke(server::dispid::DrawMapFromCorners, InvokeKind::method, args);
-        *picMap = args[0].is_empty() ? nullptr : args[0].to_object();
-        *dblDegX1 = args[1].to_double();
-        *dblDegY1 = args[2].to_double();
-        *dblDegX2 = args[3].to_double();
-        *dblDegY2 = args[4].to_double();
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::put_blnMono(std::int16_t* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant::boolean(*value != 0)};
-        m_server.invoke(server::dispid::blnMono, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::put_blnOnewayShow(std::int16_t* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant::boolean(*value != 0)};
-        m_server.invoke(server::dispid::blnOnewayShow, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::get_blnMono(std::int16_t* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::blnMono, InvokeKind::property_get, args);
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::get_blnOnewayShow(std::int16_t* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::blnOnewayShow, InvokeKind::property_get, args);
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::ResizeMap(ObjectRef* picMap, double* dblDegX1, double* dblDegY1, double* dblDegX2, double* dblDegY2, std::int16_t* result) {
-    if (!picMap || !dblDegX1 || !dblDegY1 || !dblDegX2 || !dblDegY2 || !result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*picMap), Variant(*dblDegX1), Variant(*dblDegY1), Variant(*dblDegX2), Variant(*dblDegY2)};
-        Variant value = m_server.invoke(server::dispid::ResizeMap, InvokeKind::method, args);
-        *picMap = args[0].is_empty() ? nullptr : args[0].to_object();
-        *dblDegX1 = args[1].to_double();
-        *dblDegY1 = args[2].to_double();
-        *dblDegX2 = args[3].to_double();
-        *dblDegY2 = args[4].to_double();
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::DrawMapFromCentre(ObjectRef* picMap, double* dblDegX, double* dblDegY, std::int16_t* result) {
-    if (!picMap || !dblDegX || !dblDegY || !result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*picMap), Variant(*dblDegX), Variant(*dblDegY)};
-        Variant value = m_server.invoke(server::dispid::DrawMapFromCentre, InvokeKind::method, args);
-        *picMap = args[0].is_empty() ? nullptr : args[0].to_object();
-        *dblDegX = args[1].to_double();
-        *dblDegY = args[2].to_double();
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::GetSupportedFeatures(std::int16_t* blnDiagonalPan, std::int16_t* blnZoomIn, std::int16_t* blnZoomOut, std::int16_t* blnZoomAll, std::int16_t* blnControlPanel, std::string* strHelpFile, std::int32_t* lngHelpTopic, std::string* strServerShortName, StringArray* strSpecialOptionMenuCaption) {
-    if (!blnDiagonalPan || !blnZoomIn || !blnZoomOut || !blnZoomAll || !blnControlPanel || !strHelpFile || !lngHelpTopic || !strServerShortName || !strSpecialOptionMenuCaption) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant::boolean(*blnDiagonalPan != 0), Variant::boolean(*blnZoomIn != 0), Variant::boolean(*blnZoomOut != 0), Variant::boolean(*blnZoomAll != 0), Variant::boolean(*blnControlPanel != 0), Variant(*strHelpFile), Variant(*lngHelpTopic), Variant(*strServerShortName), Variant(*strSpecialOptionMenuCaption)};
-        m_server.invoke(server::dispid::GetSupportedFeatures, InvokeKind::method, args);
-        *blnDiagonalPan = Variant::bool_to_int(args[0].to_bool());
-        *blnZoomIn = Variant::bool_to_int(args[1].to_bool());
-        *blnZoomOut = Variant::bool_to_int(args[2].to_bool());
-        *blnZoomAll = Variant::bool_to_int(args[3].to_bool());
-        *blnControlPanel = Variant::bool_to_int(args[4].to_bool());
-        *strHelpFile = args[5].to_string();
-        *lngHelpTopic = args[6].to_int32();
-        *strServerShortName = args[7].to_string();
-        *strSpecialOptionMenuCaption = args[8].is_empty() ? StringArray{} : args[8].as_string_array();
-    });
-}
-
-HRESULT MapServerObject::ShowControlPanel() {
-    return guarded([&] {
-        Arguments args{};
-        m_server.invoke(server::dispid::ShowControlPanel, InvokeKind::method, args);
-    });
-}
-
-HRESULT MapServerObject::put_strData1(std::string* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*value)};
-        m_server.invoke(server::dispid::strData1, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::put_strData3(std::string* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*value)};
-        m_server.invoke(server::dispid::strData3, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::get_strData1(std::string* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::strData1, InvokeKind::property_get, args);
-        *result = value.to_string();
-    });
-}
-
-HRESULT MapServerObject::get_strData2(std::string* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::strData2, InvokeKind::property_get, args);
-        *result = value.to_string();
-    });
-}
-
-HRESULT MapServerObject::get_strData3(std::string* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::strData3, InvokeKind::property_get, args);
-        *result = value.to_string();
-    });
-}
-
-HRESULT MapServerObject::get_strStates0(std::string* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::strStates0, InvokeKind::property_get, args);
-        *result = value.to_string();
-    });
-}
-
-HRESULT MapServerObject::get_strStates1(std::string* result) {
-    if (!result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{};
-        Variant value = m_server.invoke(server::dispid::strStates1, InvokeKind::property_get, args);
-        *result = value.to_string();
-    });
-}
-
-HRESULT MapServerObject::put_strData2(std::string* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*value)};
-        m_server.invoke(server::dispid::strData2, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::put_strStates0(std::string* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*value)};
-        m_server.invoke(server::dispid::strStates0, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::put_strStates1(std::string* value) {
-    if (!value) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*value)};
-        m_server.invoke(server::dispid::strStates1, InvokeKind::property_put, args);
-    });
-}
-
-HRESULT MapServerObject::ZoomIn(ObjectRef* picMap, std::int16_t* result) {
-    if (!picMap || !result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*picMap)};
-        Variant value = m_server.invoke(server::dispid::ZoomIn, InvokeKind::method, args);
-        *picMap = args[0].is_empty() ? nullptr : args[0].to_object();
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::SpecialMenuOption(ObjectRef* picMap, std::int16_t* intIndex, std::int16_t* result) {
-    if (!picMap || !intIndex || !result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*picMap), Variant(*intIndex)};
-        Variant value = m_server.invoke(server::dispid::SpecialMenuOption, InvokeKind::method, args);
-        *picMap = args[0].is_empty() ? nullptr : args[0].to_object();
-        *intIndex = args[1].to_int16();
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::ZoomAll(ObjectRef* picMap, std::int16_t* result) {
-    if (!picMap || !result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*picMap)};
-        Variant value = m_server.invoke(server::dispid::ZoomAll, InvokeKind::method, args);
-        *picMap = args[0].is_empty() ? nullptr : args[0].to_object();
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::ZoomPan(ObjectRef* picMap, std::int16_t* intPan, std::int16_t* result) {
-    if (!picMap || !intPan || !result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*picMap), Variant(*intPan)};
-        Variant value = m_server.invoke(server::dispid::ZoomPan, InvokeKind::method, args);
-        *picMap = args[0].is_empty() ? nullptr : args[0].to_object();
-        *intPan = args[1].to_int16();
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
-
-HRESULT MapServerObject::ZoomOut(ObjectRef* picMap, std::int16_t* result) {
-    if (!picMap || !result) return E_POINTER;
-    return guarded([&] {
-        Arguments args{Variant(*picMap)};
-        Variant value = m_server.invoke(server::dispid::ZoomOut, InvokeKind::method, args);
-        *picMap = args[0].is_empty() ? nullptr : args[0].to_object();
-        *result = Variant::bool_to_int(value.to_bool());
-    });
-}
+#define TOLM_DEFINE_MEMBER(slot, member, parameters, names) \
+    HRESULT MapServerObject::member parameters { return call(slot, {TOLM_NAMES names}); }
+TOLM_CLSMAPSERV_MEMBERS(TOLM_DEFINE_MEMBER)
+#undef TOLM_DEFINE_MEMBER
 
 }  // namespace tolm::com

@@ -1,5 +1,6 @@
 #include "server/frame/win32/class_factory.h"
 
+#include "server/frame/frame_core.h"
 #include "server/frame/win32/map_server_object.h"
 #include "server/frame/win32/module_state.h"
 
@@ -25,7 +26,7 @@ HRESULT ClassFactory::CreateInstance(IUnknown* outer, REFIID iid, void** object)
 }
 
 HRESULT ClassFactory::LockServer(BOOL lock) {
-    lock_module(lock != FALSE);
+    ModuleCounts::lock(lock != FALSE);
     return S_OK;
 }
 

@@ -2,6 +2,7 @@
 // (The window system's header comes before <windows.h>, whose macros would hide its constants.)
 #include "ui/win32/win32_window_system.h"
 
+#include "server/frame/frame_core.h"
 #include "server/frame/registration_table.h"
 #include "server/frame/win32/class_factory.h"
 #include "server/frame/win32/module_state.h"
@@ -37,7 +38,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
     return class_factory().QueryInterface(iid, object);
 }
 
-STDAPI DllCanUnloadNow() { return tolm::frame::win32::module_can_unload() ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() { return tolm::frame::ModuleCounts::can_unload() ? S_OK : S_FALSE; }
 
 STDAPI DllRegisterServer() { return tolm::frame::win32::register_server(); }
 

@@ -3,6 +3,7 @@
 #include "platform/runtime_error.h"
 #include "platform/win32/com_dispatch.h"
 #include "server/frame/win32/module_state.h"
+#include "server/frame/frame_core.h"
 #include "server/member_table.h"
 
 #include <new>
@@ -13,7 +14,6 @@ namespace tolm::frame::win32 {
 namespace {
 
 namespace com = platform::com;
-using server::MemberKind;
 using server::ParamType;
 
 Variant read_parameter(ParamType type, void* pointer) {
@@ -73,8 +73,6 @@ void write_parameter(ParamType type, void* pointer, const Variant& value, const 
     }
 }
 
-// An [out, retval] pointer holds nothing of the caller's: it is cleared before the call so that a
-// failed call leaves nothing for the caller to free.
 void clear_result(ParamType type, void* pointer) {
     switch (type) {
         case ParamType::boolean: *static_cast<VARIANT_BOOL*>(pointer) = VARIANT_FALSE; return;
@@ -104,14 +102,21 @@ void write_result(ParamType type, void* pointer, const Variant& value) {
     }
 }
 
-InvokeKind invoke_kind(MemberKind kind) {
-    switch (kind) {
-        case MemberKind::get: return InvokeKind::property_get;
-        case MemberKind::let: return InvokeKind::property_put;
-        case MemberKind::method: break;
+// How COM passes each automation type: BSTR, VARIANT_BOOL, SAFEARRAY of BSTR, IDispatch, VARIANT.
+class ComBinding final : public ParameterBinding {
+public:
+    Variant read(ParamType type, void* pointer) const override { return read_parameter(type, pointer); }
+    // An unchanged value is left alone, so the client's strings, arrays and objects keep their identity.
+    void write_back(ParamType type, void* pointer, const Variant& value, const Variant& before) const override {
+        write_parameter(type, pointer, value, before);
     }
-    return InvokeKind::method;
-}
+    void clear_result(ParamType type, void* pointer) const override { win32::clear_result(type, pointer); }
+    void write_result(ParamType type, void* pointer, const Variant& value) const override {
+        win32::write_result(type, pointer, value);
+    }
+};
+
+const ComBinding k_binding;
 
 }  // namespace
 
@@ -131,11 +136,11 @@ HRESULT MapServerObject::create(REFIID iid, void** object) noexcept {
     return hr;
 }
 
-MapServerObject::MapServerObject() { object_created(); }
+MapServerObject::MapServerObject() { ModuleCounts::object_created(); }
 
 MapServerObject::~MapServerObject() {
     if (m_type_info) m_type_info->Release();
-    object_destroyed();
+    ModuleCounts::object_destroyed();
 }
 
 HRESULT MapServerObject::QueryInterface(REFIID iid, void** object) {
@@ -272,84 +277,19 @@ HRESULT MapServerObject::report(std::int32_t number, const std::string& source,
 }
 
 HRESULT MapServerObject::call(int slot, std::initializer_list<void*> pointers) noexcept {
-    const server::MemberInfo& member = server::k_members[static_cast<std::size_t>(slot - 1)];
-    const bool has_result = member.result != ParamType::none;
-    if (pointers.size() != member.param_count + (has_result ? 1 : 0)) return E_UNEXPECTED;
-    for (void* pointer : pointers) {
-        if (!pointer) return E_POINTER;
+    CallError error;
+    switch (call_member(m_server, slot, pointers, k_binding, error)) {
+        case CallStatus::succeeded: return S_OK;
+        case CallStatus::null_pointer: return E_POINTER;
+        case CallStatus::wrong_parameter_count: return E_UNEXPECTED;
+        case CallStatus::failed: break;
     }
-    const auto* pointer = pointers.begin();
-    if (has_result) clear_result(member.result, pointer[member.param_count]);
-    try {
-        Arguments args;
-        args.reserve(member.param_count);
-        for (std::size_t i = 0; i < member.param_count; ++i)
-            args.push_back(read_parameter(member.params[i].type, pointer[i]));
-        const InvokeKind kind = invoke_kind(member.kind);
-        const Arguments before = args;
-        Variant value = m_server.invoke(member.id, kind, args);
-        if (kind != InvokeKind::property_put) {
-            for (std::size_t i = 0; i < member.param_count; ++i)
-                write_parameter(member.params[i].type, pointer[i], args[i], before[i]);
-        }
-        if (has_result) write_result(member.result, pointer[member.param_count], value);
-        return S_OK;
-    } catch (const RuntimeError& error) {
-        return report(error.number(), error.source(), error.description());
-    } catch (const std::bad_alloc&) {
-        return report(7, server::k_error_source, "Out of memory");
-    } catch (const std::exception& error) {
-        return report(runtime_errors::object_error_base + 1001, server::k_error_source, error.what());
-    } catch (...) {
-        return report(runtime_errors::object_error_base + 1001, server::k_error_source, "Unexpected failure");
-    }
+    return report(error.number, error.source, error.description);
 }
 
-HRESULT MapServerObject::put_strOvlFile(BSTR* value) { return call(1, {value}); }
-HRESULT MapServerObject::put_strUnderFile(BSTR* value) { return call(2, {value}); }
-HRESULT MapServerObject::get_strOvlFile(BSTR* result) { return call(3, {result}); }
-HRESULT MapServerObject::get_strUnderFile(BSTR* result) { return call(4, {result}); }
-HRESULT MapServerObject::get_varMapBackColor(VARIANT* result) { return call(5, {result}); }
-HRESULT MapServerObject::get_varSeaColor(VARIANT* result) { return call(6, {result}); }
-HRESULT MapServerObject::AddToFavouriteViews(BSTR* strL) { return call(7, {strL}); }
-HRESULT MapServerObject::SafeCall() { return call(8, {}); }
-HRESULT MapServerObject::SaveFavouriteViews(SAFEARRAY** strL) { return call(9, {strL}); }
-HRESULT MapServerObject::LoadFavouriteViews(SAFEARRAY** strFav) { return call(10, {strFav}); }
-HRESULT MapServerObject::get_blnControlOk(VARIANT_BOOL* result) { return call(11, {result}); }
-HRESULT MapServerObject::put_blnShadeMcd(VARIANT_BOOL* value) { return call(12, {value}); }
-HRESULT MapServerObject::put_blnShadeCounties(VARIANT_BOOL* value) { return call(13, {value}); }
-HRESULT MapServerObject::get_blnShadeCounties(VARIANT_BOOL* result) { return call(14, {result}); }
-HRESULT MapServerObject::get_blnShadeMcd(VARIANT_BOOL* result) { return call(15, {result}); }
-HRESULT MapServerObject::get_blnShadePlaces(VARIANT_BOOL* result) { return call(16, {result}); }
-HRESULT MapServerObject::get_blnShadeStates(VARIANT_BOOL* result) { return call(17, {result}); }
-HRESULT MapServerObject::get_blnWhiteBackground(VARIANT_BOOL* result) { return call(18, {result}); }
-HRESULT MapServerObject::put_blnWhiteBackground(VARIANT_BOOL* value) { return call(19, {value}); }
-HRESULT MapServerObject::put_blnShadePlaces(VARIANT_BOOL* value) { return call(20, {value}); }
-HRESULT MapServerObject::put_blnShadeStates(VARIANT_BOOL* value) { return call(21, {value}); }
-HRESULT MapServerObject::Initialize(BSTR* strCallsign, IDispatch** cMapServerEvents, IDispatch** frmT) { return call(22, {strCallsign, cMapServerEvents, frmT}); }
-HRESULT MapServerObject::DrawMapFromCorners(IDispatch** picMap, double* dblDegX1, double* dblDegY1, double* dblDegX2, double* dblDegY2, VARIANT_BOOL* result) { return call(23, {picMap, dblDegX1, dblDegY1, dblDegX2, dblDegY2, result}); }
-HRESULT MapServerObject::put_blnMono(VARIANT_BOOL* value) { return call(24, {value}); }
-HRESULT MapServerObject::put_blnOnewayShow(VARIANT_BOOL* value) { return call(25, {value}); }
-HRESULT MapServerObject::get_blnMono(VARIANT_BOOL* result) { return call(26, {result}); }
-HRESULT MapServerObject::get_blnOnewayShow(VARIANT_BOOL* result) { return call(27, {result}); }
-HRESULT MapServerObject::ResizeMap(IDispatch** picMap, double* dblDegX1, double* dblDegY1, double* dblDegX2, double* dblDegY2, VARIANT_BOOL* result) { return call(28, {picMap, dblDegX1, dblDegY1, dblDegX2, dblDegY2, result}); }
-HRESULT MapServerObject::DrawMapFromCentre(IDispatch** picMap, double* dblDegX, double* dblDegY, VARIANT_BOOL* result) { return call(29, {picMap, dblDegX, dblDegY, result}); }
-HRESULT MapServerObject::GetSupportedFeatures(VARIANT_BOOL* blnDiagonalPan, VARIANT_BOOL* blnZoomIn, VARIANT_BOOL* blnZoomOut, VARIANT_BOOL* blnZoomAll, VARIANT_BOOL* blnControlPanel, BSTR* strHelpFile, LONG* lngHelpTopic, BSTR* strServerShortName, SAFEARRAY** strSpecialOptionMenuCaption) { return call(30, {blnDiagonalPan, blnZoomIn, blnZoomOut, blnZoomAll, blnControlPanel, strHelpFile, lngHelpTopic, strServerShortName, strSpecialOptionMenuCaption}); }
-HRESULT MapServerObject::ShowControlPanel() { return call(31, {}); }
-HRESULT MapServerObject::put_strData1(BSTR* value) { return call(32, {value}); }
-HRESULT MapServerObject::put_strData3(BSTR* value) { return call(33, {value}); }
-HRESULT MapServerObject::get_strData1(BSTR* result) { return call(34, {result}); }
-HRESULT MapServerObject::get_strData2(BSTR* result) { return call(35, {result}); }
-HRESULT MapServerObject::get_strData3(BSTR* result) { return call(36, {result}); }
-HRESULT MapServerObject::get_strStates0(BSTR* result) { return call(37, {result}); }
-HRESULT MapServerObject::get_strStates1(BSTR* result) { return call(38, {result}); }
-HRESULT MapServerObject::put_strData2(BSTR* value) { return call(39, {value}); }
-HRESULT MapServerObject::put_strStates0(BSTR* value) { return call(40, {value}); }
-HRESULT MapServerObject::put_strStates1(BSTR* value) { return call(41, {value}); }
-HRESULT MapServerObject::ZoomIn(IDispatch** picMap, VARIANT_BOOL* result) { return call(42, {picMap, result}); }
-HRESULT MapServerObject::SpecialMenuOption(IDispatch** picMap, short* intIndex, VARIANT_BOOL* result) { return call(43, {picMap, intIndex, result}); }
-HRESULT MapServerObject::ZoomAll(IDispatch** picMap, VARIANT_BOOL* result) { return call(44, {picMap, result}); }
-HRESULT MapServerObject::ZoomPan(IDispatch** picMap, short* intPan, VARIANT_BOOL* result) { return call(45, {picMap, intPan, result}); }
-HRESULT MapServerObject::ZoomOut(IDispatch** picMap, VARIANT_BOOL* result) { return call(46, {picMap, result}); }
+#define TOLM_DEFINE_MEMBER(slot, member, parameters, names) \
+    HRESULT MapServerObject::member parameters { return call(slot, {TOLM_NAMES names}); }
+TOLM_CLSMAPSERV_MEMBERS(TOLM_DEFINE_MEMBER)
+#undef TOLM_DEFINE_MEMBER
 
 }  // namespace tolm::frame::win32

@@ -7,9 +7,21 @@
 
 #include "TolmServer7_h.h"  // the vtable interface widl makes from TolmServer7.idl
 
+#include "server/frame/member_list.h"
+
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+
+// The automation types as COM passes them by reference (member_list.h).
+#define TOLM_BOOL VARIANT_BOOL*
+#define TOLM_INT short*
+#define TOLM_LONG LONG*
+#define TOLM_DOUBLE double*
+#define TOLM_STR BSTR*
+#define TOLM_OBJECT IDispatch**
+#define TOLM_ARRAY SAFEARRAY**
+#define TOLM_VARIANT VARIANT*
 
 namespace tolm::frame::win32 {
 
@@ -41,58 +53,15 @@ public:
 
     HRESULT STDMETHODCALLTYPE InterfaceSupportsErrorInfo(REFIID iid) override;
 
-    HRESULT STDMETHODCALLTYPE put_strOvlFile(BSTR* value) override;
-    HRESULT STDMETHODCALLTYPE put_strUnderFile(BSTR* value) override;
-    HRESULT STDMETHODCALLTYPE get_strOvlFile(BSTR* result) override;
-    HRESULT STDMETHODCALLTYPE get_strUnderFile(BSTR* result) override;
-    HRESULT STDMETHODCALLTYPE get_varMapBackColor(VARIANT* result) override;
-    HRESULT STDMETHODCALLTYPE get_varSeaColor(VARIANT* result) override;
-    HRESULT STDMETHODCALLTYPE AddToFavouriteViews(BSTR* strL) override;
-    HRESULT STDMETHODCALLTYPE SafeCall() override;
-    HRESULT STDMETHODCALLTYPE SaveFavouriteViews(SAFEARRAY** strL) override;
-    HRESULT STDMETHODCALLTYPE LoadFavouriteViews(SAFEARRAY** strFav) override;
-    HRESULT STDMETHODCALLTYPE get_blnControlOk(VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE put_blnShadeMcd(VARIANT_BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE put_blnShadeCounties(VARIANT_BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE get_blnShadeCounties(VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE get_blnShadeMcd(VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE get_blnShadePlaces(VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE get_blnShadeStates(VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE get_blnWhiteBackground(VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE put_blnWhiteBackground(VARIANT_BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE put_blnShadePlaces(VARIANT_BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE put_blnShadeStates(VARIANT_BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE Initialize(BSTR* strCallsign, IDispatch** cMapServerEvents, IDispatch** frmT) override;
-    HRESULT STDMETHODCALLTYPE DrawMapFromCorners(IDispatch** picMap, double* dblDegX1, double* dblDegY1, double* dblDegX2, double* dblDegY2, VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE put_blnMono(VARIANT_BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE put_blnOnewayShow(VARIANT_BOOL* value) override;
-    HRESULT STDMETHODCALLTYPE get_blnMono(VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE get_blnOnewayShow(VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE ResizeMap(IDispatch** picMap, double* dblDegX1, double* dblDegY1, double* dblDegX2, double* dblDegY2, VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE DrawMapFromCentre(IDispatch** picMap, double* dblDegX, double* dblDegY, VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE GetSupportedFeatures(VARIANT_BOOL* blnDiagonalPan, VARIANT_BOOL* blnZoomIn, VARIANT_BOOL* blnZoomOut, VARIANT_BOOL* blnZoomAll, VARIANT_BOOL* blnControlPanel, BSTR* strHelpFile, LONG* lngHelpTopic, BSTR* strServerShortName, SAFEARRAY** strSpecialOptionMenuCaption) override;
-    HRESULT STDMETHODCALLTYPE ShowControlPanel() override;
-    HRESULT STDMETHODCALLTYPE put_strData1(BSTR* value) override;
-    HRESULT STDMETHODCALLTYPE put_strData3(BSTR* value) override;
-    HRESULT STDMETHODCALLTYPE get_strData1(BSTR* result) override;
-    HRESULT STDMETHODCALLTYPE get_strData2(BSTR* result) override;
-    HRESULT STDMETHODCALLTYPE get_strData3(BSTR* result) override;
-    HRESULT STDMETHODCALLTYPE get_strStates0(BSTR* result) override;
-    HRESULT STDMETHODCALLTYPE get_strStates1(BSTR* result) override;
-    HRESULT STDMETHODCALLTYPE put_strData2(BSTR* value) override;
-    HRESULT STDMETHODCALLTYPE put_strStates0(BSTR* value) override;
-    HRESULT STDMETHODCALLTYPE put_strStates1(BSTR* value) override;
-    HRESULT STDMETHODCALLTYPE ZoomIn(IDispatch** picMap, VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE SpecialMenuOption(IDispatch** picMap, short* intIndex, VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE ZoomAll(IDispatch** picMap, VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE ZoomPan(IDispatch** picMap, short* intPan, VARIANT_BOOL* result) override;
-    HRESULT STDMETHODCALLTYPE ZoomOut(IDispatch** picMap, VARIANT_BOOL* result) override;
+#define TOLM_DECLARE_MEMBER(slot, member, parameters, names) HRESULT STDMETHODCALLTYPE member parameters override;
+    TOLM_CLSMAPSERV_MEMBERS(TOLM_DECLARE_MEMBER)
+#undef TOLM_DECLARE_MEMBER
+
 private:
     MapServerObject();
     ~MapServerObject();
 
-    // Runs the member in the given vtable slot (1-based, as in the member table) with the caller's
-    // parameter pointers in order, the [out, retval] pointer last. No exception ever leaves it:
+    // Runs the member in the given vtable slot through the frame core (server/frame/frame_core.h):
     // a run-time error becomes a failed HRESULT with error information set for the caller.
     HRESULT call(int slot, std::initializer_list<void*> pointers) noexcept;
     HRESULT report(std::int32_t number, const std::string& source, const std::string& description) noexcept;

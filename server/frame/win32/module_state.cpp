@@ -8,8 +8,6 @@ namespace tolm::frame::win32 {
 namespace {
 
 HMODULE g_module = nullptr;
-LONG g_objects = 0;
-LONG g_locks = 0;
 
 }  // namespace
 
@@ -28,21 +26,6 @@ std::wstring module_file_name() {
         }
         path.resize(path.size() * 2);
     }
-}
-
-void object_created() noexcept { InterlockedIncrement(&g_objects); }
-
-void object_destroyed() noexcept { InterlockedDecrement(&g_objects); }
-
-void lock_module(bool lock) noexcept {
-    if (lock)
-        InterlockedIncrement(&g_locks);
-    else
-        InterlockedDecrement(&g_locks);
-}
-
-bool module_can_unload() noexcept {
-    return InterlockedCompareExchange(&g_objects, 0, 0) == 0 && InterlockedCompareExchange(&g_locks, 0, 0) == 0;
 }
 
 GUID to_guid(const Guid& guid) noexcept {

@@ -1,5 +1,6 @@
 #include "server/frame/win32/registration.h"
 
+#include "server/frame/frame_core.h"
 #include "server/frame/registration_table.h"
 #include "server/frame/win32/module_state.h"
 
@@ -13,8 +14,6 @@ namespace tolm::frame::win32 {
 namespace {
 
 std::wstring widen(std::string_view text) { return std::wstring(text.begin(), text.end()); }
-
-std::wstring clsid_key() { return L"CLSID\\" + widen(guid_text(k_registration.class_id)); }
 
 // One string value under HKEY_CLASSES_ROOT, creating the key; false when the registry refuses.
 bool write_value(const std::wstring& path, const wchar_t* name, const std::wstring& value) {
@@ -41,17 +40,14 @@ bool key_exists(const std::wstring& path) {
 }
 
 bool write_class_keys(const std::wstring& library_path) {
-    const std::wstring prog_id = widen(k_registration.prog_id);
-    const std::wstring clsid = widen(guid_text(k_registration.class_id));
-    const std::wstring key = clsid_key();
-    const std::wstring version =
-        std::to_wstring(k_registration.library_major) + L"." + std::to_wstring(k_registration.library_minor);
-    return write_value(prog_id, nullptr, prog_id) && write_value(prog_id + L"\\CLSID", nullptr, clsid) &&
-           write_value(key, nullptr, prog_id) && write_value(key + L"\\ProgID", nullptr, prog_id) &&
-           write_value(key + L"\\InprocServer32", nullptr, library_path) &&
-           write_value(key + L"\\InprocServer32", L"ThreadingModel", widen(k_registration.threading_model)) &&
-           write_value(key + L"\\TypeLib", nullptr, widen(guid_text(k_registration.library_id))) &&
-           write_value(key + L"\\VERSION", nullptr, version);
+    // The rows are ASCII; only the library's own path needs Windows' wide text as it is.
+    for (const auto& row : registration_rows()) {
+        const std::wstring name = widen(row.name);
+        if (!write_value(widen(row.key), row.name.empty() ? nullptr : name.c_str(),
+                         row.is_library_path ? library_path : widen(row.value)))
+            return false;
+    }
+    return true;
 }
 
 HRESULT register_type_library(const std::wstring& library_path) {
@@ -95,13 +91,15 @@ HRESULT unregister_server() noexcept {
         const std::wstring typelib_key = L"TypeLib\\" + widen(guid_text(k_registration.library_id));
         bool typelib_ok = true;
         if (key_exists(typelib_key)) {
+            // The library is registered for the kind of system the DLL was built for.
+            const SYSKIND system_kind = sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32;
             UnRegisterTypeLib(library_id, k_registration.library_major, k_registration.library_minor, 0x0409,
-                              SYS_WIN32);
+                              system_kind);
             typelib_ok = !key_exists(typelib_key + L"\\" + std::to_wstring(k_registration.library_major) + L"." +
                                      std::to_wstring(k_registration.library_minor));
         }
-        bool ok = delete_tree(widen(k_registration.prog_id));
-        ok = delete_tree(clsid_key()) && ok;
+        bool ok = true;
+        for (const auto& root : registration_roots()) ok = delete_tree(widen(root)) && ok;
         if (!ok) return SELFREG_E_CLASS;
         return typelib_ok ? S_OK : SELFREG_E_TYPELIB;
     } catch (...) {

@@ -64,7 +64,7 @@ protected:
     SearchHostAccess access() {
         SearchHostAccess a;
         a.control_ok = [this] { return control_ok; };
-        a.engine = [this] { return ObjectRef(engine); };
+        a.engine = [this] { return EngineControl(engine); };
         a.events = [this] { return ObjectRef(events); };
         a.host_form = [this] { return ObjectRef(host_form); };
         a.picture = [this] { return remembered; };

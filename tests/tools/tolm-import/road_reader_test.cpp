@@ -46,6 +46,8 @@ TEST(HstoreValue, ReadsQuotedPairsWithEscapes) {
 TEST(TigerFileName, TellsTheState) {
     EXPECT_EQ(detail::state_code_of_tiger_name("/data/tl_2021_30059_addrfeat.shp"), "MT");
     EXPECT_EQ(detail::state_code_of_tiger_name("tl_2021_48_cousub.shp"), "TX");
+    // The import knows every number the Census gives, the islands without a postal code included.
+    EXPECT_EQ(detail::state_code_of_tiger_name("tl_2021_74_cousub.shp"), "UM");
     EXPECT_EQ(detail::state_code_of_tiger_name("roads.shp"), "");
     EXPECT_EQ(detail::state_code_of_tiger_name("tl_2021_99001_addrfeat.shp"), "");
 }

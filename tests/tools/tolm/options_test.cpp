@@ -62,5 +62,19 @@ TEST(PropertyOptions, SetKeepsNameAndValueInOrder) {
         EXPECT_THROW(parse({"--out", "m.png", "--set", bad}), std::invalid_argument) << bad;
 }
 
+TEST(LayerOptions, ChoicesZoomsAndMakeUnderlay) {
+    const Options options = parse({"--overlay", "Roads.OVR", "--underlay", "Town.BMP", "--zoom-underlay", "--zoom-in",
+                                   "--zoom-overlay", "--out", "m.png"});
+    EXPECT_EQ(options.overlay, "Roads.OVR");
+    EXPECT_EQ(options.underlay, "Town.BMP");
+    ASSERT_EQ(options.steps.size(), 3u);
+    EXPECT_EQ(options.steps[0].kind, StepKind::zoom_underlay);
+    EXPECT_EQ(options.steps[2].kind, StepKind::zoom_overlay);
+    EXPECT_NO_THROW(parse({"--list-layers"}));  // listing needs no picture
+    EXPECT_EQ(parse({"make-underlay", "Town.INF", "--work", "w"}).make_underlay, "Town.INF");
+    EXPECT_THROW(parse({"make-underlay"}), std::invalid_argument);
+    EXPECT_THROW(parse({"--out", "m.png", "make-underlay", "Town.INF"}), std::invalid_argument);  // a command comes first
+}
+
 }  // namespace
 }  // namespace tolm::cli

@@ -296,6 +296,18 @@ TEST_F(ComClient, SupportedFeaturesFillEveryOutputBothWays) {
     SafeArrayDestroy(late_captions);
 }
 
+TEST_F(ComClient, ControlPanelBeforeInitializeIsAFailedCallNotACrash) {
+    // Without Initialize there is no engine to read the options from: "object variable not set".
+    const HRESULT hr = m_server->ShowControlPanel();
+    EXPECT_LT(hr, 0);
+    ComPtr<IErrorInfo> info;
+    ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+    Bstr description;
+    info->GetDescription(description.put());
+    EXPECT_FALSE(description.text().empty());
+    EXPECT_HRESULT_SUCCEEDED(m_server->SafeCall()) << "the object still answers";
+}
+
 TEST(ComRegistration, WritesTheRecordsTheClientAndTheInitialiserRead) {
     Apartment apartment;
     const std::wstring clsid = widen(frame::guid_text(frame::k_registration.class_id));
@@ -315,7 +327,8 @@ TEST(ComRegistration, WritesTheRecordsTheClientAndTheInitialiserRead) {
     EXPECT_EQ(read_class_value(L"Interface\\" + iid + L"\\TypeLib", nullptr), libid);
     EXPECT_EQ(read_class_value(L"Interface\\" + iid + L"\\ProxyStubClsid32", nullptr),
               L"{00020424-0000-0000-C000-000000000046}");
-    EXPECT_TRUE(class_key_exists(L"TypeLib\\" + libid + L"\\1.0\\409\\win32"));
+    const wchar_t* system_kind = sizeof(void*) == 8 ? L"win64" : L"win32";
+    EXPECT_TRUE(class_key_exists(L"TypeLib\\" + libid + L"\\1.0\\409\\" + system_kind));
 }
 
 TEST(ComRegistration, RegistrationThatCannotWriteReportsFailureAndLeavesNothing) {

@@ -2,6 +2,8 @@
 // them: every member of _clsMapServ with its dispatch id, kind, vtable slot and parameter types.
 #include "com_support.h"
 
+#include "common/product_version.h"
+
 #include "server/member_table.h"
 
 #include <gtest/gtest.h>
@@ -61,7 +63,7 @@ TEST_F(TypeLibrary, LibraryIdentity) {
     EXPECT_EQ(attributes->lcid, 0x0409u);
     EXPECT_EQ(attributes->wMajorVerNum, 1);
     EXPECT_EQ(attributes->wMinorVerNum, 0);
-    EXPECT_EQ(attributes->syskind, SYS_WIN32);
+    EXPECT_EQ(attributes->syskind, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     m_library->ReleaseTLibAttr(attributes);
 
     Bstr name;
@@ -283,6 +285,10 @@ TEST_F(LibraryResources, VersionBlock) {
     EXPECT_EQ(text(L"FileVersion"), L"7.00.0007");
     EXPECT_EQ(text(L"ProductVersion"), L"7.00.0007");
     EXPECT_NE(text(L"FileDescription").find(L"Wendal32"), std::wstring::npos);
+    // The about box's three lines, the same values the Linux build shows.
+    EXPECT_EQ(text(L"Comments"), L"" TOLM_VERSION_COMMENTS);
+    EXPECT_EQ(text(L"FileDescription"), L"" TOLM_VERSION_FILE_DESCRIPTION);
+    EXPECT_EQ(text(L"LegalCopyright"), L"" TOLM_VERSION_LEGAL_COPYRIGHT);
     bool self_register = false;
     EXPECT_EQ(text(L"OLESelfRegister", &self_register), L"");
     EXPECT_TRUE(self_register) << "marks the library as self-registering";

@@ -1,0 +1,153 @@
+#include "engine/picture_file.h"
+
+#include "platform/atomic_file.h"
+#include "platform/metafile.h"
+#include "platform/runtime_error.h"
+#include "platform/text.h"
+
+#include <algorithm>
+#include <bit>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <memory>
+
+// The decoder is a third-party single header; only the formats we offer are compiled in, and it reads
+// from memory so that our own size limit applies before it sees a byte.
+#define STBI_ONLY_BMP
+#define STBI_ONLY_GIF
+#define STBI_ONLY_JPEG
+#define STBI_ONLY_PNG
+#define STBI_NO_STDIO
+#define STBI_NO_LINEAR
+#define STBI_NO_HDR
+#define STBI_MAX_DIMENSIONS 32767
+#define STBI_FAILURE_USERMSG
+#define STB_IMAGE_STATIC
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
+namespace tolm::engine {
+
+namespace {
+
+constexpr const char* k_source = "tolm.picture";
+
+[[noreturn]] void fail(const std::string& name, const std::string& why) {
+    throw RuntimeError(321, k_source, "The picture " + name + " cannot be read (" + why + ").");
+}
+
+struct StbFree {
+    void operator()(stbi_uc* pixels) const noexcept { stbi_image_free(pixels); }
+};
+
+void check_size(std::uint64_t width, std::uint64_t height, const std::string& name) {
+    if (width == 0 || height == 0) fail(name, "it has no pixels");
+    if (width > std::uint64_t(k_max_picture_side) || height > std::uint64_t(k_max_picture_side) ||
+        width * height > k_max_picture_pixels)
+        fail(name, std::to_string(width) + " x " + std::to_string(height) +
+                       " pixels is too large; at most 50 million pixels and 32767 a side are read");
+}
+
+std::string read_file(const std::string& path) {
+    const auto where = platform::path_from_utf8(path);
+    std::error_code error;
+    const auto size = std::filesystem::file_size(where, error);
+    if (error) throw RuntimeError(runtime_errors::file_not_found, k_source, "The picture " + path + " cannot be opened.");
+    if (size > k_max_picture_file_bytes)
+        fail(path, "the file is larger than 256 MB");
+    std::ifstream in(where, std::ios::binary);
+    if (!in) throw RuntimeError(runtime_errors::file_not_found, k_source, "The picture " + path + " cannot be opened.");
+    std::string bytes(static_cast<std::size_t>(size), '\0');
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (in.gcount() != static_cast<std::streamsize>(bytes.size())) fail(path, "the file could not be read to its end");
+    return bytes;
+}
+
+}  // namespace
+
+Bitmap decode_picture(std::string_view bytes, const std::string& name) {
+    if (bytes.empty()) fail(name, "the file is empty");
+    if (bytes.size() > k_max_picture_file_bytes) fail(name, "the file is larger than 256 MB");
+    const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
+    const int length = static_cast<int>(bytes.size());
+    int width = 0, height = 0, channels = 0;
+    if (!stbi_info_from_memory(data, length, &width, &height, &channels))
+        fail(name, std::string("not a BMP, GIF, JPG or PNG picture, or damaged: ") + stbi_failure_reason());
+    check_size(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), name);
+    std::unique_ptr<stbi_uc, StbFree> rgba(stbi_load_from_memory(data, length, &width, &height, &channels, 4));
+    if (!rgba) fail(name, std::string("damaged or not enough memory: ") + stbi_failure_reason());
+    check_size(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), name);
+    Bitmap bitmap{width, height, {}};
+    bitmap.pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    const stbi_uc* p = rgba.get();
+    for (auto& pixel : bitmap.pixels) {
+        // Laid on white: c * a + 255 * (1 - a), opaque.
+        const std::uint32_t a = p[3];
+        const auto on_white = [a](std::uint32_t c) { return (c * a + 255u * (255u - a) + 127u) / 255u; };
+        pixel = 0xFF000000u | (on_white(p[0]) << 16) | (on_white(p[1]) << 8) | on_white(p[2]);
+        p += 4;
+    }
+    return bitmap;
+}
+
+Bitmap read_picture(const std::string& path) {
+    if (path.size() >= 4 && equals_ignoring_case(std::string_view(path).substr(path.size() - 4), ".EMF")) {
+        auto picture = platform::render_metafile(path);
+        return Bitmap{picture.width, picture.height, std::move(picture.pixels)};
+    }
+    return decode_picture(read_file(path), path);
+}
+
+std::string encode_bitmap(const Bitmap& bitmap) {
+    if (bitmap.width <= 0 || bitmap.height <= 0 ||
+        bitmap.pixels.size() != static_cast<std::size_t>(bitmap.width) * static_cast<std::size_t>(bitmap.height))
+        throw RuntimeError(runtime_errors::invalid_procedure_call, k_source, "A picture without pixels cannot be saved as a bitmap.");
+    const std::uint64_t stride = (std::uint64_t(bitmap.width) * 3 + 3) / 4 * 4;
+    const std::uint64_t image_size = stride * std::uint64_t(bitmap.height);
+    if (image_size + 54 > 0xFFFFFFFFull)
+        throw RuntimeError(runtime_errors::overflow, k_source, "The picture is too large for a bitmap file.");
+    std::string out(static_cast<std::size_t>(54 + image_size), '\0');
+    auto put16 = [&](std::size_t at, std::uint16_t v) { std::memcpy(out.data() + at, &v, 2); };
+    auto put32 = [&](std::size_t at, std::uint32_t v) { std::memcpy(out.data() + at, &v, 4); };
+    // File header, then BITMAPINFOHEADER; the values are little-endian as the file format wants, and
+    // so is every machine this runs on (static_assert below).
+    static_assert(std::endian::native == std::endian::little);
+    out[0] = 'B';
+    out[1] = 'M';
+    put32(2, static_cast<std::uint32_t>(54 + image_size));
+    put32(10, 54);
+    put32(14, 40);
+    put32(18, static_cast<std::uint32_t>(bitmap.width));
+    put32(22, static_cast<std::uint32_t>(bitmap.height));  // positive: rows bottom up
+    put16(26, 1);
+    put16(28, 24);
+    put32(30, 0);
+    put32(34, static_cast<std::uint32_t>(image_size));
+    put32(38, 3780);  // 96 dpi
+    put32(42, 3780);
+    for (std::int32_t row = 0; row < bitmap.height; ++row) {
+        const std::uint32_t* source = bitmap.pixels.data() + std::size_t(bitmap.height - 1 - row) * std::size_t(bitmap.width);
+        auto* target = reinterpret_cast<unsigned char*>(out.data()) + 54 + std::size_t(row) * std::size_t(stride);
+        for (std::int32_t x = 0; x < bitmap.width; ++x) {
+            // Opaque pixels are the same premultiplied or not; any alpha left is laid on white.
+            const std::uint32_t px = source[x], a = px >> 24;
+            const auto channel = [&](int shift) {
+                return static_cast<unsigned char>(std::min<std::uint32_t>(255u, ((px >> shift) & 0xFFu) + (255u - a)));
+            };
+            target[x * 3] = channel(0);
+            target[x * 3 + 1] = channel(8);
+            target[x * 3 + 2] = channel(16);
+        }
+    }
+    return out;
+}
+
+void write_bitmap(const std::string& path, const Bitmap& bitmap) {
+    const std::string bytes = encode_bitmap(bitmap);
+    if (const auto error = platform::replace_file_contents(platform::path_from_utf8(path), bytes))
+        throw RuntimeError(runtime_errors::path_file_access_error, k_source,
+                           "The bitmap " + path + " cannot be written (" + error.message() + ").");
+}
+
+}  // namespace tolm::engine

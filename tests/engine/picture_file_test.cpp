@@ -1,0 +1,136 @@
+#include "engine/picture_file.h"
+
+#include "platform/runtime_error.h"
+#include "support/scratch.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+namespace tolm::engine {
+namespace {
+
+using namespace std::string_literals;
+
+// 2 x 2 RGBA: red, green / blue, fully transparent.
+const std::string k_png =
+    "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x02\x00\x00\x00\x02\x08\x06\x00"
+    "\x00\x00\x72\xb6\x0d\x24\x00\x00\x00\x13\x49\x44\x41\x54\x78\x9c\x63\xf8\xcf\xc0\xf0\x1f\x0c\x81\x34\x88\x60"
+    "\x00\x00\x3f\xd2\x05\xfb\xcb\x17\xa6\xce\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82"s;
+// A header that claims 10000 x 8000 pixels and nothing more.
+const std::string k_huge_png =
+    "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x27\x10\x00\x00\x1f\x40\x08\x06\x00"
+    "\x00\x00\x2d\x4c\x81\xe5\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82"s;
+// 1 x 1, one red pixel.
+const std::string k_gif = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02" "D\x01\x00;"s;
+
+std::string error_of(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const RuntimeError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+Bitmap three_by_two() {
+    // An odd width, so every row of the file carries padding.
+    return Bitmap{3, 2, {0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFF102030u, 0xFFFFFFFFu, 0xFF000000u}};
+}
+
+TEST(BitmapWriter, HeaderIsAPlainBottomUp24BitBitmap) {
+    const std::string file = encode_bitmap(three_by_two());
+    // 54 bytes of headers and two rows of 9 bytes padded to 12.
+    ASSERT_EQ(file.size(), 54u + 2 * 12);
+    std::uint32_t size = 0, offset = 0, header = 0;
+    std::int32_t width = 0, height = 0;
+    std::uint16_t bits = 0;
+    std::memcpy(&size, file.data() + 2, 4);
+    std::memcpy(&offset, file.data() + 10, 4);
+    std::memcpy(&header, file.data() + 14, 4);
+    std::memcpy(&width, file.data() + 18, 4);
+    std::memcpy(&height, file.data() + 22, 4);
+    std::memcpy(&bits, file.data() + 28, 2);
+    EXPECT_EQ(file.substr(0, 2), "BM");
+    EXPECT_EQ(size, file.size());
+    EXPECT_EQ(offset, 54u);
+    EXPECT_EQ(header, 40u);
+    EXPECT_EQ(width, 3);
+    EXPECT_EQ(height, 2);
+    EXPECT_EQ(bits, 24);
+    // The bottom row comes first, blue green red per pixel: 0xFF102030 is B=30 G=20 R=10.
+    EXPECT_EQ(file.substr(54, 3), "\x30\x20\x10"s);
+}
+
+TEST(BitmapWriter, WhatItWritesReadsBackThroughBothReaders) {
+    const Bitmap original = three_by_two();
+    const std::string file = encode_bitmap(original);
+    EXPECT_EQ(decode_bitmap(file, "x.bmp").pixels, original.pixels);
+    EXPECT_EQ(decode_picture(file, "x.bmp").pixels, original.pixels);
+}
+
+TEST(BitmapWriter, ReplacesAnExistingFile) {
+    test::ScratchFolder folder("bitmap");
+    const std::string path = folder.file("Town.BMP");
+    test::write_bytes(path, "old contents");
+    write_bitmap(path, three_by_two());
+    EXPECT_EQ(test::read_bytes(path), encode_bitmap(three_by_two()));
+    EXPECT_NE(error_of([] { encode_bitmap(Bitmap{}); }), "no error");
+}
+
+TEST(PictureReader, PngPixelsWithTransparencyLaidOnWhite) {
+    const Bitmap picture = decode_picture(k_png, "a.png");
+    ASSERT_EQ(picture.width, 2);
+    ASSERT_EQ(picture.height, 2);
+    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu}));
+}
+
+TEST(PictureReader, GifFirstFrame) {
+    const Bitmap picture = decode_picture(k_gif, "a.gif");
+    ASSERT_EQ(picture.width, 1);
+    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{0xFFFF0000u}));
+}
+
+TEST(PictureReader, DamagedPicturesAreRefusedNamingTheFile) {
+    EXPECT_NE(error_of([] { decode_picture("", "empty.png"); }).find("empty.png"), std::string::npos);
+    EXPECT_NE(error_of([] { decode_picture("not a picture at all", "text.jpg"); }).find("text.jpg"), std::string::npos);
+    for (std::size_t cut : {8u, 20u, 40u, 60u})
+        EXPECT_NE(error_of([&] { decode_picture(k_png.substr(0, cut), "cut.png"); }), "no error") << cut;
+}
+
+TEST(PictureReader, EveryBitFlipEitherReadsOrIsRefused) {
+    for (std::size_t at = 0; at < k_png.size(); ++at)
+        for (int bit = 0; bit < 8; ++bit) {
+            std::string flipped = k_png;
+            flipped[at] = static_cast<char>(flipped[at] ^ (1 << bit));
+            try {
+                const Bitmap picture = decode_picture(flipped, "flipped.png");
+                EXPECT_EQ(picture.pixels.size(), std::size_t(picture.width) * std::size_t(picture.height));
+            } catch (const RuntimeError&) {
+            }
+        }
+}
+
+TEST(PictureReader, APictureTooLargeIsRefusedBeforeItIsDecoded) {
+    const std::string error = error_of([] { decode_picture(k_huge_png, "huge.png"); });
+    EXPECT_NE(error.find("too large"), std::string::npos) << error;
+}
+
+TEST(PictureReader, ReadsFilesAndRefusesMissingOnes) {
+    test::ScratchFolder folder("picture");
+    test::write_bytes(folder.file("a.PNG"), k_png);
+    EXPECT_EQ(read_picture(folder.file("a.PNG")).width, 2);
+    EXPECT_NE(error_of([&] { read_picture(folder.file("missing.png")); }).find("missing.png"), std::string::npos);
+}
+
+#ifndef _WIN32
+TEST(PictureReader, MetafilesNameTheirFormatWhereTheyCannotBeDrawn) {
+    test::ScratchFolder folder("emf");
+    test::write_bytes(folder.file("Town.EMF"), "anything");
+    EXPECT_NE(error_of([&] { read_picture(folder.file("Town.EMF")); }).find("EMF picture"), std::string::npos);
+}
+#endif
+
+}  // namespace
+}  // namespace tolm::engine
