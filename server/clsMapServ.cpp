@@ -447,7 +447,7 @@ void clsMapServ::ShowControlPanel() {
 }
 
 void clsMapServ::mcCpanel_AboutCartix() {
-    if (m_control_ok) engine_call(engine(), op::ABOUT_BOX);
+    if (m_control_ok) engine().show_about_box();
 }
 
 bool clsMapServ::SpecialMenuOption(ObjectRef& picMap, std::int16_t& intIndex) {
