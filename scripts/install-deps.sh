@@ -22,7 +22,7 @@ if [ "$want_windows" = 1 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
              g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
              wine wine32:i386 wine64 libwine-dev fonts-liberation
-             python3 nsis)
+             python3 nsis xvfb xauth)
 fi
 if [ "$want_bench" = 1 ]; then
   packages+=(python3-mapnik)

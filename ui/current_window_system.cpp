@@ -8,6 +8,10 @@ namespace tolm::platform {
 
 namespace {
 
+// The desktop's own window system, when the module that owns it put it here (the Windows library's
+// entry point). It is the module's, not the process's: each module that links the toolkit has its own.
+WindowSystem* desktop_override = nullptr;
+
 // The default answers dialogs headlessly but looks for other programs' windows on the real desktop:
 // the render checks for the client's main window by its title before every paint, and in the
 // Windows library loaded by the real client that window exists. (On Linux nothing is found there.)
@@ -37,9 +41,14 @@ WindowSystem* make_default() { return new DefaultWindowSystem(); }
 WindowSystem& window_system() {
     ProcessServices& services = process_services();
     if (WindowSystem* installed = services.installed_window_system()) return *installed;
+    if (desktop_override) return *desktop_override;
     return services.default_window_system(&make_default);
 }
 
 WindowSystem* set_window_system(WindowSystem* system) { return process_services().install_window_system(system); }
+
+void set_default_window_system(WindowSystem* system) { desktop_override = system; }
+
+WindowSystem* default_window_system_override() { return desktop_override; }
 
 }  // namespace tolm::platform

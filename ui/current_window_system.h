@@ -13,6 +13,12 @@ WindowSystem& window_system();
 // Installs a window system (nullptr goes back to the default) and returns the one it replaces.
 WindowSystem* set_window_system(WindowSystem* system);
 
+// The window system that serves while none is installed. The Windows library and the initialiser
+// put the real desktop's here; nullptr goes back to the headless default. Installed systems (a test's,
+// a host's) still come first.
+void set_default_window_system(WindowSystem* system);
+WindowSystem* default_window_system_override();
+
 // Installs a window system for the lifetime of a scope (a test, a host run).
 class ScopedWindowSystem {
 public:

@@ -5,6 +5,7 @@
 #include "server/engine_control.h"
 #include "ui/forms/control.h"
 #include "ui/forms/form.h"
+#include "ui/forms/static_controls.h"
 
 namespace tolm::server {
 
@@ -12,10 +13,11 @@ namespace {
 
 constexpr std::int32_t k_twips_per_pixel = 15;
 
-// The engine's place on the form. The form's scale is pixels; the control fills the form.
-class EngineHost : public forms::Control {
+// The engine's place on the form. The form's scale is pixels; the control fills the form. It is a
+// surface like a picture box, which is what the desktop's window system makes for it.
+class EngineHost : public forms::PictureBox {
 public:
-    explicit EngineHost(forms::Form& form) : forms::Control(form, "Tolm") {}
+    explicit EngineHost(forms::Form& form) : forms::PictureBox(form, "Tolm") {}
 };
 
 ObjectRef make_map_engine(const std::function<void()>& found_item) {

@@ -1,4 +1,7 @@
 // The four exports of TolmServer7.dll and its entry point. No C++ exception ever leaves them.
+// (The window system's header comes before <windows.h>, whose macros would hide its constants.)
+#include "ui/win32/win32_window_system.h"
+
 #include "server/frame/frame_core.h"
 #include "server/frame/registration_table.h"
 #include "server/frame/win32/class_factory.h"
@@ -10,11 +13,20 @@
 
 using tolm::frame::win32::class_factory;
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         // The registration table is constant data; what the exports still need is our own handle.
         tolm::frame::win32::set_module_handle(instance);
         DisableThreadLibraryCalls(instance);
+        // The server's forms and dialogs are real windows of the client's process, made with our handle.
+        try {
+            tolm::platform::win32::install_desktop_window_system(reinterpret_cast<std::uintptr_t>(instance));
+        } catch (...) {
+            return FALSE;
+        }
+    } else if (reason == DLL_PROCESS_DETACH) {
+        // Unloaded by FreeLibrary (reserved is null) the windows and classes go; at process end nothing runs.
+        tolm::platform::win32::uninstall_desktop_window_system(reserved != nullptr);
     }
     return TRUE;
 }
