@@ -22,7 +22,7 @@ constexpr const char* k_source = "tolm.engine";
 constexpr int k_max_nesting = 8;
 
 [[noreturn]] void refuse(const std::string& name, const std::string& why) {
-    throw RuntimeError(321, k_source, "The overlay " + name + " cannot be used: " + why + ".");
+    throw RuntimeError(runtime_errors::invalid_file_format, k_source, "The overlay " + name + " cannot be used: " + why + ".");
 }
 
 std::vector<LonLat> parse_points(std::string_view text) {

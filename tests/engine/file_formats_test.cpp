@@ -111,8 +111,8 @@ TEST(Overlay, AFileThatNeverEndsOrIsTooLargeIsRefusedWithTheLimitNamed) {
             (void)Overlay::read("/dev/zero");
             ADD_FAILURE() << "/dev/zero was read as an overlay";
         } catch (const RuntimeError& e) {
-            EXPECT_EQ(e.number(), runtime_errors::out_of_memory);
-            EXPECT_NE(std::string(e.what()).find("16 MB"), std::string::npos) << e.what();
+            EXPECT_EQ(e.number(), runtime_errors::invalid_file_format);
+            EXPECT_NE(std::string(e.what()).find("64 MB"), std::string::npos) << e.what();
         }
     }
 #endif
@@ -121,10 +121,10 @@ TEST(Overlay, AFileThatNeverEndsOrIsTooLargeIsRefusedWithTheLimitNamed) {
     {
         std::ofstream out(path, std::ios::binary);
         const std::string line = "POINT=-100,40,x\n";
-        for (std::size_t written = 0; written <= Overlay::k_max_file_size; written += line.size()) out << line;
+        for (std::size_t written = 0; written <= Overlay::k_max_overlay_bytes; written += line.size()) out << line;
     }
     EXPECT_THROW((void)Overlay::read(path), RuntimeError);
-    std::filesystem::resize_file(path, Overlay::k_max_file_size - 16 * 1024);
+    std::filesystem::resize_file(path, Overlay::k_max_overlay_bytes - 16 * 1024);
     EXPECT_FALSE(Overlay::read(path).empty());
 }
 
