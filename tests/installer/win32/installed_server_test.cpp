@@ -122,7 +122,19 @@ TEST(InstalledServer, DrawsTheDefaultMapWithoutAsking) {
     BSTR callsign_text = callsign.get();
     IDispatch* events_ref = &events;
     IDispatch* form_ref = &form;
-    ASSERT_HRESULT_SUCCEEDED(server->Initialize(&callsign_text, &events_ref, &form_ref));
+    const HRESULT initialized = server->Initialize(&callsign_text, &events_ref, &form_ref);
+    if (FAILED(initialized)) {
+        // The server's own text says what went wrong.
+        std::wstring description;
+        IErrorInfo* info = nullptr;
+        if (GetErrorInfo(0, &info) == S_OK && info) {
+            BSTR text = nullptr;
+            if (SUCCEEDED(info->GetDescription(&text)) && text) description = text;
+            SysFreeString(text);
+            info->Release();
+        }
+        FAIL() << "Initialize failed with " << std::hex << initialized << ": " << description;
+    }
 
     constexpr int width = 320, height = 200;
     BITMAPINFO info{};
