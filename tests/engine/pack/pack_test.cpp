@@ -279,26 +279,31 @@ TEST(Pack, APackTruncatedOrReplacedOnDiskKeepsItsOpenedView) {
 #endif
     };
     std::error_code error;
-    const Pack truncated(path);
-    const std::int64_t before = read_everything(truncated.view());
-    std::filesystem::resize_file(path, 4096, error);
-    changed(error);
-    EXPECT_EQ(read_everything(truncated.view()), before);
-    std::filesystem::resize_file(path, 0, error);
-    changed(error);
-    EXPECT_EQ(read_everything(truncated.view()), before);
+    std::int64_t before = 0;
+    {
+        const Pack truncated(path);
+        before = read_everything(truncated.view());
+        std::filesystem::resize_file(path, 4096, error);
+        changed(error);
+        EXPECT_EQ(read_everything(truncated.view()), before);
+        std::filesystem::resize_file(path, 0, error);
+        changed(error);
+        EXPECT_EQ(read_everything(truncated.view()), before);
+    }
 
     write_pack(testing::sample_features(), path);
-    const Pack overwritten(path);
-    FeatureSet other;
-    other.areas.push_back({AreaKind::state, "Other", "", "", {testing::square(0, 0, 1)}});
-    const auto other_path = (folder / "other.pack").string();
-    write_pack(other, other_path);
-    // As cp does it: the same file rewritten in place, shorter.
-    std::filesystem::copy_file(other_path, path, std::filesystem::copy_options::overwrite_existing, error);
-    changed(error);
-    EXPECT_EQ(read_everything(overwritten.view()), before);
-    EXPECT_EQ(overwritten.view().area_count(), 8u);
+    {
+        const Pack overwritten(path);
+        FeatureSet other;
+        other.areas.push_back({AreaKind::state, "Other", "", "", {testing::square(0, 0, 1)}});
+        const auto other_path = (folder / "other.pack").string();
+        write_pack(other, other_path);
+        // As cp does it: the same file rewritten in place, shorter.
+        std::filesystem::copy_file(other_path, path, std::filesystem::copy_options::overwrite_existing, error);
+        changed(error);
+        EXPECT_EQ(read_everything(overwritten.view()), before);
+        EXPECT_EQ(overwritten.view().area_count(), 8u);
+    }
     std::filesystem::remove_all(folder);
 }
 
