@@ -32,6 +32,8 @@ if(TARGET tolm_process)
   install(TARGETS tolm_process LIBRARY DESTINATION ${tolm_program_folder})
 endif()
 install(FILES "${CMAKE_SOURCE_DIR}/data/!!TolmServer7.INF" DESTINATION ${tolm_program_folder})
+# The help: the user guide rendered as HTML (docs/), which the server opens at the topic's section.
+install(FILES ${CMAKE_BINARY_DIR}/bin/TolmServer6.html DESTINATION ${tolm_program_folder} OPTIONAL)
 
 # Whatever documents exist when the install runs.
 set(tolm_docs)

@@ -216,8 +216,14 @@ private:
 
 }  // namespace
 
+namespace {
+struct TooManyPositions {};
+}  // namespace
+
 void Overlay::add(Item item) {
     if (item.points.empty()) return;
+    if (item.points.size() > k_max_overlay_positions - m_position_count) throw TooManyPositions{};
+    m_position_count += item.points.size();
     if (item.starts.empty()) item.starts.push_back(0);
     Extent box{item.points[0].lon, item.points[0].lon, item.points[0].lat, item.points[0].lat};
     for (const auto& p : item.points) {
@@ -296,9 +302,13 @@ Overlay Overlay::parse(std::string_view bytes, const std::string& name) {
     // A byte order mark, then blanks, may come before the JSON.
     if (bytes.starts_with("\xEF\xBB\xBF")) first = 3;
     while (first < bytes.size() && (bytes[first] == ' ' || bytes[first] == '\t' || bytes[first] == '\r' || bytes[first] == '\n')) ++first;
-    if (first < bytes.size() && (bytes[first] == '{' || bytes[first] == '[')) return parse_geojson(bytes.substr(first), name);
-    // The plain text form is in the ANSI code page, as the client's own files are.
-    return parse_key_values(ansi_to_utf8(std::string(bytes)));
+    try {
+        if (first < bytes.size() && (bytes[first] == '{' || bytes[first] == '[')) return parse_geojson(bytes.substr(first), name);
+        // The plain text form is in the ANSI code page, as the client's own files are.
+        return parse_key_values(ansi_to_utf8(std::string(bytes)));
+    } catch (const TooManyPositions&) {
+        refuse(name, "it holds more than 1,000,000 positions");
+    }
 }
 
 Overlay Overlay::read(const std::string& path) {

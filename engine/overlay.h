@@ -37,6 +37,9 @@ namespace tolm::engine {
 class Overlay {
 public:
     static constexpr std::size_t k_max_overlay_bytes = 64u * 1024 * 1024;
+    // What the server keeps of one overlay: a small file may still describe more than the client's
+    // 32-bit process can hold (a million positions take about 60 MB with their items).
+    static constexpr std::size_t k_max_overlay_positions = 1'000'000;
 
     // Asks whether a label's box (pixels: left, top, right, bottom) is free, and takes it when it is.
     using LabelSpace = std::function<bool(double left, double top, double right, double bottom)>;
@@ -82,6 +85,7 @@ private:
     void add(Item item);
 
     std::vector<Item> m_items;
+    std::size_t m_position_count = 0;
 };
 
 }  // namespace tolm::engine

@@ -12,14 +12,13 @@ namespace tolm::platform::native {
 
 WindowHandle find_window(const std::string& title);
 ScreenMetrics screen_metrics();
-// WinHelpA on Windows; the user guide at the topic's section on Linux.
+// WinHelpA on Windows where the help file exists; otherwise (and always on Linux) the user guide,
+// rendered as HTML beside the help file's name, at the topic's section in the desktop's browser.
 void win_help(WindowHandle owner, const std::string& help_file, std::uint32_t command, std::uintptr_t data);
 
-#ifndef _WIN32
 // The HTML guide that stands for a help file: the same name with ".html" for its extension.
 std::string help_guide_for(const std::string& help_file);
 // The guide's file URL, at the topic's section ("#topic-30") for HELP_CONTEXT.
 std::string help_topic_url(const std::string& guide, std::uint32_t command, std::uintptr_t data);
-#endif
 
 }  // namespace tolm::platform::native

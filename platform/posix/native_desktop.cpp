@@ -52,40 +52,10 @@ void open_detached(const std::string& opener, const std::string& url) {
     }
 }
 
-// %-escapes what a file URL cannot carry as it is.
-std::string file_url(const std::string& path) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string url = "file://";
-    for (unsigned char c : path) {
-        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '/' || c == '-' ||
-            c == '_' || c == '.' || c == '~') {
-            url += static_cast<char>(c);
-        } else {
-            url += '%';
-            url += hex[c >> 4];
-            url += hex[c & 15];
-        }
-    }
-    return url;
-}
-
 }  // namespace
 
 WindowHandle find_window(const std::string&) { return 0; }
 ScreenMetrics screen_metrics() { return ScreenMetrics{}; }
-
-std::string help_guide_for(const std::string& help_file) {
-    const std::size_t dot = help_file.rfind('.');
-    const std::size_t slash = help_file.rfind('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return help_file + ".html";
-    return help_file.substr(0, dot) + ".html";
-}
-
-std::string help_topic_url(const std::string& guide, std::uint32_t command, std::uintptr_t data) {
-    std::string url = file_url(guide);
-    if (command == HELP_CONTEXT) url += "#topic-" + std::to_string(data);
-    return url;
-}
 
 // Linux has no help program: the user guide, rendered as HTML beside the help file's name, opens in
 // the desktop's browser at the topic's section. Without a desktop (no display) or without the guide

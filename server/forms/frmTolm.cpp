@@ -45,6 +45,9 @@ struct frmTolm::Impl {
 
 frmTolm::frmTolm() : m_impl(std::make_unique<Impl>()) {
     m_impl->form.set_border_style(forms::BorderStyle::none);
+    // Nobody works with this form: the engine draws into the client's own picture, so the maps go on
+    // where the desktop cannot give the form a window.
+    m_impl->form.set_works_without_window(true);
     m_impl->form.on_load = [this] {
         // For each match of an address search the engine reports the item; the form reads its text and
         // raises Find with it, nested inside the search call.

@@ -124,8 +124,21 @@ TEST(Overlay, AFileThatNeverEndsOrIsTooLargeIsRefusedWithTheLimitNamed) {
         for (std::size_t written = 0; written <= Overlay::k_max_overlay_bytes; written += line.size()) out << line;
     }
     EXPECT_THROW((void)Overlay::read(path), RuntimeError);
+    // Within the size, but more positions than the server keeps (4 million points).
     std::filesystem::resize_file(path, Overlay::k_max_overlay_bytes - 16 * 1024);
-    EXPECT_FALSE(Overlay::read(path).empty());
+    try {
+        (void)Overlay::read(path);
+        ADD_FAILURE() << "an overlay of four million points was read";
+    } catch (const RuntimeError& e) {
+        EXPECT_EQ(e.number(), runtime_errors::invalid_file_format);
+        EXPECT_NE(std::string(e.what()).find("1,000,000 positions"), std::string::npos) << e.what();
+    }
+    // The largest overlay kept: a million positions.
+    {
+        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        for (std::size_t i = 0; i < Overlay::k_max_overlay_positions; ++i) out << "POINT=-100,40\n";
+    }
+    EXPECT_EQ(Overlay::read(path).vertex_count(), Overlay::k_max_overlay_positions);
 }
 
 TEST(Bitmap, ReadsBottomUpAndTopDownRows) {

@@ -7,6 +7,7 @@
 #include "ui/forms/screen.h"
 #include "platform/runtime_error.h"
 #include "platform/app.h"
+#include "platform/problem_report.h"
 #include "ui/current_window_system.h"
 #include "platform/text.h"
 
@@ -86,7 +87,13 @@ platform::WindowHandle Form::hwnd() {
 void Form::load() {
     if (m_loaded) return;
     if (m_terminated) m_terminated = false;  // a released form variable used again makes a new instance
-    m_hwnd = platform::window_system().create_form_window(*this);
+    try {
+        m_hwnd = platform::window_system().create_form_window(*this);
+    } catch (const RuntimeError& error) {
+        if (!m_works_without_window) throw;
+        m_hwnd = 0;
+        platform::report_problem(std::string(error.what()) + " The form '" + m_name + "' works without its window.");
+    }
     m_loaded = true;
     if (on_load) on_load();
 }

@@ -77,6 +77,10 @@ public:
 
     // Load: makes the window and raises Load. Nothing happens when the form is loaded already.
     void load();
+    // A form the user never works with (a hidden host of other work) may go on without its window
+    // when the system cannot make one: Load then reports the failure and succeeds.
+    bool works_without_window() const noexcept { return m_works_without_window; }
+    void set_works_without_window(bool allowed) noexcept { m_works_without_window = allowed; }
     // Show: loads, makes the form visible and active and puts the focus on the first control in tab
     // order. A modal Show returns when the form is hidden or unloaded; showing a visible modeless form
     // modally raises run-time error 400.
@@ -154,6 +158,7 @@ private:
     bool m_min_button = true;
     bool m_max_button = true;
     bool m_key_preview = false;
+    bool m_works_without_window = false;
     std::int32_t m_help_context_id = 0;
     WindowState m_window_state = WindowState::normal;
 

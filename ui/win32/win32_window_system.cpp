@@ -1551,13 +1551,11 @@ std::uintptr_t module_instance() noexcept { return g_instance; }
 
 void install_desktop_window_system(std::uintptr_t instance) {
     set_module_instance(instance);
-    // Not yet the default: an installed library has been seen to fail creating its hidden engine
-    // form on the desktop ("system error 2"), which would stop Initialize and so every map. Until
-    // that is understood the desktop is chosen with TOLM_WINDOW_SYSTEM=desktop, and the library
-    // otherwise keeps the headless answers it had.
+    // Scripted runs with nobody at the screen (test harnesses, unattended installs) may ask for the
+    // headless answers instead: default buttons, cancelled dialogs.
     char choice[32] = {};
     const DWORD length = GetEnvironmentVariableA("TOLM_WINDOW_SYSTEM", choice, sizeof choice);
-    if (!(length > 0 && length < sizeof choice && lstrcmpiA(choice, "desktop") == 0)) return;
+    if (length > 0 && length < sizeof choice && lstrcmpiA(choice, "headless") == 0) return;
     if (!g_desktop) g_desktop = new Win32WindowSystem();
     set_default_window_system(g_desktop);
 }

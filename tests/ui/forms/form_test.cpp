@@ -420,5 +420,36 @@ TEST_F(FormTest, ControlArraysLoadAndUnloadElements) {
     EXPECT_EQ(d.find_control("optkind", 1), &d.optKind[1]);
 }
 
+
+// A desktop that cannot make windows (no interactive desktop, its heap exhausted).
+class WindowlessDesktop : public platform::headless::HeadlessWindowSystem {
+public:
+    WindowlessDesktop() : HeadlessWindowSystem(platform::headless::UnansweredPolicy::fail) {}
+    platform::WindowHandle create_form_window(Form& form) override {
+        throw RuntimeError(runtime_errors::invalid_procedure_call, form.name(), "Cannot create the window");
+    }
+};
+
+TEST(FormWithoutWindow, OnlyAFormThatAllowsItGoesOnWithoutItsWindow) {
+    WindowlessDesktop desktop;
+    platform::ScopedWindowSystem installed{desktop};
+
+    Form dialog("frmDialog");
+    EXPECT_THROW(dialog.load(), RuntimeError);
+    EXPECT_FALSE(dialog.loaded());
+
+    Form host("frmHost");
+    host.set_works_without_window(true);
+    bool loaded = false;
+    host.on_load = [&] { loaded = true; };
+    host.load();
+    EXPECT_TRUE(loaded);
+    EXPECT_EQ(host.hwnd(), platform::WindowHandle{0});
+    host.show();
+    EXPECT_TRUE(host.visible());
+    host.hide();
+    EXPECT_TRUE(host.unload());
+}
+
 }  // namespace
 }  // namespace tolm::forms

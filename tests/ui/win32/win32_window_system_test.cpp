@@ -22,8 +22,10 @@
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cctype>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -392,10 +394,16 @@ TEST_F(Win32Desktop, F1OpensTheHelpAtTheFormsContext) {
     ASSERT_NE(help, nullptr);
     g_help_requests.clear();
     const std::string previous = platform::app_help_file();
-    platform::set_app_help_file("C:\\TolmServer\\TolmServer6.HLP");
+    // WinHelp is asked only for a help file that exists; without one the HTML guide beside it opens.
+    tolm::test::ScratchFolder folder("help");
+    const std::string help_file = folder.file("TolmServer6.HLP");
+    platform::set_app_help_file(help_file);
 
     frmSample form;
     form.show();
+    tolm::test::press_key(control(form.txtName), VK_F1);
+    EXPECT_TRUE(g_help_requests.empty());
+    std::ofstream(help_file) << "help";
     tolm::test::press_key(control(form.txtName), VK_F1);
     ASSERT_EQ(g_help_requests.size(), 1u);
     EXPECT_EQ(g_help_requests[0].command, HELP_CONTEXT);
@@ -433,7 +441,23 @@ TEST_F(Win32Desktop, TheFolderDialogStartsWhereItsCallbackSelectsAndGivesThePath
     // OK at once: the folder the callback selected.
     {
         DialogDriver driver;
-        driver.when_folder_dialog([](HWND dialog) { SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0); });
+        const std::string start_name = start.path().filename().string();
+        driver.when_folder_dialog([&](HWND dialog) {
+            // A busy machine may show the dialog before its tree has reached the selected folder.
+            HWND tree = tolm::test::find_child(dialog, "SysTreeView32");
+            for (int i = 0; i < 100 && tree; ++i) {
+                char text[MAX_PATH] = {};
+                TVITEMA item{};
+                item.mask = TVIF_TEXT;
+                item.hItem = TreeView_GetSelection(tree);
+                item.pszText = text;
+                item.cchTextMax = sizeof text;
+                if (item.hItem && TreeView_GetItem(tree, &item) && equals_ignoring_case(text, start_name)) break;
+                tolm::test::pump_messages();
+                Sleep(20);
+            }
+            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
+        });
         FolderBrowseRequest request;
         request.title = "Browse to the folder";
         request.flags = browse_flags::return_only_file_system_folders;

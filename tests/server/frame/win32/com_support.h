@@ -9,7 +9,9 @@
 #include <oleauto.h>
 
 #include <cstring>
+#include <map>
 #include <string>
+#include <vector>
 
 namespace tolm::test {
 
@@ -119,5 +121,77 @@ inline ExportFn server_export(const char* name) {
     if (!module) return nullptr;
     return reinterpret_cast<ExportFn>(reinterpret_cast<void*>(GetProcAddress(module, name)));
 }
+
+// COM interfaces have no virtual destructor by design; these objects live on the test's stack.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
+
+// A late-bound object that takes every member, as the client's picture box, main form and events
+// object are to the server: properties keep what was put, the rest read empty, methods do nothing.
+class PropertyBag final : public IDispatch {
+public:
+    PropertyBag() = default;
+    PropertyBag(const PropertyBag&) = delete;
+    PropertyBag& operator=(const PropertyBag&) = delete;
+    ~PropertyBag() {
+        for (auto& [id, value] : m_values) VariantClear(&value);
+    }
+
+    void set(const wchar_t* name, std::int32_t value) {
+        VARIANT& slot = m_values[id_of(name)];
+        VariantClear(&slot);
+        slot.vt = VT_I4;
+        slot.lVal = value;
+    }
+
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
+            *object = static_cast<IDispatch*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *object = nullptr;
+        return E_NOINTERFACE;
+    }
+    ULONG STDMETHODCALLTYPE AddRef() override { return ++m_references; }
+    ULONG STDMETHODCALLTYPE Release() override { return --m_references; }  // lives on the test's stack
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
+        for (UINT i = 0; i < count; ++i) ids[i] = id_of(names[i]);
+        return S_OK;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                     UINT*) override {
+        if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && params && params->cArgs > 0) {
+            VARIANT& slot = m_values[id];
+            VariantClear(&slot);
+            return VariantCopyInd(&slot, &params->rgvarg[0]);
+        }
+        if (result) {
+            VariantInit(result);
+            const auto found = m_values.find(id);
+            if (found != m_values.end()) return VariantCopy(result, &found->second);
+        }
+        return S_OK;
+    }
+
+private:
+    DISPID id_of(const wchar_t* name) {
+        for (std::size_t i = 0; i < m_names.size(); ++i)
+            if (_wcsicmp(m_names[i].c_str(), name) == 0) return static_cast<DISPID>(i + 1);
+        m_names.emplace_back(name);
+        return static_cast<DISPID>(m_names.size());
+    }
+
+    ULONG m_references = 1;
+    std::vector<std::wstring> m_names;
+    std::map<DISPID, VARIANT> m_values;
+};
+
+#pragma GCC diagnostic pop
 
 }  // namespace tolm::test

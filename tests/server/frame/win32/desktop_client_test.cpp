@@ -20,72 +20,6 @@
 namespace tolm::test {
 namespace {
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-
-// A late-bound object that keeps what is put and reads it back; it stands for the client's objects.
-class ClientObject final : public IDispatch {
-public:
-    ClientObject() = default;
-    ClientObject(const ClientObject&) = delete;
-    ClientObject& operator=(const ClientObject&) = delete;
-    ~ClientObject() {
-        for (auto& [id, value] : m_values) VariantClear(&value);
-    }
-    void set(const wchar_t* name, std::int32_t value) {
-        VARIANT& slot = m_values[id_of(name)];
-        VariantClear(&slot);
-        slot.vt = VT_I4;
-        slot.lVal = value;
-    }
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override {
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch)) {
-            *object = static_cast<IDispatch*>(this);
-            return S_OK;
-        }
-        *object = nullptr;
-        return E_NOINTERFACE;
-    }
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }  // lives on the test's stack
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override {
-        for (UINT i = 0; i < count; ++i) ids[i] = id_of(names[i]);
-        return S_OK;
-    }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                                     UINT*) override {
-        if ((flags & (DISPATCH_PROPERTYPUT | DISPATCH_PROPERTYPUTREF)) && params && params->cArgs > 0) {
-            VARIANT& slot = m_values[id];
-            VariantClear(&slot);
-            return VariantCopyInd(&slot, &params->rgvarg[0]);
-        }
-        if (result) {
-            VariantInit(result);
-            const auto found = m_values.find(id);
-            if (found != m_values.end()) return VariantCopy(result, &found->second);
-        }
-        return S_OK;
-    }
-
-private:
-    DISPID id_of(const wchar_t* name) {
-        for (std::size_t i = 0; i < m_names.size(); ++i)
-            if (_wcsicmp(m_names[i].c_str(), name) == 0) return static_cast<DISPID>(i + 1);
-        m_names.emplace_back(name);
-        return static_cast<DISPID>(m_names.size());
-    }
-
-    std::vector<std::wstring> m_names;
-    std::map<DISPID, VARIANT> m_values;
-};
-
-#pragma GCC diagnostic pop
-
 std::filesystem::path library_folder() { return std::filesystem::path(server_library_path()).parent_path(); }
 
 TEST(DesktopClient, AFirstStartAsksThroughTheRealDialogsAndTheSearchDialogIsAWindow) {
@@ -105,7 +39,7 @@ TEST(DesktopClient, AFirstStartAsksThroughTheRealDialogsAndTheSearchDialogIsAWin
     HWND client = CreateWindowExA(0, "STATIC", "Wendal32", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 320, 240, nullptr,
                                   nullptr, nullptr, nullptr);
     ASSERT_NE(client, nullptr);
-    ClientObject events, form, box;
+    PropertyBag events, form, box;
     form.set(L"hWnd", static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(client)));
 
     std::vector<std::string> texts;
