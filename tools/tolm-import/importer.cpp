@@ -2,6 +2,8 @@
 
 #include "tools/tolm-import/boundary_reader.h"
 #include "tools/tolm-import/gazetteer_reader.h"
+#include "tools/tolm-import/import_error.h"
+#include "tools/tolm-import/osm_reader.h"
 #include "tools/tolm-import/product_folder.h"
 #include "tools/tolm-import/road_reader.h"
 #include "tools/tolm-import/search_files.h"
@@ -11,6 +13,21 @@
 namespace tolm::importer {
 
 void run_import(const ImportOptions& options, Progress& progress) {
+    if (!reads_vector_files()) {
+        // Refused before a long OSM read, not after it.
+        auto refuse = [](const std::vector<std::string>& paths, const char* option) {
+            if (!paths.empty())
+                throw ImportError(std::string(option) + " \"" + paths.front() +
+                                  "\": shapefiles and the other GDAL sources need the Linux importer (tolm-import "
+                                  "built with GDAL); this importer reads OpenStreetMap PBF files (--osm) and the JSON "
+                                  "sources (--places, --zips, --area-codes)");
+        };
+        refuse(options.boundaries, "--boundaries");
+        refuse(options.world_land, "--world-land");
+        refuse(options.tiger_addrfeat, "--tiger-addrfeat");
+        refuse(options.tiger_cousub, "--tiger-cousub");
+        refuse(options.tiger_place, "--tiger-place");
+    }
     ImportData data;
     std::set<SourceKind> sources;
 
@@ -39,7 +56,7 @@ void run_import(const ImportOptions& options, Progress& progress) {
     check_point_positions(data.features, progress);
 
     for (const auto& path : options.osm) {
-        read_osm_roads(path, data, progress);
+        read_osm(path, data, progress, {options.output});
         sources.insert(SourceKind::openstreetmap);
     }
     for (const auto& path : options.tiger_addrfeat) {
