@@ -414,9 +414,11 @@ std::string build_pack(const FeatureSet& features) {
 
     for (std::uint32_t band = 0; band < pack::k_band_count; ++band) {
         const double tolerance = band_tolerance(band);
+        // The full-detail band is the stored form itself, taken rather than copied: it comes last.
+        const bool full_detail = band + 1 == pack::k_band_count;
         std::array<std::vector<BandFeature>, pack::k_geometry_layer_count> layers;
         for (std::size_t i = 0; i < features.areas.size(); ++i) {
-            auto rings = simplified_rings(cleaned[0][i], tolerance, true);
+            auto rings = full_detail ? std::move(cleaned[0][i]) : simplified_rings(cleaned[0][i], tolerance, true);
             if (rings.empty()) continue;
             UnitBox box = box_of_points(rings.front());
             for (const auto& ring : rings) box = merge(box, box_of_points(ring));
@@ -425,7 +427,7 @@ std::string build_pack(const FeatureSet& features) {
         }
         for (std::size_t i = 0; i < features.roads.size(); ++i) {
             if (!pack::band_holds(band, features.roads[i].road_class)) continue;
-            auto rings = simplified_rings(cleaned[1][i], tolerance, false);
+            auto rings = full_detail ? std::move(cleaned[1][i]) : simplified_rings(cleaned[1][i], tolerance, false);
             if (rings.empty()) continue;
             layers[static_cast<std::size_t>(GeometryLayer::road)].push_back(
                 {box_of_points(rings.front()), checked_count(i), std::move(rings), 0});
@@ -461,9 +463,11 @@ std::string build_pack(const FeatureSet& features) {
         out.put<std::uint64_t>(section.bytes.size());
         offset += section.bytes.size();
     }
-    for (const auto& section : sections) {
+    out.bytes().reserve(offset);
+    for (auto& section : sections) {
         out.pad((pack::k_section_alignment - out.size() % pack::k_section_alignment) % pack::k_section_alignment);
         out.append(section.bytes);
+        std::string().swap(section.bytes);  // each section's memory goes as soon as it is copied
     }
     auto& bytes = out.bytes();
     const std::uint64_t file_size = bytes.size();

@@ -73,8 +73,9 @@ void run_import(const ImportOptions& options, Progress& progress) {
     }
 
     ProductFolder product({options.output, options.ini_root});
-    product.write(data, sources, progress);
+    // The search files first: the packs then take the features.
     if (!options.boundaries.empty()) product.write_region_files(data, progress);
+    product.write(std::move(data), sources, progress);
     if (!options.mile_markers.empty()) {
         auto segments = read_mile_marker_csv(options.mile_markers, progress);
         product.write_mile_markers(segments);

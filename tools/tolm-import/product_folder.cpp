@@ -186,19 +186,20 @@ std::string ProductFolder::map_ini_text() const {
     return text;
 }
 
-void ProductFolder::write(const ImportData& data, const std::set<SourceKind>& sources, Progress& progress) {
+void ProductFolder::write(ImportData data, const std::set<SourceKind>& sources, Progress& progress) {
     std::array<engine::FeatureSet, 4> packs;
     auto pack_of = [&](DataFolder folder) -> engine::FeatureSet& { return packs[static_cast<std::size_t>(folder)]; };
-    const engine::FeatureSet& all = data.features;
-    for (const auto& area : all.areas) pack_of(folder_of(area.kind)).areas.push_back(area);
-    pack_of(DataFolder::data1).places = all.places;
-    pack_of(DataFolder::data1).zips = all.zips;
-    pack_of(DataFolder::data1).phone_areas = all.phone_areas;
-    pack_of(DataFolder::data2).roads = all.roads;
+    engine::FeatureSet& all = data.features;
+    for (auto& area : all.areas) pack_of(folder_of(area.kind)).areas.push_back(std::move(area));
+    pack_of(DataFolder::data1).places = std::move(all.places);
+    pack_of(DataFolder::data1).zips = std::move(all.zips);
+    pack_of(DataFolder::data1).phone_areas = std::move(all.phone_areas);
+    pack_of(DataFolder::data2).roads = std::move(all.roads);
     auto& streets = pack_of(DataFolder::data2).areas;
-    streets.insert(streets.end(), data.street_water.begin(), data.street_water.end());
-    pack_of(DataFolder::data2).address_ranges = all.address_ranges;
-    pack_of(DataFolder::data2).places = data.street_places;
+    streets.insert(streets.end(), std::make_move_iterator(data.street_water.begin()), std::make_move_iterator(data.street_water.end()));
+    pack_of(DataFolder::data2).address_ranges = std::move(all.address_ranges);
+    pack_of(DataFolder::data2).places = std::move(data.street_places);
+    data = {};
 
     std::error_code error;
     fs::create_directories(m_options.folder, error);
@@ -263,6 +264,9 @@ void ProductFolder::write_attribution() {
 }
 
 void ProductFolder::write_region_files(const ImportData& data, Progress& progress) {
+    std::error_code error;
+    fs::create_directories(m_options.folder, error);
+    if (error) throw ImportError("cannot create the product folder \"" + m_options.folder + "\": " + error.message());
     auto states = state_lines(data.features);
     if (!states.empty())
         write_file_atomically((fs::path(m_options.folder) / "statell.dat").string(), region_file_bytes(std::move(states)));

@@ -58,7 +58,9 @@ public:
     std::string map_ini_text() const;
 
     // Writes the packs of the data and their credits, MAP.INI and the product's ATTRIBUTION.
-    void write(const ImportData& data, const std::set<SourceKind>& sources, Progress& progress);
+    // The features are taken from `data` (pass it moved when it is no longer needed: a state's roads
+    // are then not copied).
+    void write(ImportData data, const std::set<SourceKind>& sources, Progress& progress);
 
     // Writes statell.dat and countyll.dat when the data has states or counties.
     void write_region_files(const ImportData& data, Progress& progress);
