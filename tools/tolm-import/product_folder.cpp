@@ -248,6 +248,17 @@ void ProductFolder::write(ImportData data, const std::set<SourceKind>& sources, 
     write_attribution();
 }
 
+engine::FeatureSet ProductFolder::existing_features(DataFolder folder) const {
+    std::error_code error;
+    if (!fs::exists(platform::path_from_utf8(pack_path(folder)), error)) return {};
+    try {
+        engine::Pack pack(pack_path(folder));
+        return engine::read_features(pack.view());
+    } catch (const RuntimeError&) {
+        return {};
+    }
+}
+
 void ProductFolder::write_attribution() {
     std::string text = "This map data is built from the sources below. Their licences ask that they be credited\n"
                        "wherever the data is used or passed on.\n\n";

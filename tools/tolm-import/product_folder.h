@@ -57,6 +57,10 @@ public:
     std::string pack_path(DataFolder folder) const;
     std::string map_ini_text() const;
 
+    // The features of the folder's pack as the product holds it now: none when there is no pack or
+    // it cannot be read (writing then stops with the reason).
+    engine::FeatureSet existing_features(DataFolder folder) const;
+
     // Writes the packs of the data and their credits, MAP.INI and the product's ATTRIBUTION.
     // The features are taken from `data` (pass it moved when it is no longer needed: a state's roads
     // are then not copied).

@@ -53,7 +53,7 @@ std::string detail::state_code_of_tiger_name(std::string_view path) {
 }
 
 std::size_t read_tiger_address_features(const std::string& path, engine::FeatureSet& out, Progress& progress,
-                                        const std::string& state_code) {
+                                        const std::string& state_code, const std::vector<engine::ZipFeature>& known_zips) {
     VectorSource source(path);
     OGRLayer* layer = source.first_layer();
     if (layer->GetLayerDefn()->GetFieldIndex("LFROMHN") < 0)
@@ -62,6 +62,7 @@ std::size_t read_tiger_address_features(const std::string& path, engine::Feature
 
     std::unordered_map<std::string, std::string> zip_places;
     for (const auto& zip : out.zips) zip_places.emplace(zip.zip, zip.place);
+    for (const auto& zip : known_zips) zip_places.emplace(zip.zip, zip.place);
 
     progress.begin("reading address ranges from " + path);
     ToLonLat to_lon_lat(*layer);

@@ -12,9 +12,11 @@ namespace tolm::importer {
 
 // TIGER/Line address features (ADDRFEAT): one road per edge and one address range per side that
 // has house numbers, with its ZIP code and parity. The state comes from the file name
-// (tl_2021_30059_addrfeat is in state 30) unless given; the place from the ZIP codes already read.
+// (tl_2021_30059_addrfeat is in state 30) unless given; the place from the ZIP codes already read
+// into `out`, or else from `known_zips` (the product's own).
 std::size_t read_tiger_address_features(const std::string& path, engine::FeatureSet& out, Progress& progress,
-                                        const std::string& state_code = {});
+                                        const std::string& state_code = {},
+                                        const std::vector<engine::ZipFeature>& known_zips = {});
 
 namespace detail {
 // The class of a TIGER MAF/TIGER feature class code (S1100 ...), or nothing for non-roads.

@@ -23,7 +23,8 @@ void read_world_land(const std::string& path, ImportData&, Progress&) { needs_li
 void read_tiger_areas(const std::string& path, engine::AreaKind, ImportData&, Progress&) {
     needs_linux_importer(path, "TIGER/Line shapefiles");
 }
-std::size_t read_tiger_address_features(const std::string& path, engine::FeatureSet&, Progress&, const std::string&) {
+std::size_t read_tiger_address_features(const std::string& path, engine::FeatureSet&, Progress&, const std::string&,
+                                        const std::vector<engine::ZipFeature>&) {
     needs_linux_importer(path, "TIGER/Line shapefiles");
 }
 OverlayImport overlay_from_vector_file(const std::string& input) { needs_linux_importer(input, "GPX, KML and other vector files"); }

@@ -2,6 +2,8 @@
 
 #include "tools/tolm-import/atomic_file.h"
 #include "tools/tolm-import/import_error.h"
+#include "tools/tolm-import/import_options.h"
+#include "tools/tolm-import/importer.h"
 #include "tools/tolm-import/product_folder.h"
 
 #include "import_test_support.h"
@@ -143,6 +145,49 @@ TEST(ProductMerge, CreditsKeepBlocksOfEarlierImports) {
     const std::string merged = merged_credits(earlier, {SourceKind::openstreetmap, SourceKind::tiger_address}, DataFolder::data2);
     EXPECT_EQ(merged, "Streets: supplied by an earlier importer.\n\n" + credit_text(SourceKind::openstreetmap) + "\n" +
                           credit_text(SourceKind::tiger_address) + "\n");
+}
+
+}  // namespace
+}  // namespace tolm::importer
+
+namespace tolm::importer {
+namespace {
+
+// A second import of the ZIP codes alone, into a product whose first import corrected a ZIP code
+// with the states it held: the same correction is made again, so nothing is added twice and the
+// gazetteer keeps every place and area code, to the byte.
+TEST(ProductMerge, ASecondZipImportCorrectsWithTheProductsStatesAndChangesNothing) {
+    ScratchFolder folder;
+    RecordedProgress recorded;
+    const std::string product_path = folder.file("Product");
+    ImportData states;
+    engine::AreaFeature montana;
+    montana.kind = engine::AreaKind::state;
+    montana.name = "Montana";
+    montana.code = "30";
+    montana.state_code = "MT";
+    montana.rings = {{{-116.05, 44.36}, {-104.04, 44.36}, {-104.04, 49.0}, {-116.05, 49.0}, {-116.05, 44.36}}};
+    states.features.areas.push_back(montana);
+    ProductFolder({product_path, ""}).write(states, {SourceKind::census_atlas}, recorded.progress);
+
+    const auto places = folder.write("places.json", R"([{"name":"Helena","lat":"46.5958","lng":"-112.0361","country":"US","admin1":"MT"}])");
+    // 59601's longitude lost its sign in the source.
+    const auto zips = folder.write("zips.json", R"([{"zip":"59601","latitude":46.6133,"longitude":112.0211,"city":"Helena","state":"MT"},
+                                                     {"zip":"59701","latitude":46.0041,"longitude":-112.5120,"city":"Butte","state":"MT"}])");
+    const auto codes = folder.write("codes.json", R"({"406":{"city":"Helena","stateCode":"MT","location":{"latitude":46.5958,"longitude":-112.0361}}})");
+    run_import(parse_import_options({"--out", product_path, "--places", places, "--zips", zips, "--area-codes", codes}), recorded.progress);
+    const std::string gazetteer = product_path + "/Data1/gazetteer.pack";
+    const std::string first = read_whole_file(gazetteer);
+
+    run_import(parse_import_options({"--out", product_path, "--zips", zips}), recorded.progress);
+    EXPECT_EQ(read_whole_file(gazetteer), first);
+    engine::Pack pack(gazetteer);
+    ASSERT_EQ(pack.view().place_count(), 1u);
+    EXPECT_EQ(pack.view().place(0).name, "Helena");
+    ASSERT_EQ(pack.view().phone_area_count(), 1u);
+    EXPECT_EQ(pack.view().phone_area(0).key, "406");
+    ASSERT_EQ(pack.view().zip_count(), 2u);
+    EXPECT_NEAR(pack.view().zip(0).position.lon, -112.0211, 1e-6);
 }
 
 }  // namespace
