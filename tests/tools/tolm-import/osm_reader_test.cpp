@@ -225,3 +225,28 @@ TEST(ReadOsm, SharedExtractsAreReadInFull) {
 
 }  // namespace
 }  // namespace tolm::importer
+
+#include "tools/tolm-import/product_folder.h"
+
+#include "engine/geo.h"
+#include "engine/pack/pack_reader.h"
+#include "engine/search/address_search.h"
+
+namespace tolm::importer {
+namespace {
+
+TEST(ReadOsm, AddressesAreFoundByTheAddressSearchWhereTheyLie) {
+    SampleRead read;
+    ProductFolder product({read.folder.file("Product"), ""});
+    product.write(std::move(read.data), {SourceKind::openstreetmap}, read.recorded.progress);
+    engine::Pack pack(product.pack_path(DataFolder::data2));
+    const engine::search::AddressSearch search(std::vector<const engine::PackView*>{&pack.view()});
+
+    const auto matches = search.find("1221 SW 4th Ave, Portland, OR");
+    ASSERT_FALSE(matches.empty());
+    EXPECT_EQ(matches[0].house_number, "1221");
+    EXPECT_LT(engine::distance_metres(matches[0].position, {-122.6776, 45.5160}), 30.0);
+}
+
+}  // namespace
+}  // namespace tolm::importer
