@@ -250,3 +250,16 @@ TEST(ReadOsm, AddressesAreFoundByTheAddressSearchWhereTheyLie) {
 
 }  // namespace
 }  // namespace tolm::importer
+
+namespace tolm::importer {
+namespace {
+
+TEST(ImportProgress, TimeLeftReadsAsAPersonWouldSayIt) {
+    EXPECT_EQ(time_left_text(4.4), "4s");
+    EXPECT_EQ(time_left_text(59.6), "1m 00s");
+    EXPECT_EQ(time_left_text(725), "12m 05s");
+    EXPECT_EQ(time_left_text(7380), "2h 03m");
+}
+
+}  // namespace
+}  // namespace tolm::importer
