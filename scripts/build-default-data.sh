@@ -67,13 +67,21 @@ for f in MAP.INI ATTRIBUTION statell.dat countyll.dat States/boundaries.pack Dat
 done
 if [ "$force" = 1 ] || [ "$complete" = 0 ] || [ ! -f "$stamp" ] || [ "$(cat "$stamp")" != "$inputs" ]; then
   echo "build-default-data: building the product in $out"
-  mkdir -p "$out"
-  "$importer" --out "$out" \
+  # Imports add to a product that is there, so the new one is built in a fresh folder (MAP.INI
+  # naming the final one) and only then takes the old one's place.
+  fresh="$out.building"
+  rm -rf "$fresh"
+  mkdir -p "$(dirname "$out")"
+  "$importer" --out "$fresh" --ini-root "$(cd "$(dirname "$out")" && pwd)/$(basename "$out")" \
     --world-land "$modules/world-atlas/countries-50m.json" \
     --boundaries "$modules/us-atlas/counties-10m.json" \
     --places "$places" \
     --zips "$modules/zipcodes/lib/codes.js" \
     --area-codes "$modules/areacodes/lib/data.json"
+  rm -rf "$out.old"
+  [ -d "$out" ] && mv "$out" "$out.old"
+  mv "$fresh" "$out"
+  rm -rf "$out.old"
   printf '%s\n' "$inputs" > "$stamp"
 else
   echo "build-default-data: $out is up to date"

@@ -15,12 +15,13 @@ done
 packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libstb-dev
           libcairo2-dev libgdal-dev gdal-bin libpng-dev
+          libosmium2-dev libprotozero-dev libexpat1-dev zlib1g-dev
           python3 python3-markdown)
 # The machine may already carry its own Node.js; Debian's would conflict with it.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 if [ "$want_windows" = 1 ]; then
   packages+=(mingw-w64 g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
-             g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
+             g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix libz-mingw-w64-dev
              wine wine32:i386 wine64 libwine-dev fonts-liberation
              python3 nsis xvfb xauth)
 fi

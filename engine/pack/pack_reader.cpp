@@ -302,6 +302,62 @@ PostalRecord PackView::phone_area(std::uint32_t index) const noexcept {
     return postal_at(m_phones + std::size_t(index) * pack::k_postal_size, m_strings);
 }
 
+FeatureSet read_features(const PackView& view) {
+    FeatureSet out;
+    auto text = [](std::string_view v) { return std::string(v); };
+    auto line_of = [](const PointRun& run) {
+        Polyline points;
+        points.reserve(run.size());
+        for (std::uint32_t i = 0; i < run.size(); ++i) points.push_back(run.lon_lat(i));
+        return points;
+    };
+    constexpr std::uint32_t full_detail = pack::k_band_count - 1;
+
+    out.areas.resize(view.area_count());
+    for (std::uint32_t i = 0; i < view.area_count(); ++i) {
+        const AreaAttributes a = view.area(i);
+        out.areas[i] = {a.kind, text(a.name), text(a.code), text(a.state_code), {}};
+    }
+    for (std::uint32_t layer = 0; layer <= static_cast<std::uint32_t>(pack::k_last_area_kind); ++layer) {
+        const GeometryTable& table = view.geometry(static_cast<pack::GeometryLayer>(layer), full_detail);
+        for (std::uint32_t f = 0; f < table.size(); ++f) {
+            const std::uint32_t attribute = table.attribute(f);
+            if (attribute >= out.areas.size()) continue;
+            for (std::uint32_t r = 0; r < table.ring_count(f); ++r) out.areas[attribute].rings.push_back(line_of(table.ring(f, r)));
+        }
+    }
+
+    out.roads.resize(view.road_count());
+    for (std::uint32_t i = 0; i < view.road_count(); ++i) {
+        const RoadAttributes a = view.road(i);
+        out.roads[i] = {a.road_class, text(a.name), text(a.ref), a.oneway, {}};
+    }
+    const GeometryTable& roads = view.geometry(pack::GeometryLayer::road, full_detail);
+    for (std::uint32_t f = 0; f < roads.size(); ++f) {
+        const std::uint32_t attribute = roads.attribute(f);
+        if (attribute < out.roads.size() && roads.ring_count(f) > 0) out.roads[attribute].points = line_of(roads.ring(f, 0));
+    }
+
+    for (std::uint32_t i = 0; i < view.place_count(); ++i) {
+        const PlaceRecord p = view.place(i);
+        out.places.push_back({text(p.name), text(p.state_code), text(p.county), p.position, p.population});
+    }
+    for (std::uint32_t i = 0; i < view.address_range_count(); ++i) {
+        const AddressRangeRecord r = view.address_range(i);
+        out.address_ranges.push_back({text(r.street), text(r.from_number), text(r.to_number), r.right_side, r.parity,
+                                      text(r.zip), text(r.place), text(r.state_code), line_of(r.points)});
+    }
+    for (std::uint32_t i = 0; i < view.zip_count(); ++i) {
+        const PostalRecord z = view.zip(i);
+        out.zips.push_back({text(z.key), text(z.place), text(z.third), text(z.fourth), z.position});
+    }
+    for (std::uint32_t i = 0; i < view.phone_area_count(); ++i) {
+        const PostalRecord p = view.phone_area(i);
+        out.phone_areas.push_back({text(p.key), text(p.place), text(p.third), text(p.fourth), p.position});
+    }
+    return out;
+}
+
 Pack::Pack(const std::string& path) : m_file(path), m_view(m_file.bytes(), path) {}
 
 }  // namespace tolm::engine

@@ -160,6 +160,11 @@ private:
                   m_phone_count = 0;
 };
 
+// Every feature of the pack with its full-detail geometry, as the writer was given it in stored form
+// (to_stored_form): areas and roads in the order of their attributes, the rest in pack order.
+// Writing the result again gives the same pack.
+FeatureSet read_features(const PackView& view);
+
 // A data pack file, memory-mapped and validated when opened.
 class Pack {
 public:

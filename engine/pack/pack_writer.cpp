@@ -2,12 +2,11 @@
 
 #include "engine/pack/pack_format.h"
 #include "engine/pack/simplify.h"
+#include "platform/atomic_file.h"
 #include "platform/runtime_error.h"
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <limits>
 #include <map>
 #include <numeric>
@@ -255,7 +254,50 @@ std::vector<std::vector<LonLat>> normalise_winding(std::vector<std::vector<LonLa
     return rings;
 }
 
+LonLat stored_position(const LonLat& p) {
+    return {pack::to_degrees(pack::to_units(p.lon)), pack::to_degrees(pack::to_units(p.lat))};
+}
+
+// The full-detail geometry as the pack keeps it: positions rounded to the stored unit, points off
+// the globe left out, rings closed and wound, repeated points and collapsed rings removed.
+std::vector<std::vector<LonLat>> stored_rings(const std::vector<std::vector<LonLat>>& rings, bool closed) {
+    std::vector<std::vector<LonLat>> rounded;
+    rounded.reserve(rings.size());
+    for (const auto& ring : rings) {
+        std::vector<LonLat> points;
+        points.reserve(ring.size());
+        for (const auto& p : ring)
+            if (is_valid_position(p)) points.push_back(stored_position(p));
+        rounded.push_back(std::move(points));
+    }
+    auto cleaned = clean_rings(rounded, closed);
+    if (!closed) return simplified_rings(cleaned, 0, false);
+    // Wound again after the removal: a collapsed outer ring leaves a hole first.
+    return normalise_winding(simplified_rings(normalise_winding(std::move(cleaned)), 0, true));
+}
+
 }  // namespace
+
+void to_stored_form(FeatureSet& features) {
+    for (auto& area : features.areas) area.rings = stored_rings(area.rings, true);
+    for (auto& road : features.roads) {
+        auto rings = stored_rings({road.points}, false);
+        road.points = rings.empty() ? Polyline{} : std::move(rings.front());
+    }
+    auto drop_invalid = [](auto& records) {
+        std::erase_if(records, [](const auto& record) { return !is_valid_position(record.position); });
+        for (auto& record : records) record.position = stored_position(record.position);
+    };
+    drop_invalid(features.places);
+    std::stable_sort(features.places.begin(), features.places.end(),
+                     [](const PlaceFeature& a, const PlaceFeature& b) { return a.population > b.population; });
+    drop_invalid(features.zips);
+    drop_invalid(features.phone_areas);
+    for (auto& range : features.address_ranges) {
+        std::erase_if(range.points, [](const LonLat& p) { return !is_valid_position(p); });
+        for (auto& p : range.points) p = stored_position(p);
+    }
+}
 
 std::uint32_t pack::crc32(const void* data, std::size_t size, std::uint32_t crc) noexcept {
     static const auto table = [] {
@@ -351,10 +393,11 @@ std::string build_pack(const FeatureSet& features) {
         if (is_valid_position(phone.position))
             put_postal(phone_bytes, phone.npa_nxx, phone.place, phone.county, phone.state_code, phone.position);
 
-    // Geometry per layer and band.
+    // Geometry per layer and band, every band simplified from the stored form of the full detail, so
+    // that features read back from a pack and written again give the same bytes.
     std::array<std::vector<std::vector<std::vector<LonLat>>>, 2> cleaned;  // areas, roads
-    for (const auto& area : features.areas) cleaned[0].push_back(normalise_winding(clean_rings(area.rings, true)));
-    for (const auto& road : features.roads) cleaned[1].push_back(clean_rings({road.points}, false));
+    for (const auto& area : features.areas) cleaned[0].push_back(stored_rings(area.rings, true));
+    for (const auto& road : features.roads) cleaned[1].push_back(stored_rings({road.points}, false));
 
     UnitBox extent{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min(),
                    std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()};
@@ -371,9 +414,11 @@ std::string build_pack(const FeatureSet& features) {
 
     for (std::uint32_t band = 0; band < pack::k_band_count; ++band) {
         const double tolerance = band_tolerance(band);
+        // The full-detail band is the stored form itself, taken rather than copied: it comes last.
+        const bool full_detail = band + 1 == pack::k_band_count;
         std::array<std::vector<BandFeature>, pack::k_geometry_layer_count> layers;
         for (std::size_t i = 0; i < features.areas.size(); ++i) {
-            auto rings = simplified_rings(cleaned[0][i], tolerance, true);
+            auto rings = full_detail ? std::move(cleaned[0][i]) : simplified_rings(cleaned[0][i], tolerance, true);
             if (rings.empty()) continue;
             UnitBox box = box_of_points(rings.front());
             for (const auto& ring : rings) box = merge(box, box_of_points(ring));
@@ -382,7 +427,7 @@ std::string build_pack(const FeatureSet& features) {
         }
         for (std::size_t i = 0; i < features.roads.size(); ++i) {
             if (!pack::band_holds(band, features.roads[i].road_class)) continue;
-            auto rings = simplified_rings(cleaned[1][i], tolerance, false);
+            auto rings = full_detail ? std::move(cleaned[1][i]) : simplified_rings(cleaned[1][i], tolerance, false);
             if (rings.empty()) continue;
             layers[static_cast<std::size_t>(GeometryLayer::road)].push_back(
                 {box_of_points(rings.front()), checked_count(i), std::move(rings), 0});
@@ -418,9 +463,11 @@ std::string build_pack(const FeatureSet& features) {
         out.put<std::uint64_t>(section.bytes.size());
         offset += section.bytes.size();
     }
-    for (const auto& section : sections) {
+    out.bytes().reserve(offset);
+    for (auto& section : sections) {
         out.pad((pack::k_section_alignment - out.size() % pack::k_section_alignment) % pack::k_section_alignment);
         out.append(section.bytes);
+        std::string().swap(section.bytes);  // each section's memory goes as soon as it is copied
     }
     auto& bytes = out.bytes();
     const std::uint64_t file_size = bytes.size();
@@ -433,32 +480,9 @@ std::string build_pack(const FeatureSet& features) {
 
 void write_pack(const FeatureSet& features, const std::string& path) {
     const std::string bytes = build_pack(features);
-    const std::filesystem::path target(std::u8string(path.begin(), path.end()));
-    std::filesystem::path temporary = target;
-    temporary += ".part";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            throw RuntimeError(runtime_errors::path_file_access_error, "write_pack",
-                               "Cannot write the data pack " + path + ": the folder cannot be written.");
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out) {
-            out.close();
-            std::error_code ignored;
-            std::filesystem::remove(temporary, ignored);
-            throw RuntimeError(runtime_errors::path_file_access_error, "write_pack",
-                               "Cannot write the data pack " + path + ": the write failed (disk full?).");
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        std::error_code ignored;
-        std::filesystem::remove(temporary, ignored);
+    if (const std::error_code error = platform::replace_file_contents(platform::path_from_utf8(path), bytes))
         throw RuntimeError(runtime_errors::path_file_access_error, "write_pack",
-                           "Cannot replace the data pack " + path + ": " + error.message());
-    }
+                           "Cannot write the data pack " + path + ": " + platform::file_error_text(error) + ".");
 }
 
 }  // namespace tolm::engine

@@ -36,7 +36,7 @@ run reg add 'HKCU\Software\VB and VBA Program Settings\Orvensa\Wendal32' /v 'Pro
 
 echo "== silent install"
 run "$setup" /S || fail "the installer failed ($?)"
-for f in TolmServer7.dll InitTolmServer7.exe '!!TolmServer7.INF' statell.dat countyll.dat Uninstall.exe \
+for f in TolmServer7.dll InitTolmServer7.exe tolm-import.exe '!!TolmServer7.INF' statell.dat countyll.dat Uninstall.exe \
          Kartovex/MAP.INI Kartovex/States/boundaries.pack TolmServer7.INI; do
   [ -f "$folder/$f" ] || fail "$f was not installed"
 done

@@ -207,16 +207,18 @@ std::size_t read_area_codes(const std::string& path, engine::FeatureSet& out, Pr
     return added;
 }
 
-void check_point_positions(engine::FeatureSet& set, Progress& progress) {
+void check_point_positions(engine::FeatureSet& set, Progress& progress, const engine::FeatureSet& known) {
     std::map<std::string, engine::Extent> state_boxes;
-    for (const auto& area : set.areas)
-        if (area.kind == engine::AreaKind::state && !area.state_code.empty())
-            if (auto box = extent_of(area.rings)) state_boxes[area.state_code] = *box;
+    for (const engine::FeatureSet* source : {static_cast<const engine::FeatureSet*>(&set), &known})
+        for (const auto& area : source->areas)
+            if (area.kind == engine::AreaKind::state && !area.state_code.empty())
+                if (auto box = extent_of(area.rings)) state_boxes.emplace(area.state_code, *box);
     if (state_boxes.empty()) return;
 
     std::unordered_map<std::string, engine::LonLat> places;  // "NAME|ST" -> position
-    for (const auto& place : set.places)
-        places.emplace(to_upper_ascii(place.name) + "|" + place.state_code, place.position);
+    for (const engine::FeatureSet* source : {static_cast<const engine::FeatureSet*>(&set), &known})
+        for (const auto& place : source->places)
+            places.emplace(to_upper_ascii(place.name) + "|" + place.state_code, place.position);
 
     constexpr double margin = 0.5;
     // Returns false when the point cannot be placed and is to be left out.
@@ -252,10 +254,11 @@ void check_point_positions(engine::FeatureSet& set, Progress& progress) {
     });
 }
 
-void name_place_counties(engine::FeatureSet& set) {
+void name_place_counties(engine::FeatureSet& set, const engine::FeatureSet& known) {
     std::unordered_map<std::string, std::string> county_names;
-    for (const auto& area : set.areas)
-        if (area.kind == engine::AreaKind::county && !area.code.empty()) county_names.emplace(area.code, area.name);
+    for (const engine::FeatureSet* source : {static_cast<const engine::FeatureSet*>(&set), &known})
+        for (const auto& area : source->areas)
+            if (area.kind == engine::AreaKind::county && !area.code.empty()) county_names.emplace(area.code, area.name);
     for (auto& place : set.places) {
         if (place.county.size() != 5 || place.county.find_first_not_of("0123456789") != std::string::npos) continue;
         auto it = county_names.find(place.county);

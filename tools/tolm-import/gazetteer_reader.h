@@ -27,11 +27,13 @@ std::size_t read_area_codes(const std::string& path, engine::FeatureSet& out, Pr
 // Points that lie outside the box of the state they name are misplaced in the source (an area code
 // with its longitude off by a hundred degrees, a ZIP code whose longitude lost its sign): each is
 // mirrored back when its longitude only lost its sign, otherwise moved to the place of the same
-// name in that state, otherwise left out; always with a warning. Needs the states.
-void check_point_positions(engine::FeatureSet& set, Progress& progress);
+// name in that state, otherwise left out; always with a warning. Needs the states: those of the set,
+// or of `known` (the product's own, when this import brings none).
+void check_point_positions(engine::FeatureSet& set, Progress& progress, const engine::FeatureSet& known = {});
 
-// Places read with a county FIPS number get the county's name once the counties are known.
-void name_place_counties(engine::FeatureSet& set);
+// Places read with a county FIPS number get the county's name once the counties are known (from the
+// set, or from `known`).
+void name_place_counties(engine::FeatureSet& set, const engine::FeatureSet& known = {});
 
 namespace detail {
 // The JSON value of a JavaScript module that assigns it ("exports.codes = {...};"), or the text

@@ -2,6 +2,7 @@
 
 #include "tools/tolm-import/geometry_repair.h"
 #include "tools/tolm-import/import_error.h"
+#include "tools/tolm-import/importer.h"
 
 #include <cpl_conv.h>
 #include <cpl_error.h>
@@ -69,6 +70,8 @@ void collect_lines(const OGRGeometry& geometry, std::vector<engine::Polyline>& o
 }
 
 }  // namespace
+
+bool reads_vector_files() noexcept { return true; }
 
 void prepare_gdal() {
     static std::once_flag once;

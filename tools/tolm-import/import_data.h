@@ -22,6 +22,8 @@ struct ImportData {
     // Rivers and lakes of street-level sources (an OSM extract). They travel in the streets pack, so
     // that a later import of the boundaries does not replace them, nor they the boundaries.
     std::vector<engine::AreaFeature> street_water;
+    // Places of street-level sources, beside their streets rather than in the gazetteer.
+    std::vector<engine::PlaceFeature> street_places;
 };
 
 }  // namespace tolm::importer

@@ -3,9 +3,14 @@
 #include "tools/tolm-import/atomic_file.h"
 #include "tools/tolm-import/import_error.h"
 
+#include "tools/tolm-import/pack_merge.h"
+
+#include "engine/pack/pack_reader.h"
 #include "engine/pack/pack_writer.h"
+#include "platform/atomic_file.h"
 #include "platform/runtime_error.h"
 
+#include <algorithm>
 #include <array>
 #include <filesystem>
 #include <system_error>
@@ -55,6 +60,37 @@ bool has_any(const engine::FeatureSet& set) {
 }
 
 }  // namespace
+
+std::string merged_credits(const std::string& existing, const std::set<SourceKind>& sources, DataFolder folder) {
+    // The credits are blocks separated by blank lines. The blocks already there are kept in their
+    // order (one of an older importer included); those of this import's sources that are missing
+    // follow in the order of the sources.
+    std::vector<std::string> blocks;
+    std::string block, line;
+    auto flush = [&] {
+        if (!block.empty()) blocks.push_back(block);
+        block.clear();
+    };
+    for (std::size_t i = 0; i <= existing.size(); ++i) {
+        if (i < existing.size() && existing[i] == '\r') continue;
+        if (i == existing.size() || existing[i] == '\n') {
+            if (line.find_first_not_of(" \t") == std::string::npos) flush();
+            else block += line + "\n";
+            line.clear();
+        } else {
+            line += existing[i];
+        }
+    }
+    flush();
+    for (SourceKind source : sources) {
+        if (folder_of(source) != folder || source == SourceKind::mile_markers) continue;
+        const std::string text = credit_text(source);
+        if (std::find(blocks.begin(), blocks.end(), text) == blocks.end()) blocks.push_back(text);
+    }
+    std::string out;
+    for (const auto& b : blocks) out += b + "\n";
+    return out;
+}
 
 DataFolder folder_of(engine::AreaKind kind) {
     switch (kind) {
@@ -150,41 +186,77 @@ std::string ProductFolder::map_ini_text() const {
     return text;
 }
 
-void ProductFolder::write(const ImportData& data, const std::set<SourceKind>& sources, Progress& progress) {
+void ProductFolder::write(ImportData data, const std::set<SourceKind>& sources, Progress& progress) {
     std::array<engine::FeatureSet, 4> packs;
     auto pack_of = [&](DataFolder folder) -> engine::FeatureSet& { return packs[static_cast<std::size_t>(folder)]; };
-    const engine::FeatureSet& all = data.features;
-    for (const auto& area : all.areas) pack_of(folder_of(area.kind)).areas.push_back(area);
-    pack_of(DataFolder::data1).places = all.places;
-    pack_of(DataFolder::data1).zips = all.zips;
-    pack_of(DataFolder::data1).phone_areas = all.phone_areas;
-    pack_of(DataFolder::data2).roads = all.roads;
+    engine::FeatureSet& all = data.features;
+    for (auto& area : all.areas) pack_of(folder_of(area.kind)).areas.push_back(std::move(area));
+    pack_of(DataFolder::data1).places = std::move(all.places);
+    pack_of(DataFolder::data1).zips = std::move(all.zips);
+    pack_of(DataFolder::data1).phone_areas = std::move(all.phone_areas);
+    pack_of(DataFolder::data2).roads = std::move(all.roads);
     auto& streets = pack_of(DataFolder::data2).areas;
-    streets.insert(streets.end(), data.street_water.begin(), data.street_water.end());
-    pack_of(DataFolder::data2).address_ranges = all.address_ranges;
+    streets.insert(streets.end(), std::make_move_iterator(data.street_water.begin()), std::make_move_iterator(data.street_water.end()));
+    pack_of(DataFolder::data2).address_ranges = std::move(all.address_ranges);
+    pack_of(DataFolder::data2).places = std::move(data.street_places);
+    data = {};
 
     std::error_code error;
     fs::create_directories(m_options.folder, error);
     if (error) throw ImportError("cannot create the product folder \"" + m_options.folder + "\": " + error.message());
+
+    // Every existing pack this import adds to is read first: one that cannot be read would be lost,
+    // so the import stops before anything is replaced.
+    std::array<engine::FeatureSet, 4> merged;
+    std::array<std::string, 4> summaries;
     for (DataFolder folder : k_folders) {
+        const auto slot = static_cast<std::size_t>(folder);
+        engine::FeatureSet& pack = packs[slot];
+        if (!has_any(pack)) continue;
+        engine::to_stored_form(pack);
+        if (fs::exists(platform::path_from_utf8(pack_path(folder)), error)) {
+            try {
+                engine::Pack existing(pack_path(folder));
+                merged[slot] = engine::read_features(existing.view());
+            } catch (const RuntimeError& failure) {
+                throw ImportError("the existing pack \"" + pack_path(folder) + "\" cannot be read (" + failure.what() +
+                                  "); importing would replace everything in it. Move it away to build the pack from "
+                                  "this import alone.");
+            }
+        }
+        summaries[slot] = merge_features(merged[slot], std::move(pack)).summary();
+    }
+
+    for (DataFolder folder : k_folders) {
+        const auto slot = static_cast<std::size_t>(folder);
         fs::create_directories(folder_path(folder), error);
         if (error) throw ImportError("cannot create \"" + folder_path(folder) + "\": " + error.message());
-        const engine::FeatureSet& pack = pack_of(folder);
-        if (!has_any(pack)) continue;
+        if (summaries[slot].empty()) continue;
         progress.begin(std::string("writing ") + pack_path(folder));
         try {
-            engine::write_pack(pack, pack_path(folder));
+            engine::write_pack(merged[slot], pack_path(folder));
         } catch (const RuntimeError& failure) {
             throw ImportError("cannot write the pack \"" + pack_path(folder) + "\": " + failure.what());
         }
-        std::string credits;
-        for (SourceKind source : sources)
-            if (folder_of(source) == folder && source != SourceKind::mile_markers) credits += credit_text(source) + "\n";
-        write_file_atomically((fs::path(folder_path(folder)) / k_attribution).string(), crlf(credits));
-        progress.end("done");
+        merged[slot] = {};
+        const fs::path credits_path = fs::path(folder_path(folder)) / k_attribution;
+        std::string credits = fs::exists(credits_path) ? read_whole_file(credits_path.string()) : std::string();
+        write_file_atomically(credits_path.string(), crlf(merged_credits(credits, sources, folder)));
+        progress.end(summaries[slot]);
     }
     write_file_atomically((fs::path(m_options.folder) / "MAP.INI").string(), map_ini_text());
     write_attribution();
+}
+
+engine::FeatureSet ProductFolder::existing_features(DataFolder folder) const {
+    std::error_code error;
+    if (!fs::exists(platform::path_from_utf8(pack_path(folder)), error)) return {};
+    try {
+        engine::Pack pack(pack_path(folder));
+        return engine::read_features(pack.view());
+    } catch (const RuntimeError&) {
+        return {};
+    }
 }
 
 void ProductFolder::write_attribution() {
@@ -203,6 +275,9 @@ void ProductFolder::write_attribution() {
 }
 
 void ProductFolder::write_region_files(const ImportData& data, Progress& progress) {
+    std::error_code error;
+    fs::create_directories(m_options.folder, error);
+    if (error) throw ImportError("cannot create the product folder \"" + m_options.folder + "\": " + error.message());
     auto states = state_lines(data.features);
     if (!states.empty())
         write_file_atomically((fs::path(m_options.folder) / "statell.dat").string(), region_file_bytes(std::move(states)));

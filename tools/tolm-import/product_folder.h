@@ -25,6 +25,10 @@ enum class SourceKind { census_atlas, geonames, zip_codes, area_codes, openstree
 // The text the ATTRIBUTION files carry for a source.
 std::string credit_text(SourceKind kind);
 
+// The credits of a folder: the blocks of its existing ATTRIBUTION text, kept, and the credits of
+// those sources that lie in the folder and are missing from it.
+std::string merged_credits(const std::string& existing, const std::set<SourceKind>& sources, DataFolder folder);
+
 // The folder of the product that holds data from the source.
 DataFolder folder_of(SourceKind kind);
 
@@ -41,8 +45,10 @@ struct ProductOptions {
 //   Data1/ Data2/ Data3/ States/   one pack each (gazetteer, streets, divisions, boundaries),
 //                        with its own ATTRIBUTION beside it
 //   statell.dat, countyll.dat, milemark.dat   the server's search files (copied beside the server)
-// A pack is written only when this import has features for it; packs of earlier imports stay, so
-// streets can be added to a product built before. Every file is replaced atomically.
+// A pack is written only when this import has features for it. Imports add, never wipe: a pack the
+// product already has is read and this import's features are added to it (those it already holds
+// are not added twice), and its ATTRIBUTION keeps the credits of every earlier source. A pack that
+// cannot be read stops the import, naming it. Every file is replaced atomically.
 class ProductFolder {
 public:
     explicit ProductFolder(ProductOptions options);
@@ -51,8 +57,14 @@ public:
     std::string pack_path(DataFolder folder) const;
     std::string map_ini_text() const;
 
+    // The features of the folder's pack as the product holds it now: none when there is no pack or
+    // it cannot be read (writing then stops with the reason).
+    engine::FeatureSet existing_features(DataFolder folder) const;
+
     // Writes the packs of the data and their credits, MAP.INI and the product's ATTRIBUTION.
-    void write(const ImportData& data, const std::set<SourceKind>& sources, Progress& progress);
+    // The features are taken from `data` (pass it moved when it is no longer needed: a state's roads
+    // are then not copied).
+    void write(ImportData data, const std::set<SourceKind>& sources, Progress& progress);
 
     // Writes statell.dat and countyll.dat when the data has states or counties.
     void write_region_files(const ImportData& data, Progress& progress);

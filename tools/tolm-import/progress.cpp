@@ -7,13 +7,22 @@ namespace tolm::importer {
 namespace {
 constexpr auto k_update_interval = std::chrono::seconds(2);
 constexpr std::uint64_t k_warnings_shown = 40;
+}  // namespace
+
+std::string time_left_text(double seconds) {
+    const auto whole = static_cast<long long>(seconds + 0.5);
+    char text[32];
+    if (whole < 60) std::snprintf(text, sizeof text, "%llds", whole);
+    else if (whole < 3600) std::snprintf(text, sizeof text, "%lldm %02llds", whole / 60, whole % 60);
+    else std::snprintf(text, sizeof text, "%lldh %02lldm", whole / 3600, whole / 60 % 60);
+    return text;
 }
 
 Progress::Progress(std::ostream& out, bool quiet) : m_out(out), m_quiet(quiet) {}
 
 void Progress::begin(std::string_view stage) {
     m_stage = stage;
-    m_last = std::chrono::steady_clock::now();
+    m_last = m_started = std::chrono::steady_clock::now();
     if (!m_quiet) m_out << "tolm-import: " << m_stage << " ..." << std::endl;
 }
 
@@ -28,6 +37,9 @@ void Progress::update(std::uint64_t done, std::uint64_t total, double percent) {
         char text[16];
         std::snprintf(text, sizeof text, "%.0f%%", percent);
         m_out << text << " (" << done << ")";
+        // The time left at the speed so far, once there is enough of it to go by.
+        const double elapsed = std::chrono::duration<double>(now - m_started).count();
+        if (percent >= 1 && percent < 100 && elapsed >= 5) m_out << ", " << time_left_text(elapsed * (100 - percent) / percent) << " left";
     } else {
         m_out << done;
     }

@@ -9,8 +9,12 @@
 namespace tolm::importer {
 
 // Progress lines on long imports: one line per stage when it starts and ends, and in between at
-// most one line every few seconds with the percentage (when the total is known) or the count.
+// most one line every few seconds with the percentage (when the total is known) or the count, and
+// with a percentage an estimate of the time left at the speed so far.
 // Lines, not carriage returns, so that logs of the set-up script stay readable.
+// "45s", "12m 05s", "2h 03m".
+std::string time_left_text(double seconds);
+
 class Progress {
 public:
     Progress(std::ostream& out, bool quiet);
@@ -30,6 +34,7 @@ private:
     bool m_quiet;
     std::string m_stage;
     std::chrono::steady_clock::time_point m_last;
+    std::chrono::steady_clock::time_point m_started;
     std::uint64_t m_warnings = 0;
 };
 
