@@ -52,6 +52,8 @@ double road_width(RoadClass road_class, double zoom) {
     return std::max(k_class_min_width[c], k_class_width[c] * std::exp2((std::min(zoom, 18.0) - 15.0) * 0.7));
 }
 
+constexpr double k_county_lines_zoom = 4.5;
+
 // The least population a place needs for a label at a zoom level.
 std::int64_t label_population(double zoom) {
     if (zoom < 4.5) return 1000000;
@@ -90,7 +92,7 @@ void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::
         for (std::uint32_t i = 1; i < count; ++i) {
             const UnitPoint q = run[i];
             const double x = m_transform.x(q.x), y = m_transform.y(q.y);
-            if (i + 1 < count && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5) continue;
+            if (i + 1 < count && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
             p.line_to(x, y);
             lx = x;
             ly = y;
@@ -471,8 +473,12 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
     if (monochrome) stroke_outlines(packs, GeometryLayer::water, {k_black, 0.6, platform::LineCap::butt});
 
     if (m_zoom >= 9) stroke_outlines(packs, GeometryLayer::minor_civil_division, {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), 0.4, platform::LineCap::butt});
-    stroke_outlines(packs, GeometryLayer::county,
-                    {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), m_zoom < 7 ? 0.5 : 0.8, platform::LineCap::butt});
+    // Below this zoom the counties of the eastern states are a few pixels across, and their lines
+    // merge into one grey mass over the country.
+    if (m_zoom >= k_county_lines_zoom)
+        stroke_outlines(packs, GeometryLayer::county,
+                        {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), m_zoom < 5.5 ? 0.35 : m_zoom < 7 ? 0.5 : 0.8,
+                         platform::LineCap::butt});
     stroke_outlines(packs, GeometryLayer::state,
                     {line_colour(style.colour(ids::COLOUR_STATE_LINES), monochrome), m_zoom < 7 ? 1.2 : 2.0, platform::LineCap::butt});
 

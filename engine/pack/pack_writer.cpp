@@ -132,11 +132,16 @@ double band_tolerance(std::uint32_t band) {
     return 0.5 * 360.0 / (256.0 * std::exp2(pack::k_band_upper_zoom[band]));
 }
 
+// `cut` marks the land and water pieces that the importer cuts along the grid of k_cut_cell_units.
 std::vector<std::vector<LonLat>> simplified_rings(const std::vector<std::vector<LonLat>>& rings, double tolerance,
-                                                  bool closed) {
+                                                  bool closed, bool cut = false) {
     std::vector<std::vector<LonLat>> result;
     for (const auto& ring : rings) {
-        auto points = detail::simplify_line(ring, tolerance);
+        std::vector<bool> pinned(ring.size());
+        if (cut)
+            for (std::size_t i = 0; i < ring.size(); ++i)
+                pinned[i] = pack::on_cut_cell_edge(pack::to_units(ring[i].lon), pack::to_units(ring[i].lat));
+        auto points = detail::simplify_line(ring, tolerance, pinned);
         // Consecutive duplicates add nothing to a drawing.
         points.erase(std::unique(points.begin(), points.end(),
                                  [](const LonLat& a, const LonLat& b) {
@@ -418,7 +423,10 @@ std::string build_pack(const FeatureSet& features) {
         const bool full_detail = band + 1 == pack::k_band_count;
         std::array<std::vector<BandFeature>, pack::k_geometry_layer_count> layers;
         for (std::size_t i = 0; i < features.areas.size(); ++i) {
-            auto rings = full_detail ? std::move(cleaned[0][i]) : simplified_rings(cleaned[0][i], tolerance, true);
+            const AreaKind kind = features.areas[i].kind;
+            auto rings = full_detail ? std::move(cleaned[0][i])
+                                     : simplified_rings(cleaned[0][i], tolerance, true,
+                                                        kind == AreaKind::land || kind == AreaKind::water);
             if (rings.empty()) continue;
             UnitBox box = box_of_points(rings.front());
             for (const auto& ring : rings) box = merge(box, box_of_points(ring));

@@ -22,12 +22,24 @@ double squared_segment_distance(const LonLat& p, const LonLat& a, const LonLat& 
 }  // namespace
 
 std::vector<LonLat> simplify_line(const std::vector<LonLat>& points, double tolerance) {
+    return simplify_line(points, tolerance, std::vector<bool>(points.size(), false));
+}
+
+std::vector<LonLat> simplify_line(const std::vector<LonLat>& points, double tolerance, const std::vector<bool>& pinned) {
     if (points.size() <= 2 || tolerance <= 0) return points;
     std::vector<bool> keep(points.size(), false);
     keep.front() = keep.back() = true;
     const double tolerance2 = tolerance * tolerance;
-    // An explicit stack: country-scale rings have tens of thousands of points.
-    std::vector<std::pair<std::size_t, std::size_t>> stack{{0, points.size() - 1}};
+    // An explicit stack: country-scale rings have tens of thousands of points. Each span between
+    // two pinned points is simplified on its own.
+    std::vector<std::pair<std::size_t, std::size_t>> stack;
+    std::size_t span_start = 0;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        if (i + 1 < points.size() && !(i < pinned.size() && pinned[i])) continue;
+        keep[i] = true;
+        if (i - span_start > 1) stack.emplace_back(span_start, i);
+        span_start = i;
+    }
     while (!stack.empty()) {
         auto [first, last] = stack.back();
         stack.pop_back();

@@ -3,6 +3,7 @@
 #include "tools/tolm-import/gdal_source.h"
 #include "tools/tolm-import/geometry_repair.h"
 #include "tools/tolm-import/import_error.h"
+#include "engine/pack/pack_format.h"
 #include "engine/us_states.h"
 
 #include <ogr_geometry.h>
@@ -15,7 +16,7 @@ namespace tolm::importer {
 
 namespace {
 
-constexpr double k_water_cell_degrees = 10.0;
+constexpr double k_water_cell_degrees = engine::pack::to_degrees(engine::pack::k_cut_cell_units);
 
 std::string first_field(const OGRFeature& feature, std::initializer_list<const char*> names) {
     for (const char* name : names) {
@@ -142,7 +143,80 @@ void add_polygons(std::unique_ptr<OGRGeometry> geometry, PolygonParts& out) {
 // ISO 3166 numeric code of the United States, the "id" of its feature in a world countries layer.
 const char* const k_united_states_country_id = "840";
 
-PolygonParts layer_polygons(OGRLayer& layer, const std::string& skip_id = {}) {
+// Lakes smaller than this (in square degrees, some 50 square kilometres in the north) are left in
+// the land: at the zooms the world's land is drawn for they are specks, and each costs a cut.
+constexpr double k_least_lake_area = 0.005;
+
+// Makes a ring that crosses the date line continuous: its points beyond the line run on past 180
+// degrees (or -180) instead of jumping round the globe, which a polygon reads as a band round the
+// whole world. A ring that goes round a pole (its jumps do not cancel) is left as it is.
+bool unwrap_ring(OGRLinearRing& ring) {
+    const int count = ring.getNumPoints();
+    if (count < 2) return false;
+    std::vector<OGRRawPoint> points(static_cast<std::size_t>(count));
+    ring.getPoints(points.data());
+    double offset = 0;
+    bool jumped = false;
+    for (std::size_t i = 1; i < points.size(); ++i) {
+        points[i].x += offset;
+        const double step = points[i].x - points[i - 1].x;
+        if (step > 180.0 || step < -180.0) {
+            const double turn = step > 0 ? -360.0 : 360.0;
+            offset += turn;
+            points[i].x += turn;
+            jumped = true;
+        }
+    }
+    if (!jumped || offset != 0.0) return false;
+    ring.setPoints(count, points.data());
+    return true;
+}
+
+void shift_polygon(OGRPolygon& polygon, double degrees) {
+    for (OGRLinearRing* ring : polygon)
+        for (int i = 0; i < ring->getNumPoints(); ++i) ring->setPoint(i, ring->getX(i) + degrees, ring->getY(i));
+}
+
+// The polygons of a shape with every date-line crossing unwrapped. A polygon reaching past 180 (or
+// -180) degrees is given again a turn of the globe away, so that the cells on both sides of the
+// line find their part of it.
+std::vector<std::unique_ptr<OGRGeometry>> unwrapped_polygons(const OGRGeometry& geometry) {
+    std::vector<std::unique_ptr<OGRGeometry>> out;
+    const auto type = wkbFlatten(geometry.getGeometryType());
+    if (type == wkbMultiPolygon || type == wkbGeometryCollection) {
+        for (const OGRGeometry* part : *geometry.toGeometryCollection())
+            for (auto& polygon : unwrapped_polygons(*part)) out.push_back(std::move(polygon));
+        return out;
+    }
+    if (type != wkbPolygon || geometry.IsEmpty()) return out;
+    std::unique_ptr<OGRPolygon> polygon(geometry.toPolygon()->clone());
+    bool unwrapped = false;
+    for (OGRLinearRing* ring : *polygon) unwrapped = unwrap_ring(*ring) || unwrapped;
+    if (unwrapped) {
+        // A hole left on the other side of the line from its outer ring goes round to meet it.
+        OGREnvelope outer;
+        polygon->getExteriorRing()->getEnvelope(&outer);
+        for (int h = 0; h < polygon->getNumInteriorRings(); ++h) {
+            OGRLinearRing* hole = polygon->getInteriorRing(h);
+            OGREnvelope box;
+            hole->getEnvelope(&box);
+            const double turn = box.MaxX < outer.MinX ? 360.0 : box.MinX > outer.MaxX ? -360.0 : 0.0;
+            if (turn != 0.0)
+                for (int i = 0; i < hole->getNumPoints(); ++i) hole->setPoint(i, hole->getX(i) + turn, hole->getY(i));
+        }
+    }
+    OGREnvelope box;
+    polygon->getEnvelope(&box);
+    if (box.MaxX > 180.0 || box.MinX < -180.0) {
+        std::unique_ptr<OGRPolygon> twin(polygon->clone());
+        shift_polygon(*twin, box.MaxX > 180.0 ? -360.0 : 360.0);
+        out.push_back(std::move(twin));
+    }
+    out.push_back(std::move(polygon));
+    return out;
+}
+
+PolygonParts layer_polygons(OGRLayer& layer, const std::string& skip_id = {}, double least_area = 0) {
     PolygonParts out;
     ToLonLat to_lon_lat(layer);
     layer.ResetReading();
@@ -150,9 +224,33 @@ PolygonParts layer_polygons(OGRLayer& layer, const std::string& skip_id = {}) {
         if (!skip_id.empty() && field_text(*feature, "id") == skip_id) continue;
         OGRGeometry* geometry = feature->GetGeometryRef();
         if (geometry == nullptr || geometry->IsEmpty() || !to_lon_lat.apply(*geometry)) continue;
-        add_polygons(std::unique_ptr<OGRGeometry>(geometry->clone()), out);
+        for (auto& polygon : unwrapped_polygons(*geometry)) {
+            if (least_area > 0 && polygon->toPolygon()->get_Area() < least_area) continue;
+            add_polygons(std::move(polygon), out);
+        }
     }
     return out;
+}
+
+// The pieces of a cell that cut it (land or lakes) joined into one shape: pieces of neighbouring
+// countries share their borders, and joined they leave no seam along them. Null when none reaches
+// the cell.
+std::unique_ptr<OGRGeometry> cell_union(const PolygonParts& parts, const OGRGeometry& cell, double west, double south,
+                                        double east, double north) {
+    OGRMultiPolygon pieces;
+    for (std::size_t i = 0; i < parts.parts.size(); ++i) {
+        if (!parts.reaches(i, west, south, east, north)) continue;
+        std::unique_ptr<OGRGeometry> piece(cell.Intersection(parts.parts[i].get()));
+        if (piece == nullptr || piece->IsEmpty()) continue;
+        PolygonParts polygons;
+        add_polygons(std::move(piece), polygons);
+        for (auto& polygon : polygons.parts) pieces.addGeometryDirectly(polygon.release());
+    }
+    if (pieces.IsEmpty()) return nullptr;
+    if (pieces.getNumGeometries() == 1) return std::unique_ptr<OGRGeometry>(pieces.getGeometryRef(0)->clone());
+    std::unique_ptr<OGRGeometry> joined(pieces.UnionCascaded());
+    if (joined == nullptr) return std::unique_ptr<OGRGeometry>(pieces.clone());  // overlaps, but nothing lost
+    return joined;
 }
 
 // An area read back into a polygon (or several), so that the water can be cut around it.
@@ -240,11 +338,12 @@ void read_census_boundaries(const std::string& path, ImportData& out, Progress& 
     }
 }
 
-void read_world_land(const std::string& path, ImportData& out, Progress& progress) {
+void read_world_land(const std::string& path, const std::vector<std::string>& lake_paths, ImportData& out,
+                     Progress& progress) {
     VectorSource source(path);
-    // A countries layer gives the land of every country but the United States. Its outlines fill the
-    // Great Lakes in, as the world's land does; left out, the US halves of the lakes stay water,
-    // since the nation's own outline leaves them open.
+    // A countries layer gives the land of every country but the United States. Its outlines run
+    // across the Great Lakes, which the lakes cut out again; the United States' own outline would
+    // fill its lakes in, and the nation's outline leaves them open already.
     OGRLayer* layer = source.layer("countries");
     const std::string skip_id = layer != nullptr ? k_united_states_country_id : std::string();
     if (layer == nullptr) layer = source.layer("land");
@@ -254,6 +353,13 @@ void read_world_land(const std::string& path, ImportData& out, Progress& progres
     if (land.parts.empty()) throw ImportError("\"" + path + "\" holds no land polygons");
     if (!OGRGeometryFactory::haveGEOS())
         throw ImportError("the world's land needs GDAL with its geometry engine (GEOS) to be cut into cells");
+    PolygonParts lakes;
+    for (const auto& lake_path : lake_paths) {
+        VectorSource lake_source(lake_path);
+        PolygonParts read = layer_polygons(*lake_source.first_layer(), {}, k_least_lake_area);
+        if (read.parts.empty()) throw ImportError("\"" + lake_path + "\" holds no lakes");
+        for (auto& part : read.parts) lakes.add(std::move(part));
+    }
 
     // Cut along the water grid: a view loads only the coasts it shows, and the water cells can take
     // the land out exactly along the cell edges.
@@ -268,25 +374,27 @@ void read_world_land(const std::string& path, ImportData& out, Progress& progres
             const double east = west + k_water_cell_degrees;
             const double north = south + k_water_cell_degrees;
             const auto cell = box_polygon(west, south, east, north);
-            for (std::size_t i = 0; i < land.parts.size(); ++i) {
-                if (!land.reaches(i, west, south, east, north)) continue;
-                std::unique_ptr<OGRGeometry> piece(cell->Intersection(land.parts[i].get()));
-                if (piece == nullptr || piece->IsEmpty()) continue;
-                PolygonParts polygons;
-                add_polygons(std::move(piece), polygons);
-                // One feature per polygon, so that each keeps its own holes.
-                for (const auto& polygon : polygons.parts) {
-                    engine::AreaFeature area;
-                    area.kind = engine::AreaKind::land;
-                    area.rings = polygon_rings(polygon.get()).rings;
-                    if (area.rings.empty()) continue;
-                    out.features.areas.push_back(std::move(area));
-                    ++added;
-                }
+            std::unique_ptr<OGRGeometry> piece = cell_union(land, *cell, west, south, east, north);
+            if (piece == nullptr) continue;
+            if (auto water = cell_union(lakes, *cell, west, south, east, north)) {
+                std::unique_ptr<OGRGeometry> rest(piece->Difference(water.get()));
+                if (rest != nullptr) piece = std::move(rest);  // else keep the land with its lakes in
+            }
+            PolygonParts polygons;
+            add_polygons(std::move(piece), polygons);
+            // One feature per polygon, so that each keeps its own holes.
+            for (const auto& polygon : polygons.parts) {
+                engine::AreaFeature area;
+                area.kind = engine::AreaKind::land;
+                area.rings = polygon_rings(polygon.get()).rings;
+                if (area.rings.empty()) continue;
+                out.features.areas.push_back(std::move(area));
+                ++added;
             }
         }
     }
-    progress.end(std::to_string(added) + " land pieces");
+    progress.end(std::to_string(added) + " land pieces" +
+                 (lake_paths.empty() ? std::string() : ", " + std::to_string(lakes.parts.size()) + " lakes cut out"));
 }
 
 void read_tiger_areas(const std::string& path, engine::AreaKind kind, ImportData& out, Progress& progress) {

@@ -5,6 +5,7 @@
 #include "tools/tolm-import/progress.h"
 
 #include <string>
+#include <vector>
 
 namespace tolm::importer {
 
@@ -18,10 +19,13 @@ void read_census_boundaries(const std::string& path, ImportData& out, Progress& 
 
 // Land of the whole world (layer "countries" less the United States, or layer "land", or else the
 // first layer, of a TopoJSON, GeoJSON or any GDAL source), cut along the water grid into
-// AreaKind::land areas: the neighbouring countries are painted
-// as land rather than sea. Read it before the boundaries: the water cut from the nation outline then
-// leaves this land out too. Raises ImportError when the file holds no polygons.
-void read_world_land(const std::string& path, ImportData& out, Progress& progress);
+// AreaKind::land areas: the neighbouring countries are painted as land rather than sea. Countries
+// are joined within each cell, shapes across the date line are unwrapped, and the lakes of
+// `lake_paths` (the first layer of each; lakes under k_least_lake_area left out) are cut out. Read it
+// before the boundaries: the water cut from the nation outline then leaves this land out too.
+// Raises ImportError when the file holds no polygons or a lake file no lakes.
+void read_world_land(const std::string& path, const std::vector<std::string>& lake_paths, ImportData& out,
+                     Progress& progress);
 
 // TIGER/Line county subdivision (COUSUB) or place (PLACE) polygons: NAME, GEOID and STATEFP.
 void read_tiger_areas(const std::string& path, engine::AreaKind kind, ImportData& out, Progress& progress);

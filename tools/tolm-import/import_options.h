@@ -11,6 +11,7 @@ struct ImportOptions {
     std::string ini_root;                   // the product folder as MAP.INI should name it
     std::vector<std::string> boundaries;    // Census TopoJSON (states, counties, nation layers)
     std::vector<std::string> world_land;    // world land polygons (TopoJSON layer "land")
+    std::vector<std::string> lakes;         // lake polygons cut out of the world's land
     std::vector<std::string> places;        // GeoNames JSON
     std::vector<std::string> zips;          // ZIP code JSON or module
     std::vector<std::string> area_codes;    // area code JSON

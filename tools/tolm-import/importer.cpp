@@ -49,8 +49,9 @@ void run_import(const ImportOptions& options, Progress& progress) {
 
     // The world's land first: the water cut from the nation outline leaves it out.
     for (const auto& path : options.world_land) {
-        read_world_land(path, data, progress);
+        read_world_land(path, options.lakes, data, progress);
         sources.insert(SourceKind::world_land);
+        if (!options.lakes.empty()) sources.insert(SourceKind::lakes);
     }
     for (const auto& path : options.boundaries) {
         read_census_boundaries(path, data, progress);

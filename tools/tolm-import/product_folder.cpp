@@ -114,7 +114,8 @@ DataFolder folder_of(SourceKind kind) {
     case SourceKind::tiger_address: return DataFolder::data2;
     case SourceKind::tiger_areas: return DataFolder::data3;
     case SourceKind::mile_markers:
-    case SourceKind::world_land: return DataFolder::states;
+    case SourceKind::world_land:
+    case SourceKind::lakes: return DataFolder::states;
     }
     return DataFolder::states;
 }
@@ -151,6 +152,11 @@ std::string credit_text(SourceKind kind) {
         return "Land outside the United States: Made with Natural Earth (https://www.naturalearthdata.com/,\n"
                "public domain), 1:50 million land polygons as TopoJSON from the npm package world-atlas\n"
                "(Copyright 2013-2019 Michael Bostock, ISC licence). Changes: cut into 10-degree cells.\n";
+    case SourceKind::lakes:
+        return "Lakes cut out of the land outside the United States: (c) OpenStreetMap contributors, Open\n"
+               "Database License (https://www.openstreetmap.org/copyright), as GeoJSON from the npm package\n"
+               "@geo-maps/earth-lakes-1km (Simone Primarosa, MIT licence). Changes: lakes under 0.005 square\n"
+               "degrees left out.\n";
     }
     return {};
 }

@@ -20,7 +20,7 @@ enum class DataFolder { data1, data2, data3, states };
 DataFolder folder_of(engine::AreaKind kind);
 
 // Sources the product may be built from; each is credited with its licence beside the data.
-enum class SourceKind { census_atlas, geonames, zip_codes, area_codes, openstreetmap, tiger_address, tiger_areas, mile_markers, world_land };
+enum class SourceKind { census_atlas, geonames, zip_codes, area_codes, openstreetmap, tiger_address, tiger_areas, mile_markers, world_land, lakes };
 
 // The text the ATTRIBUTION files carry for a source.
 std::string credit_text(SourceKind kind);

@@ -59,6 +59,35 @@ std::vector<std::string> split_csv_line(const std::string& line) {
     return fields;
 }
 
+// Census county numbers from 500 up are independent cities (Baltimore, St. Louis, the cities of
+// Virginia); below, counties, parishes and boroughs.
+bool is_independent_city(const std::string& fips) {
+    return fips.size() == 5 && fips.compare(2, 3, "500") >= 0;
+}
+
+// Rows that would read the same in the county search ("Baltimore, MD" for the county and for the
+// city) are told apart by their kind; only those rows, so that every other name stays as the
+// Census writes it. `codes` holds each line's county number.
+void name_alike_counties(std::vector<RegionLine>& lines, const std::vector<std::string>& codes) {
+    std::map<std::string, std::vector<std::size_t>> by_title;
+    for (std::size_t i = 0; i < lines.size(); ++i) by_title[to_upper_ascii(lines[i].key) + "|" + lines[i].second].push_back(i);
+    for (const auto& [title, rows] : by_title) {
+        bool alike = false;
+        for (std::size_t row : rows) alike = alike || codes[row] != codes[rows.front()];
+        if (!alike) continue;
+        std::map<std::string, std::size_t> kinds;  // rows still alike once the kind is added
+        for (std::size_t row : rows) {
+            if (is_independent_city(codes[row])) lines[row].key += " (city)";
+            ++kinds[lines[row].key + "|" + codes[row]];
+        }
+        std::map<std::string, std::size_t> keys;
+        for (std::size_t row : rows) ++keys[lines[row].key];
+        for (std::size_t row : rows)
+            if (keys[lines[row].key] > 1 && kinds[lines[row].key + "|" + codes[row]] < keys[lines[row].key] && !codes[row].empty())
+                lines[row].key += " (" + codes[row] + ")";
+    }
+}
+
 }  // namespace
 
 std::vector<RegionLine> state_lines(const engine::FeatureSet& set) {
@@ -86,10 +115,12 @@ std::vector<RegionLine> county_lines(const ImportData& data, Progress& progress)
     std::unordered_map<std::string, engine::LonLat> places;
     for (const auto& place : set.places) places.emplace(to_upper_ascii(place.name) + "|" + place.state_code, place.position);
     std::vector<RegionLine> lines;
+    std::vector<std::string> codes;
     for (const auto& area : set.areas) {
         if (area.kind != engine::AreaKind::county || area.state_code.empty() || area.name.empty()) continue;
         if (auto box = extent_of(area.rings)) {
             lines.push_back({area.name, area.state_code, *box});
+            codes.push_back(area.code);
         }
     }
     // Counties the boundary reader skipped for want of a shape: the reader warned already; here the
@@ -104,7 +135,9 @@ std::vector<RegionLine> county_lines(const ImportData& data, Progress& progress)
         constexpr double half = 0.05;
         const engine::LonLat& p = place->second;
         lines.push_back({missing.name, missing.state_code, {p.lon - half, p.lon + half, p.lat - half, p.lat + half}});
+        codes.push_back(missing.code);
     }
+    name_alike_counties(lines, codes);
     return lines;
 }
 

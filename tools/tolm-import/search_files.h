@@ -20,7 +20,9 @@ struct RegionLine {
 
 // The lines of the two search files from the state and county areas. A county whose shape is
 // missing from the boundary data (the atlas has one) gets a small box round the place of the same
-// name in its state when the places are known; otherwise it is left out with a warning.
+// name in its state when the places are known; otherwise it is left out with a warning. Where a
+// county and an independent city of one state share a name, the city's row is named
+// "Baltimore (city)"; rows that would still read the same get their county number.
 std::vector<RegionLine> state_lines(const engine::FeatureSet& set);
 std::vector<RegionLine> county_lines(const ImportData& data, Progress& progress);
 

@@ -25,12 +25,14 @@
 #include "server/MakeUnderlay.h"
 #include "server/forms/frmOverlay.h"
 #include "server/host_folders.h"
+#include "common/clsIni.h"
 #include "platform/text.h"
 
 #include <dlfcn.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -284,6 +286,69 @@ int make_underlay(const Options& options) {
     return !boxes.empty() && boxes.back().text == "The underlay has been successfully created." ? 0 : 1;
 }
 
+// The five data folders of the engine, in the order of the server's properties.
+struct DataFolders {
+    std::array<std::string, 5> folders;  // Data1, Data2, Data3, States, States (Supplementary)
+    bool operator==(const DataFolders&) const = default;
+};
+
+constexpr std::array<const char*, 5> k_data_folder_names = {"Data1", "Data2", "Data3", "States", "States (Supplementary)"};
+
+// The folders a product's MAP.INI names, read as the server's data path set-up reads them: its
+// supplementary states folder is the states folder, or the States folder beside the data folders
+// when the two lie apart.
+DataFolders product_folders(const fs::path& product) {
+    const fs::path map_ini = product / "MAP.INI";
+    std::error_code error;
+    if (!fs::is_regular_file(map_ini, error))
+        throw std::invalid_argument("--product " + product.string() + " holds no MAP.INI");
+    clsIni ini;
+    DataFolders out;
+    const std::array<const char*, 4> keys = {"Data1Path", "Data2Path", "Data3Path", "StatesPath"};
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        std::string folder = ini.GetIniString("Application Interface", keys[i], "", map_ini.string()).to_string();
+        while (folder.size() > 1 && (folder.back() == '/' || folder.back() == '\\')) folder.pop_back();
+        if (folder.empty())
+            throw std::invalid_argument("--product " + product.string() + ": MAP.INI names no " + keys[i] +
+                                        " in [Application Interface]");
+        out.folders[i] = folder;
+    }
+    const fs::path data_parent = fs::path(out.folders[0]).parent_path(), states_parent = fs::path(out.folders[3]).parent_path();
+    out.folders[4] = out.folders[3];
+    if (data_parent != states_parent && fs::is_directory(data_parent / "States", error)) out.folders[4] = (data_parent / "States").string();
+    return out;
+}
+
+DataFolders server_folders(com::I_clsMapServ* server) {
+    DataFolders out;
+    check(server, server->get_strData1(&out.folders[0]), "strData1");
+    check(server, server->get_strData2(&out.folders[1]), "strData2");
+    check(server, server->get_strData3(&out.folders[2]), "strData3");
+    check(server, server->get_strStates0(&out.folders[3]), "strStates0");
+    check(server, server->get_strStates1(&out.folders[4]), "strStates1");
+    return out;
+}
+
+// --product answers the server's question for its data folders, which the server asks only while
+// its settings file names none. Once the file names them the question is not asked, and the
+// command line still wins: the engine is handed the product's folders for this run (the settings
+// file keeps its own), and standard error says so, naming both.
+void use_product(com::I_clsMapServ* server, const DataFolders& wanted, const fs::path& settings_file) {
+    const DataFolders current = server_folders(server);
+    if (current == wanted) return;
+    DataFolders given = wanted;
+    check(server, server->put_strData1(&given.folders[0]), "strData1");
+    check(server, server->put_strData2(&given.folders[1]), "strData2");
+    check(server, server->put_strData3(&given.folders[2]), "strData3");
+    check(server, server->put_strStates0(&given.folders[3]), "strStates0");
+    check(server, server->put_strStates1(&given.folders[4]), "strStates1");
+    std::cerr << "tolm: the settings file " << settings_file.string()
+              << " names other data folders; this run draws from --product as it asks (the file is not changed):\n";
+    for (std::size_t i = 0; i < wanted.folders.size(); ++i)
+        std::cerr << "tolm:   " << k_data_folder_names[i] << ": " << wanted.folders[i] << " (settings file: "
+                  << (current.folders[i].empty() ? std::string("none") : current.folders[i]) << ")\n";
+}
+
 // The picture is written only into a folder the user already has: --out never makes folders, and
 // says what is wrong with the name before any drawing is done.
 void check_picture_path(const std::string& text) {
@@ -335,7 +400,12 @@ int run(const Options& options) {
     platform::ScopedWindowSystem use_desktop(desktop);
     MessageLog messages(desktop);
     const platform::WindowHandle main_window = desktop.add_top_level_window("Wendal32");
-    if (!options.product_folder.empty()) desktop.answer_folder(fs::absolute(options.product_folder).string());
+    // A product that cannot be drawn from is refused before the server starts.
+    std::optional<DataFolders> product;
+    if (!options.product_folder.empty()) {
+        product = product_folders(fs::absolute(options.product_folder));
+        desktop.answer_folder(fs::absolute(options.product_folder).string());
+    }
 
     ServerReference reference;
     std::string error;
@@ -362,6 +432,7 @@ int run(const Options& options) {
     if (!options.before_initialize) {
         std::string callsign = "N0CALL";
         check(server, server->Initialize(&callsign, &events_ref, &form_ref), "Initialize");
+        if (product) use_product(server, *product, fs::absolute(library).parent_path() / "TolmServer7.INI");
     }
     for (const auto& setting : options.settings) {
         put_by_name(server, setting.name, setting.value);

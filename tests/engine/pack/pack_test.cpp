@@ -107,6 +107,26 @@ TEST(Pack, SimplificationDropsDetailBelowHalfAPixel) {
     EXPECT_EQ(full, wiggly.size());
 }
 
+TEST(Pack, SimplificationKeepsThePointsOnCutCellEdges) {
+    // A piece of land cut at the cell edge 40 north: the coast reaches the edge at -99.9995, a
+    // hair from its neighbour, where simplification would otherwise drop the point and leave the
+    // edge off the line that the piece north of it shares.
+    FeatureSet set;
+    const Ring piece = {{-100, 38}, {-99, 38}, {-99, 40}, {-99.999, 40}, {-99.9995, 39.9999}, {-100, 39.9998}, {-100, 38}};
+    set.areas.push_back({AreaKind::land, "", "", "", {piece}});
+    const auto bytes = build_pack(set);
+    const PackView view(as_bytes(bytes), "cut");
+    const auto ring = view.geometry(GeometryLayer::land, 0).ring(0, 0);
+    std::size_t on_edge = 0;
+    for (std::uint32_t i = 0; i < ring.size(); ++i) {
+        if (ring[i].y == pack::to_units(40)) ++on_edge;
+        // Whatever was dropped, nothing leaves the cell.
+        EXPECT_LE(ring[i].y, pack::to_units(40));
+    }
+    EXPECT_EQ(on_edge, 2u);
+    EXPECT_LT(ring.size(), piece.size());  // the coast's detail below half a pixel is still dropped
+}
+
 TEST(Pack, QueryFindsExactlyTheFeaturesMeetingTheArea) {
     FeatureSet set;
     // A 60 x 60 grid of small squares: enough for a three-level index.

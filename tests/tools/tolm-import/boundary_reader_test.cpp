@@ -155,7 +155,7 @@ TEST(ReadWorldLand, LandIsCutAlongTheWaterGridAndTheWaterLeavesItOut) {
     auto atlas_path = folder.write("counties.json", k_atlas);
     ImportData data;
     RecordedProgress recorded;
-    read_world_land(land_path, data, recorded.progress);
+    read_world_land(land_path, {}, data, recorded.progress);
 
     std::size_t pieces = 0;
     bool lake_kept = false;
@@ -195,12 +195,12 @@ TEST(ReadWorldLand, TakesTheFirstLayerOfOtherSourcesAndRefusesOnesWithoutLand) {
     auto garbage = folder.write("garbage.json", "{\"type\": \"Topology\", \"arcs\": [[[1, 2], ");
     ImportData data;
     RecordedProgress recorded;
-    read_world_land(coast, data, recorded.progress);
+    read_world_land(coast, {}, data, recorded.progress);
     ASSERT_EQ(data.features.areas.size(), 1u);
     EXPECT_NEAR(area_of(data, engine::AreaKind::land, 0, 0, 10, 10), 4.0, 1e-9);
-    EXPECT_THROW(read_world_land(points, data, recorded.progress), ImportError);
-    EXPECT_THROW(read_world_land(garbage, data, recorded.progress), ImportError);
-    EXPECT_THROW(read_world_land(folder.file("missing.json"), data, recorded.progress), ImportError);
+    EXPECT_THROW(read_world_land(points, {}, data, recorded.progress), ImportError);
+    EXPECT_THROW(read_world_land(garbage, {}, data, recorded.progress), ImportError);
+    EXPECT_THROW(read_world_land(folder.file("missing.json"), {}, data, recorded.progress), ImportError);
 }
 
 TEST(ReadWorldLand, ACountriesLayerGivesEveryCountryButTheUnitedStates) {
@@ -214,9 +214,46 @@ TEST(ReadWorldLand, ACountriesLayerGivesEveryCountryButTheUnitedStates) {
        "geometry":{"type":"Polygon","coordinates":[[[1,5],[5,5],[5,8],[1,8],[1,5]]]}}]})");
     ImportData data;
     RecordedProgress recorded;
-    read_world_land(countries, data, recorded.progress);
+    read_world_land(countries, {}, data, recorded.progress);
     EXPECT_NEAR(area_of(data, engine::AreaKind::land, 0, 0, 10, 10), 12.0, 1e-9);
     EXPECT_NEAR(area_of(data, engine::AreaKind::land, 1, 1, 5, 5), 0.0, 1e-9);
+}
+
+TEST(ReadWorldLand, NeighboursJoinLakesAreCutOutAndTheDateLineIsCrossed) {
+    ScratchFolder folder;
+    // Two countries sharing a border inside one cell, and one whose ring runs across the date line
+    // (170 east to 170 west) the way world atlases store the far east of Russia.
+    auto countries = folder.write("countries.geojson", R"({"type":"FeatureCollection","name":"countries","features":[
+      {"type":"Feature","properties":{"id":"124"},
+       "geometry":{"type":"Polygon","coordinates":[[[1,1],[5,1],[5,9],[1,9],[1,1]]]}},
+      {"type":"Feature","properties":{"id":"484"},
+       "geometry":{"type":"Polygon","coordinates":[[[5,1],[9,1],[9,9],[5,9],[5,1]]]}},
+      {"type":"Feature","properties":{"id":"643"},
+       "geometry":{"type":"Polygon","coordinates":[[[170,61],[180,61],[-180,61],[-170,61],[-170,64],[-180,64],[180,64],[170,64],[170,61]]]}}]})");
+    // A lake of 4 square degrees across the two countries' border, and a pond too small to keep.
+    auto lakes = folder.write("lakes.geojson", R"({"type":"GeometryCollection","geometries":[{"type":"MultiPolygon","coordinates":[
+      [[[4,4],[6,4],[6,6],[4,6],[4,4]]],
+      [[[7,7],[7.05,7],[7.05,7.05],[7,7.05],[7,7]]]]}]})");
+    ImportData data;
+    RecordedProgress recorded;
+    read_world_land(countries, {lakes}, data, recorded.progress);
+
+    EXPECT_NEAR(area_of(data, engine::AreaKind::land, 0, 0, 10, 10), 64.0 - 4.0, 1e-9);
+    std::size_t in_first_cell = 0;
+    for (const auto& area : data.features.areas) {
+        auto box = extent_of(area.rings);
+        if (box && box->west >= 0 && box->east <= 10 && box->south >= 0 && box->north <= 10) ++in_first_cell;
+    }
+    EXPECT_EQ(in_first_cell, 1u);  // one piece, no border through it
+
+    // Ten degrees on each side of the date line, three degrees high, and no band round the globe.
+    EXPECT_NEAR(area_of(data, engine::AreaKind::land, 170, 60, 180, 70), 30.0, 1e-9);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::land, -180, 60, -170, 70), 30.0, 1e-9);
+    EXPECT_NEAR(area_of(data, engine::AreaKind::land, -180, -90, 180, 90), 60.0 + 60.0, 1e-9);
+
+    EXPECT_THROW(read_world_land(countries, {folder.write("none.geojson", R"({"type":"FeatureCollection","features":[]})")},
+                                 data, recorded.progress),
+                 ImportError);
 }
 
 TEST(ReadCensusBoundaries, FileWithoutBoundaryLayersOrNotMapDataIsAClearError) {

@@ -38,6 +38,8 @@ TEST(ImportOptions, SourcesRepeatAndMistakesAreNamed) {
     EXPECT_EQ(message({"--osm", "a.pbf"}), "no product folder given (--out FOLDER)");
     EXPECT_EQ(message({"--out", "P"}), "no source given: nothing to import");
     EXPECT_EQ(message({"--out", "P", "--shapes", "x"}), "unknown option --shapes");
+    EXPECT_EQ(message({"--out", "P", "--boundaries", "b.json", "--lakes", "l.json"}),
+              "--lakes are cut out of the world's land: give --world-land as well");
     EXPECT_EQ(message({"--out", "P", "--osm"}), "option --osm needs a value");
 }
 

@@ -81,6 +81,32 @@ TEST(RegionLines, StatePartsAreMergedIntoOneBoxAndCountiesKeepTheirState) {
     EXPECT_EQ(counties[0].second, "TX");
 }
 
+TEST(RegionLines, ACountyAndACityOfOneNameAreToldApartAndNoOtherRowChanges) {
+    ImportData data;
+    auto county = [&](const char* name, const char* code, const char* state, double west) {
+        auto area = square_area(engine::AreaKind::county, name, state, west, 39, 0.3);
+        area.code = code;
+        data.features.areas.push_back(area);
+    };
+    county("Baltimore", "24005", "MD", -76.8);
+    county("Baltimore", "24510", "MD", -76.7);
+    county("Richmond", "51159", "VA", -76.7);
+    county("Richmond", "51760", "VA", -77.5);
+    county("Richmond", "13245", "GA", -82.1);  // the same name in another state reads differently already
+    county("Carson City", "32510", "NV", -119.8);
+    county("Travis", "48453", "TX", -98);
+    county("Travis", "48453", "TX", -97.5);  // one county in two parts is no pair
+    county("Twin", "99001", "ZZ", -90);       // two counties alike, neither a city
+    county("Twin", "99003", "ZZ", -89);
+
+    RecordedProgress recorded;
+    std::vector<std::string> titles;
+    for (const auto& line : county_lines(data, recorded.progress)) titles.push_back(line.key + ", " + line.second);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Baltimore, MD", "Baltimore (city), MD", "Richmond, VA", "Richmond (city), VA",
+                                                "Richmond, GA", "Carson City, NV", "Travis, TX", "Travis, TX",
+                                                "Twin (99001), ZZ", "Twin (99003), ZZ"}));
+}
+
 TEST(RegionLines, CountyWithoutShapeIsFoundNearItsNamesakePlaceOrLeftOutWithAWarning) {
     ImportData data;
     data.unshaped.push_back({engine::AreaKind::county, "Falls Church", "51610", "VA"});
