@@ -1,5 +1,8 @@
 #include "engine/renderer.h"
 
+#include "engine/road_style.h"
+#include "engine/us_states.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -16,10 +19,25 @@ constexpr Colour k_white{0xFFFFFFFFu};
 constexpr Colour k_black{0xFF000000u};
 
 // Soft fills, picked by the area's code so that a state keeps its colour from paint to paint.
-constexpr std::uint32_t k_state_palette[] = {0xF6E3B4, 0xD9EDC2, 0xF4CFD6, 0xCFE0F3, 0xE8D6F0, 0xFBE9C9, 0xD5F0EA, 0xF0DCCB};
-constexpr std::uint32_t k_county_palette[] = {0xE9C46A, 0x8AB17D, 0xE76F51, 0x6D9DC5, 0xB392AC, 0xF4A261};
+// None of them is blue, cyan or grey, alone or laid over each other, so that no shading can be
+// taken for the water (colour item 2) in any combination of the shading flags.
+constexpr std::uint32_t k_state_palette[] = {0xF6E3B4, 0xD9EDC2, 0xF4CFD6, 0xF0D9C8, 0xEDE0B0, 0xFBE9C9, 0xDCEBB8, 0xF2D4E6};
+constexpr std::uint32_t k_county_palette[] = {0xE9C46A, 0x8AB17D, 0xE76F51, 0xC9A46B, 0xB392AC, 0xF4A261};
 constexpr std::uint32_t k_place_palette[] = {0xE8A0A0};
-constexpr std::uint32_t k_mcd_palette[] = {0x9CC8A0, 0xA0B4DC};
+constexpr std::uint32_t k_mcd_palette[] = {0x9CC8A0, 0xD8B58A};
+
+// Where the land beyond the nation gets its country's name: a few points inside each neighbour, the
+// first in view taken, so that a state view near a border names the country across it.
+struct CountryLabel {
+    std::string_view name;
+    double lon, lat;
+};
+constexpr CountryLabel k_country_labels[] = {
+    {"CANADA", -100.0, 56.0}, {"CANADA", -82.0, 50.5}, {"CANADA", -116.0, 51.5}, {"CANADA", -67.5, 47.2},
+    {"CANADA", -72.5, 46.2},  {"CANADA", -123.5, 49.6}, {"CANADA", -97.5, 50.0},  {"CANADA", -80.6, 43.6},
+    {"MEXICO", -102.0, 24.0}, {"MEXICO", -110.5, 30.0}, {"MEXICO", -99.0, 19.5},  {"MEXICO", -100.5, 28.0},
+    {"MEXICO", -115.5, 31.5}, {"CUBA", -79.0, 21.9},    {"BAHAMAS", -77.6, 24.6},
+};
 
 Colour fill_colour(std::int32_t bgr, bool monochrome, double alpha = 1.0) {
     if (monochrome) return k_white;
@@ -39,17 +57,6 @@ std::uint32_t code_hash(std::string_view code) {
     std::uint32_t h = 2166136261u;
     for (char c : code) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
     return h;
-}
-
-constexpr std::int32_t k_class_colour[] = {ids::COLOUR_INTERSTATE, ids::COLOUR_HIGHWAY, ids::COLOUR_MAJOR_ROAD,
-                                           ids::COLOUR_LOCAL_ROAD, ids::COLOUR_RAMP};
-// Line widths at zoom 15 and the thinnest they get, per road class.
-constexpr double k_class_width[] = {10.0, 8.5, 7.0, 5.0, 4.5};
-constexpr double k_class_min_width[] = {1.4, 1.1, 0.9, 0.6, 0.6};
-
-double road_width(RoadClass road_class, double zoom) {
-    const auto c = static_cast<std::size_t>(road_class);
-    return std::max(k_class_min_width[c], k_class_width[c] * std::exp2((std::min(zoom, 18.0) - 15.0) * 0.7));
 }
 
 // The least population a place needs for a label at a zoom level.
@@ -165,34 +172,82 @@ void Renderer::stroke_outlines(std::span<const PackView* const> packs, GeometryL
     if (any) m_painter->stroke(style);
 }
 
+void Renderer::add_dashed_feature(const GeometryTable& table, std::uint32_t feature, double on, double off) {
+    platform::Painter& p = *m_painter;
+    for (std::uint32_t r = 0; r < table.ring_count(feature); ++r) {
+        project_line(table.ring(feature, r));
+        m_clipped.clear();
+        m_starts.clear();
+        detail::clip_line(m_points, m_clip_box, m_clipped, m_starts);
+        for (std::size_t k = 0; k < m_starts.size(); ++k) {
+            const std::size_t end = k + 1 < m_starts.size() ? m_starts[k + 1] : m_clipped.size();
+            // Walks the line, drawing while `phase` is inside the on part of the period.
+            double phase = 0;
+            const double period = on + off;
+            for (std::size_t i = m_starts[k]; i + 1 < end; ++i) {
+                const auto a = m_clipped[i], b = m_clipped[i + 1];
+                const double length = distance(b.x - a.x, b.y - a.y);
+                if (length <= 0) continue;
+                const double ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
+                double t = 0;
+                while (t < length) {
+                    const bool drawing = phase < on;
+                    const double step = std::min(length - t, drawing ? on - phase : period - phase);
+                    if (drawing) {
+                        p.move_to(a.x + ux * t, a.y + uy * t);
+                        p.line_to(a.x + ux * (t + step), a.y + uy * (t + step));
+                    }
+                    t += step;
+                    phase = std::fmod(phase + step, period);
+                }
+            }
+        }
+    }
+}
+
 void Renderer::paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome) {
     for (auto& bucket : m_roads_by_class) bucket.clear();
+    for (auto& bucket : m_roads_by_rank) bucket.clear();
     m_oneway.clear();
     for (const PackView* pack : packs) {
         query(*pack, GeometryLayer::road);
         const auto& table = pack->geometry(GeometryLayer::road, m_band);
         for (auto f : m_hits) {
             const RoadAttributes road = pack->road(table.attribute(f));
+            const RoadRank rank = road_rank(road.road_class, road.kind);
+            if (m_zoom < road_least_zoom(rank)) continue;
             m_roads_by_class[static_cast<std::size_t>(road.road_class)].push_back({pack, f});
+            m_roads_by_rank[static_cast<std::size_t>(road.level) * k_road_rank_count + static_cast<std::size_t>(rank)].push_back({pack, f});
             if (road.oneway) m_oneway.push_back({pack, f});
         }
     }
-    const Colour casing = line_colour(style.colour(ids::COLOUR_ROAD_CASING), monochrome);
-    // Casings of every class first, then the fills from the least to the most important class, so
-    // that crossings merge and the big roads run on top.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (std::size_t c = m_roads_by_class.size(); c-- > 0;) {
-            const auto& bucket = m_roads_by_class[c];
-            if (bucket.empty()) continue;
-            const double width = road_width(static_cast<RoadClass>(c), m_zoom);
-            const bool cased = width >= 2.5;
-            if (pass == 0 && !cased) continue;
-            for (const auto& [pack, f] : bucket) add_feature(pack->geometry(GeometryLayer::road, m_band), f, false);
-            if (pass == 0) {
-                m_painter->stroke({casing, width + 1.6, platform::LineCap::round});
-            } else {
-                const Colour fill = monochrome ? (cased ? k_white : k_black) : line_colour(style.colour(k_class_colour[c]), false);
-                m_painter->stroke({fill, width, platform::LineCap::round});
+    // Tunnels first, then the roads on the ground, then bridges. Within each level the casings of
+    // every rank go first, then the fills from the least to the most important rank, so that
+    // crossings merge and the big roads run on top.
+    constexpr RoadLevel k_level_order[] = {RoadLevel::tunnel, RoadLevel::ground, RoadLevel::bridge};
+    for (const RoadLevel level : k_level_order) {
+        const std::size_t base = static_cast<std::size_t>(level) * k_road_rank_count;
+        for (int pass = 0; pass < 3; ++pass) {
+            for (std::size_t r = k_road_rank_count; r-- > 0;) {
+                const auto& bucket = m_roads_by_rank[base + r];
+                if (bucket.empty()) continue;
+                const RoadLook look = road_look(static_cast<RoadRank>(r), level, m_zoom, style, monochrome);
+                if (pass == 0 && !look.cased) continue;
+                if (pass == 2 && look.centre_width <= 0) continue;
+                const DashPattern dash = pass == 0 ? look.casing_dash : pass == 1 ? look.fill_dash : DashPattern{};
+                for (const auto& [pack, f] : bucket) {
+                    const auto& table = pack->geometry(GeometryLayer::road, m_band);
+                    if (dash.dashed())
+                        add_dashed_feature(table, f, dash.on, dash.off);
+                    else
+                        add_feature(table, f, false);
+                }
+                if (pass == 0)
+                    m_painter->stroke({look.casing, look.casing_width, dash.dashed() ? platform::LineCap::butt : platform::LineCap::round});
+                else if (pass == 1)
+                    m_painter->stroke({look.fill, look.width, dash.dashed() ? platform::LineCap::butt : platform::LineCap::round});
+                else
+                    m_painter->stroke({look.centre, look.centre_width, platform::LineCap::round});
             }
         }
     }
@@ -229,6 +284,73 @@ void Renderer::paint_arrows(const MapStyle& style, bool monochrome) {
     if (any) m_painter->stroke({line_colour(style.colour(ids::COLOUR_ONEWAY_ARROWS), monochrome), 1.3, platform::LineCap::round});
 }
 
+void Renderer::paint_area_names(std::span<const PackView* const> packs, const platform::TextStyle& base, double scale,
+                                bool monochrome) {
+    // State names from a few states in view to a whole state; postal codes where the states are small.
+    if (m_zoom < 3.5 || m_zoom >= 9.5) return;
+    platform::TextStyle text = base;
+    text.bold = true;
+    text.size = scale * (m_zoom < 5.5 ? 10.5 : m_zoom < 7.5 ? 12.5 : 15);
+    text.colour = monochrome ? k_black : Colour{0xFF6A5A4Au};
+    std::string upper;
+    for (const PackView* pack : packs) {
+        query(*pack, GeometryLayer::state);
+        const auto& table = pack->geometry(GeometryLayer::state, m_band);
+        for (auto f : m_hits) {
+            const AreaAttributes area = pack->area(table.attribute(f));
+            // The centre of the largest piece of the state in view.
+            double best_area = 0, cx = 0, cy = 0;
+            for (std::uint32_t r = 0; r < table.ring_count(f); ++r) {
+                project_line(table.ring(f, r));
+                detail::clip_ring(m_points, {0, 0, double(m_width), double(m_height)}, m_clipped, m_scratch);
+                double a = 0, sx = 0, sy = 0;
+                for (std::size_t i = 0, n = m_clipped.size(); i < n; ++i) {
+                    const auto p = m_clipped[i], q = m_clipped[(i + 1) % n];
+                    const double cross = p.x * q.y - q.x * p.y;
+                    a += cross;
+                    sx += (p.x + q.x) * cross;
+                    sy += (p.y + q.y) * cross;
+                }
+                if (std::abs(a) > best_area) {
+                    best_area = std::abs(a);
+                    cx = sx / (3 * a);
+                    cy = sy / (3 * a);
+                }
+            }
+            best_area /= 2;
+            std::string_view name = area.name;
+            const auto state = state_by_fips(area.code);
+            if (m_zoom < 5.5) name = state ? state->code : area.state_code;
+            if (name.empty() || best_area < 900) continue;
+            upper.assign(name);
+            for (char& c : upper)
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            const auto extent = measure(upper, text);
+            // The name must sit well inside the piece: a name wider than the piece is left out.
+            if (extent.width * extent.height * 3 > best_area) continue;
+            const LabelBox box{cx - extent.width / 2, cy - extent.height / 2, cx + extent.width / 2, cy + extent.height / 2};
+            if (!place_label(box)) continue;
+            m_painter->draw_text(box.left, box.top + extent.ascent, 0, upper, text);
+        }
+    }
+    // The neighbouring countries, where the data holds their land.
+    bool have_land = false;
+    for (const PackView* pack : packs) have_land = have_land || pack->geometry(GeometryLayer::land, 0).size() > 0;
+    if (!have_land || m_zoom >= 9.5) return;
+    text.size = scale * (m_zoom < 5.5 ? 13 : 15);
+    text.colour = monochrome ? k_black : Colour{0xFF7A7A7Au};
+    std::string_view done;
+    for (const CountryLabel& country : k_country_labels) {
+        if (country.name == done) continue;
+        const double x = m_transform.x(pack::to_units(country.lon)), y = m_transform.y(pack::to_units(country.lat));
+        const auto extent = measure(country.name, text);
+        const LabelBox box{x - extent.width / 2, y - extent.height / 2, x + extent.width / 2, y + extent.height / 2};
+        if (!place_label(box)) continue;
+        m_painter->draw_text(box.left, box.top + extent.ascent, 0, country.name, text);
+        done = country.name;
+    }
+}
+
 platform::TextExtent Renderer::measure(std::string_view text, const platform::TextStyle& style) {
     // A street cut at every crossing has its name measured once, not once a piece.
     if (text.size() > MeasuredText::k_capacity) return m_painter->measure_text(text, style);
@@ -263,6 +385,7 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
     text.halo = monochrome ? k_white : Colour::from_bgr(static_cast<std::uint32_t>(style.label_halo_colour));
     text.halo_width = style.label_halo ? std::max(0, style.label_halo_width) + 0.5 : 0.0;
     constexpr std::size_t k_label_limit = 400;
+    paint_area_names(packs, text, scale, monochrome);
 
     // Places first, largest first: the packs hold them in that order.
     const std::int64_t least = label_population(m_zoom);

@@ -58,6 +58,7 @@ private:
 
     void add_ring(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool closed);
     void add_feature(const GeometryTable& table, std::uint32_t feature, bool closed);
+    void add_dashed_feature(const GeometryTable& table, std::uint32_t feature, double on, double off);
     void query(const PackView& pack, pack::GeometryLayer layer);
     void fill_areas(std::span<const PackView* const> packs, pack::GeometryLayer layer, bool by_code, double alpha,
                     std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour);
@@ -65,6 +66,7 @@ private:
     void paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
     void paint_arrows(const MapStyle& style, bool monochrome);
     void paint_labels(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
+    void paint_area_names(std::span<const PackView* const> packs, const platform::TextStyle& base, double scale, bool monochrome);
     bool place_label(const LabelBox& box);
     platform::TextExtent measure(std::string_view text, const platform::TextStyle& style);
     void project_line(const PointRun& run);
@@ -79,6 +81,8 @@ private:
 
     std::vector<std::uint32_t> m_hits;
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
+    // By level (ground, bridge, tunnel) and rank: engine/road_style.h.
+    std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 27> m_roads_by_rank;
     std::vector<std::pair<const PackView*, std::uint32_t>> m_oneway;
     std::vector<detail::PixelPoint> m_points, m_clipped, m_scratch;
     std::vector<std::size_t> m_starts;
