@@ -14,8 +14,8 @@ constexpr Colour k_black{0xFF000000u};
 
 // Fill widths at zoom 15 and the thinnest each rank gets, so that the order of importance reads
 // from the widths alone (as it must in black and white).
-constexpr std::array<double, k_road_rank_count> k_width = {11.0, 10.0, 9.0, 8.0, 7.0, 5.5, 3.5, 2.4, 5.0};
-constexpr std::array<double, k_road_rank_count> k_min_width = {1.8, 1.5, 1.3, 1.1, 0.9, 0.6, 0.5, 0.45, 0.6};
+constexpr std::array<double, k_road_rank_count> k_width = {10.0, 9.2, 8.5, 7.0, 6.0, 5.0, 3.2, 2.2, 4.5};
+constexpr std::array<double, k_road_rank_count> k_min_width = {1.4, 1.25, 1.1, 0.95, 0.8, 0.6, 0.5, 0.45, 0.6};
 
 Colour mix(Colour a, Colour b, double t) {
     const auto channel = [&](int shift) {
@@ -83,7 +83,7 @@ RoadLook road_look(RoadRank rank, RoadLevel level, double zoom, const MapStyle& 
     look.width = road_width(rank, zoom);
     look.cased = look.width >= 2.5 && rank != RoadRank::track;
     // The most important roads carry a heavier edge, so they stand out in black and white too.
-    const double edge = rank <= RoadRank::trunk ? 1.2 : 0.8;
+    const double edge = rank <= RoadRank::trunk ? 1.0 : 0.8;
     look.casing_width = look.width + 2 * edge + (level == RoadLevel::bridge ? 1.4 : 0.0);
 
     static constexpr std::int32_t k_class_item[] = {ids::COLOUR_INTERSTATE, ids::COLOUR_HIGHWAY, ids::COLOUR_MAJOR_ROAD,
