@@ -255,33 +255,64 @@ void Renderer::paint_roads(std::span<const PackView* const> packs, const MapStyl
 
 void Renderer::paint_arrows(const MapStyle& style, bool monochrome) {
     if (!style.oneway_arrows || m_zoom < 14.5 || m_oneway.empty()) return;
-    constexpr double spacing = 70.0, size = 3.5;
-    bool any = false;
+    // Motorways and roundabouts are one way by nature, and arrows on them only clutter; a piece of
+    // one is marked only where the same road is two-way elsewhere in view.
+    const auto exempt = [](const RoadAttributes& road, const PointRun& run) {
+        if (road_rank(road.road_class, road.kind) == RoadRank::motorway || road.roundabout) return true;
+        const std::uint32_t n = run.size();
+        return n > 3 && run[0].x == run[n - 1].x && run[0].y == run[n - 1].y;  // a closed loop
+    };
+    m_two_way_names.clear();
+    for (const auto& bucket : m_roads_by_class)
+        for (const auto& [pack, f] : bucket) {
+            const RoadAttributes road = pack->road(pack->geometry(GeometryLayer::road, m_band).attribute(f));
+            if (!road.oneway && !road.name.empty()) m_two_way_names.push_back(road.name);
+        }
+    std::sort(m_two_way_names.begin(), m_two_way_names.end());
+
+    constexpr double spacing = 70.0, length = 9.0, head = 3.2;
+    m_arrows.clear();
     for (const auto& [pack, f] : m_oneway) {
         const auto& table = pack->geometry(GeometryLayer::road, m_band);
+        const RoadAttributes road = pack->road(table.attribute(f));
+        if (table.ring_count(f) > 0 && exempt(road, table.ring(f, 0)) &&
+            !std::binary_search(m_two_way_names.begin(), m_two_way_names.end(), road.name))
+            continue;
         for (std::uint32_t r = 0; r < table.ring_count(f); ++r) {
             project_line(table.ring(f, r));
             double travelled = spacing / 2;
             for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
                 const auto a = m_points[i], b = m_points[i + 1];
-                const double length = distance(b.x - a.x, b.y - a.y);
-                if (length <= 0) continue;
-                const double ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
-                for (double t = travelled; t < length; t += spacing) {
+                const double piece = distance(b.x - a.x, b.y - a.y);
+                if (piece <= 0) continue;
+                const double ux = (b.x - a.x) / piece, uy = (b.y - a.y) / piece;
+                // An arrow sits on one straight piece, so that it points along the road.
+                for (double t = std::max(travelled, length / 2); t + length / 2 <= piece; t += spacing) {
                     const double x = a.x + ux * t, y = a.y + uy * t;
                     if (x < -10 || y < -10 || x > m_width + 10 || y > m_height + 10) continue;
-                    // A chevron pointing along the direction of travel.
-                    m_painter->move_to(x - ux * size - uy * size, y - uy * size + ux * size);
-                    m_painter->line_to(x + ux * size, y + uy * size);
-                    m_painter->line_to(x - ux * size + uy * size, y - uy * size - ux * size);
-                    any = true;
+                    m_arrows.push_back({x, y, ux, uy});
                 }
-                travelled = std::fmod(travelled - length, spacing);
+                travelled = std::fmod(travelled - piece, spacing);
                 if (travelled < 0) travelled += spacing;
             }
         }
     }
-    if (any) m_painter->stroke({line_colour(style.colour(ids::COLOUR_ONEWAY_ARROWS), monochrome), 1.3, platform::LineCap::round});
+    if (m_arrows.empty()) return;
+    const Colour colour = line_colour(style.colour(ids::COLOUR_ONEWAY_ARROWS), monochrome);
+    // Shafts, then the heads filled: a drawn arrow along the middle of the road.
+    for (const auto& [x, y, ux, uy] : m_arrows) {
+        m_painter->move_to(x - ux * length / 2, y - uy * length / 2);
+        m_painter->line_to(x + ux * (length / 2 - head), y + uy * (length / 2 - head));
+    }
+    m_painter->stroke({colour, 1.2, platform::LineCap::butt});
+    for (const auto& [x, y, ux, uy] : m_arrows) {
+        const double bx = x + ux * (length / 2 - head), by = y + uy * (length / 2 - head);
+        m_painter->move_to(x + ux * length / 2, y + uy * length / 2);
+        m_painter->line_to(bx - uy * head * 0.75, by + ux * head * 0.75);
+        m_painter->line_to(bx + uy * head * 0.75, by - ux * head * 0.75);
+        m_painter->close_path();
+    }
+    m_painter->fill(colour);
 }
 
 void Renderer::paint_area_names(std::span<const PackView* const> packs, const platform::TextStyle& base, double scale,

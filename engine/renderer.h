@@ -84,6 +84,8 @@ private:
     // By level (ground, bridge, tunnel) and rank: engine/road_style.h.
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 27> m_roads_by_rank;
     std::vector<std::pair<const PackView*, std::uint32_t>> m_oneway;
+    std::vector<std::string_view> m_two_way_names;
+    std::vector<std::array<double, 4>> m_arrows;  // x, y and the direction of travel
     std::vector<detail::PixelPoint> m_points, m_clipped, m_scratch;
     std::vector<std::size_t> m_starts;
     std::vector<LabelBox> m_labels;
