@@ -1,6 +1,7 @@
 #include "engine/renderer.h"
 
 #include "engine/road_style.h"
+#include "engine/street_label.h"
 #include "engine/us_states.h"
 
 #include <algorithm>
@@ -352,7 +353,7 @@ void Renderer::paint_area_names(std::span<const PackView* const> packs, const pl
             std::string_view name = area.name;
             const auto state = state_by_fips(area.code);
             if (m_zoom < 5.5) name = state ? state->code : area.state_code;
-            if (name.empty() || best_area < 900) continue;
+            if (name.empty() || best_area < 900 || !is_drawable_text(name)) continue;
             upper.assign(name);
             for (char& c : upper)
                 if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
@@ -380,6 +381,14 @@ void Renderer::paint_area_names(std::span<const PackView* const> packs, const pl
         m_painter->draw_text(box.left, box.top + extent.ascent, 0, country.name, text);
         done = country.name;
     }
+}
+
+std::string_view Renderer::short_name(std::string_view name) {
+    // The pack keeps each name once, so its address finds the short form made at an earlier paint;
+    // the long form is kept beside it in case another pack has since taken that address.
+    auto [it, added] = m_short_names.try_emplace(name.data());
+    if (added || it->second.first != name) it->second = {std::string(name), abbreviate_street_name(name)};
+    return it->second.second;
 }
 
 platform::TextExtent Renderer::measure(std::string_view text, const platform::TextStyle& style) {
@@ -426,7 +435,7 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
             if (place.population < least) break;
             const double x = m_transform.x(pack::to_units(place.position.lon));
             const double y = m_transform.y(pack::to_units(place.position.lat));
-            if (x < 0 || y < 0 || x >= m_width || y >= m_height || place.name.empty()) continue;
+            if (x < 0 || y < 0 || x >= m_width || y >= m_height || place.name.empty() || !is_drawable_text(place.name)) continue;
             text.size = scale * (place.population >= 1000000 ? 14 : place.population >= 100000 ? 12.5 : place.population >= 10000 ? 11 : 10);
             text.bold = place.population >= 100000;
             const auto extent = measure(place.name, text);
@@ -457,6 +466,8 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
     if (m_zoom < 6.0) return;
     text.bold = false;
     text.size = scale * (m_zoom >= 15 ? 11 : 10);
+    // Wide enough to close the gaps between letters, so that the road never shows through a name.
+    if (style.label_halo) text.halo_width = std::max(text.halo_width, 0.2 * text.size);
     m_stretches.clear();
     for (std::size_t c = 0; c < m_roads_by_class.size(); ++c) {
         const auto road_class = static_cast<RoadClass>(c);
@@ -466,8 +477,8 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         for (const auto& [pack, f] : m_roads_by_class[c]) {
             const auto& table = pack->geometry(GeometryLayer::road, m_band);
             const RoadAttributes road = pack->road(table.attribute(f));
-            const std::string_view name = (m_zoom >= 12.5 && !road.name.empty()) ? road.name : road.ref;
-            if (name.empty() || table.ring_count(f) == 0) continue;
+            const std::string_view name = (m_zoom >= 12.5 && !road.name.empty()) ? short_name(road.name) : road.ref;
+            if (name.empty() || table.ring_count(f) == 0 || !is_drawable_text(name)) continue;
             project_line(table.ring(f, 0));
             // The longest nearly straight stretch of the piece.
             double best = 0;
@@ -531,11 +542,6 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         if (stretch.length < 0.2 * text.size * static_cast<double>(name.size()) + 10) continue;
         const auto extent = measure(name, text);
         if (stretch.length < extent.width + 10) continue;
-        const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
-        bool repeated = false;
-        for (const auto& placed : m_names)
-            if (placed.name == name && distance(placed.x - mx, placed.y - my) < 250) repeated = true;
-        if (repeated) continue;
         double angle = std::atan2(b.y - a.y, b.x - a.x);
         if (angle > std::numbers::pi / 2) angle -= std::numbers::pi;
         if (angle < -std::numbers::pi / 2) angle += std::numbers::pi;
@@ -543,12 +549,23 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         const double half_w = extent.width / 2, half_h = extent.height / 2;
         const double bw = std::abs(ca) * half_w + std::abs(sa) * half_h;
         const double bh = std::abs(sa) * half_w + std::abs(ca) * half_h;
-        if (!place_label({mx - bw, my - bh, mx + bw, my + bh})) continue;
-        m_names.push_back({name, mx, my});
-        // Start of the baseline, so that the text's middle sits on the road's middle.
-        const double bx = mx - ca * half_w - sa * (extent.ascent - half_h);
-        const double by = my - sa * half_w + ca * (extent.ascent - half_h);
-        m_painter->draw_text(bx, by, angle, name, text);
+        // A long street is named again every few hundred pixels, so a name is in sight wherever
+        // one looks along it.
+        const int copies = std::clamp(static_cast<int>(stretch.length / (extent.width + 350)), 1, 8);
+        for (int copy = 0; copy < copies; ++copy) {
+            const double t = (copy + 0.5) / copies;
+            const double mx = a.x + (b.x - a.x) * t, my = a.y + (b.y - a.y) * t;
+            bool repeated = false;
+            for (const auto& placed : m_names)
+                if (placed.name == name && distance(placed.x - mx, placed.y - my) < 250) repeated = true;
+            if (repeated) continue;
+            if (!place_label({mx - bw, my - bh, mx + bw, my + bh})) continue;
+            m_names.push_back({name, mx, my});
+            // Start of the baseline, so that the text's middle sits on the road's middle.
+            const double bx = mx - ca * half_w - sa * (extent.ascent - half_h);
+            const double by = my - sa * half_w + ca * (extent.ascent - half_h);
+            m_painter->draw_text(bx, by, angle, name, text);
+        }
     }
 }
 

@@ -9,7 +9,10 @@
 #include <array>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tolm::engine {
@@ -69,6 +72,7 @@ private:
     void paint_area_names(std::span<const PackView* const> packs, const platform::TextStyle& base, double scale, bool monochrome);
     bool place_label(const LabelBox& box);
     platform::TextExtent measure(std::string_view text, const platform::TextStyle& style);
+    std::string_view short_name(std::string_view name);
     void project_line(const PointRun& run);
 
     platform::Painter* m_painter = nullptr;
@@ -90,6 +94,8 @@ private:
     std::vector<std::size_t> m_starts;
     std::vector<LabelBox> m_labels;
     std::vector<PlacedName> m_names;
+    // Street names as labelled, by the address of the pack's name: the long form and the short.
+    std::unordered_map<const char*, std::pair<std::string, std::string>> m_short_names;
 
     // A straight stretch of a road for its name, in pixels.
     struct Stretch {
