@@ -1,5 +1,6 @@
 #include "engine/renderer.h"
 
+#include "engine/map_aids.h"
 #include "engine/road_style.h"
 #include "engine/street_label.h"
 #include "engine/us_states.h"
@@ -650,6 +651,13 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
     paint_roads(packs, style, monochrome);
     paint_arrows(style, monochrome);
     paint_labels(packs, style, monochrome);
+    if (style.lat_lon_grid || style.locator_grid || style.scale_bar) {
+        const AidFrame frame{e.west, e.east, e.south, e.north, m_width, m_height};
+        const double label_scale = std::clamp(style.label_font_scale, 1, 24) / 6.0;
+        if (style.locator_grid) paint_locator_grid(painter, frame, label_scale, monochrome);
+        if (style.lat_lon_grid) paint_lat_lon_grid(painter, frame, label_scale, monochrome);
+        if (style.scale_bar) paint_scale_bar(painter, frame, label_scale, monochrome);
+    }
     if (layers.overlay && *layers.overlay) (*layers.overlay)(painter, view);
     painter.flush();
     m_painter = nullptr;
