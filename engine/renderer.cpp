@@ -2,6 +2,7 @@
 
 #include "engine/map_aids.h"
 #include "engine/road_style.h"
+#include "engine/route_shield.h"
 #include "engine/street_label.h"
 #include "engine/us_states.h"
 
@@ -384,6 +385,47 @@ void Renderer::paint_area_names(std::span<const PackView* const> packs, const pl
     }
 }
 
+void Renderer::place_shields(const Stretch& stretch, double scale, bool monochrome) {
+    std::array<RouteNumber, k_most_shields> numbers;
+    const std::size_t count = split_route_refs(stretch.name, numbers);
+    if (count == 0) return;
+    platform::TextStyle text;
+    text.size = scale * 9.5;
+    text.bold = true;
+    const double height = scale * 15, gap = 2;
+    std::array<double, k_most_shields> widths{};
+    double total = -gap;
+    for (std::size_t i = 0; i < count; ++i) {
+        widths[i] = shield_width(numbers[i].kind, measure(numbers[i].number, text).width, height);
+        total += widths[i] + gap;
+    }
+    if (stretch.length < total + 10) return;
+    // One set of shields a stretch, and along a long road another every few hundred pixels; the
+    // same route is not shown twice within 300 pixels.
+    const int copies = std::clamp(static_cast<int>(stretch.length / (total + 450)), 1, 6);
+    for (int copy = 0; copy < copies; ++copy) {
+        const double t = (copy + 0.5) / copies;
+        const double mx = stretch.a.x + (stretch.b.x - stretch.a.x) * t, my = stretch.a.y + (stretch.b.y - stretch.a.y) * t;
+        bool repeated = false;
+        for (const auto& placed : m_names)
+            if (placed.name == stretch.name && distance(placed.x - mx, placed.y - my) < 300) repeated = true;
+        if (repeated) continue;
+        if (!place_label({mx - total / 2 - 1, my - height / 2 - 1, mx + total / 2 + 1, my + height / 2 + 1})) continue;
+        m_names.push_back({stretch.name, mx, my});
+        double left = mx - total / 2;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double cx = left + widths[i] / 2;
+            paint_shield_shape(*m_painter, numbers[i].kind, cx, my, widths[i], height, monochrome);
+            text.colour = shield_text_colour(numbers[i].kind, monochrome);
+            const auto extent = measure(numbers[i].number, text);
+            // Shields that narrow below sit their numbers a little high.
+            const double lift = numbers[i].kind == ShieldKind::interstate || numbers[i].kind == ShieldKind::us_route ? height * 0.06 : 0;
+            m_painter->draw_text(cx - extent.width / 2, my - extent.height / 2 + extent.ascent - lift, 0, numbers[i].number, text);
+            left += widths[i] + gap;
+        }
+    }
+}
+
 std::string_view Renderer::short_name(std::string_view name) {
     // The pack keeps each name once, so its address finds the short form made at an earlier paint;
     // the long form is kept beside it in case another pack has since taken that address.
@@ -478,8 +520,11 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         for (const auto& [pack, f] : m_roads_by_class[c]) {
             const auto& table = pack->geometry(GeometryLayer::road, m_band);
             const RoadAttributes road = pack->road(table.attribute(f));
-            const std::string_view name = (m_zoom >= 12.5 && !road.name.empty()) ? short_name(road.name) : road.ref;
-            if (name.empty() || table.ring_count(f) == 0 || !is_drawable_text(name)) continue;
+            // Names from street zoom; route numbers, as shields, of the roads that carry them.
+            const std::string_view name = (m_zoom >= 12.5 && !road.name.empty() && is_drawable_text(road.name)) ? short_name(road.name) : std::string_view{};
+            const bool shielded = !road.ref.empty() && road_class != RoadClass::local && is_drawable_text(road.ref) &&
+                                  (m_zoom < 12.5 || road_class == RoadClass::interstate || road_class == RoadClass::highway || name.empty());
+            if ((name.empty() && !shielded) || table.ring_count(f) == 0) continue;
             project_line(table.ring(f, 0));
             // The longest nearly straight stretch of the piece.
             double best = 0;
@@ -497,13 +542,16 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
                     b = m_points[i + 1];
                 }
             }
-            if (best > 1) m_stretches.push_back({name, a, b, best, static_cast<std::uint8_t>(c), true});
+            if (best <= 1) continue;
+            if (!name.empty()) m_stretches.push_back({name, a, b, best, static_cast<std::uint8_t>(c), true, false});
+            if (shielded) m_stretches.push_back({road.ref, a, b, best, static_cast<std::uint8_t>(c), true, true});
         }
     }
     // Pieces of one street lie together once sorted by class and name: the pack keeps each name
     // once, so one street's pieces share the name's address.
     const auto same_street = [](const Stretch& x, const Stretch& y) {
-        return x.road_class == y.road_class && x.name.data() == y.name.data() && x.name.size() == y.name.size();
+        return x.road_class == y.road_class && x.name.data() == y.name.data() && x.name.size() == y.name.size() &&
+               x.route_number == y.route_number;
     };
     std::sort(m_stretches.begin(), m_stretches.end(), [](const Stretch& x, const Stretch& y) {
         if (x.road_class != y.road_class) return x.road_class < y.road_class;
@@ -538,6 +586,10 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         if (!stretch.alive) continue;
         const std::string_view name = stretch.name;
         const detail::PixelPoint a = stretch.a, b = stretch.b;
+        if (stretch.route_number) {
+            place_shields(stretch, scale, monochrome);
+            continue;
+        }
         // No letter is narrower than a fifth of the size: most pieces are too short for their
         // name, and are known so without asking the painter.
         if (stretch.length < 0.2 * text.size * static_cast<double>(name.size()) + 10) continue;

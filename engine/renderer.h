@@ -104,7 +104,9 @@ private:
         double length;
         std::uint8_t road_class;
         bool alive;  // false once joined onto another
+        bool route_number;  // the road's route numbers, drawn as shields
     };
+    void place_shields(const Stretch& stretch, double scale, bool monochrome);
     static bool join_stretches(Stretch& stretch, const Stretch& other);
     std::vector<Stretch> m_stretches;
 
