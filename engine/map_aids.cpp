@@ -120,7 +120,7 @@ void paint_scale_bar(platform::Painter& painter, const AidFrame& frame, double l
     painter.line_to(box_right, frame.height - 5.0);
     painter.line_to(left - 5, frame.height - 5.0);
     painter.close_path();
-    painter.fill(monochrome ? k_white : Colour{0xC0FFFFFFu});
+    painter.fill(monochrome ? k_white : Colour{0xF0FFFFFFu});
     // Kilometres above the line, miles below, each with its end ticks.
     painter.move_to(left, bar_y);
     painter.line_to(left + std::max(km_pixels, mile_pixels), bar_y);

@@ -468,7 +468,6 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
     text.halo = monochrome ? k_white : Colour::from_bgr(static_cast<std::uint32_t>(style.label_halo_colour));
     text.halo_width = style.label_halo ? std::max(0, style.label_halo_width) + 0.5 : 0.0;
     constexpr std::size_t k_label_limit = 400;
-    paint_area_names(packs, text, scale, monochrome);
 
     // Places first, largest first: the packs hold them in that order.
     const std::int64_t least = label_population(m_zoom);
@@ -506,6 +505,8 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
     // Road names along the longest straight stretch of each road, most important roads first. A
     // street comes cut at every crossing, so the straight pieces of one street that meet end to
     // end are joined first: a name fits on the street where it would fit on no piece of it.
+    // State and country names where the places leave room.
+    paint_area_names(packs, text, scale, monochrome);
     if (m_zoom < 6.0) return;
     text.bold = false;
     text.size = scale * (m_zoom >= 15 ? 11 : 10);
