@@ -60,8 +60,12 @@ TEST(MapAids, AidsAreSavedInTheSettingsFileAndNeverMoveTheView) {
     EXPECT_EQ(engine.view().extent().north, before.north);
 #endif
     engine.save_settings(path);
-    std::ifstream in(path);
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text;
+    {
+        // Closed before the folder is removed, as Windows requires.
+        std::ifstream in(path);
+        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    }
     EXPECT_NE(text.find("SCALE_BAR=TRUE"), std::string::npos);
     EXPECT_NE(text.find("LATLON_GRID=TRUE"), std::string::npos);
     EXPECT_NE(text.find("LOCATOR_GRID=TRUE"), std::string::npos);
