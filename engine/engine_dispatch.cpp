@@ -35,6 +35,7 @@ constexpr NamedId k_names[] = {
     {"LabelFontScale", ids::LABEL_FONT_SCALE}, {"Antialias", ids::ANTIALIAS}, {"LabelHalo", ids::LABEL_HALO},
     {"LabelHaloWidth", ids::LABEL_HALO_WIDTH}, {"LabelHaloColour", ids::LABEL_HALO_COLOUR},
     {"BeginSession", ids::BEGIN_SESSION}, {"SettingsApplied", ids::SETTINGS_APPLIED},
+    {"ScaleBar", ids::SCALE_BAR}, {"LatLonGrid", ids::LAT_LON_GRID}, {"LocatorGrid", ids::LOCATOR_GRID},
 };
 
 bool is_get(InvokeKind kind) { return kind == InvokeKind::property_get || kind == InvokeKind::method; }
@@ -98,6 +99,9 @@ Variant EngineDispatch::invoke(DispId id, InvokeKind kind, Arguments& args) {
     case ids::SHADE_COUNTIES: return flag(style.shade_counties, "ShadeCounties");
     case ids::SHADE_STATES: return flag(style.shade_states, "ShadeStates");
     case ids::ONEWAY_ARROWS: return flag(style.oneway_arrows, "OnewayArrows");
+    case ids::SCALE_BAR: return flag(style.scale_bar, "ScaleBar");
+    case ids::LAT_LON_GRID: return flag(style.lat_lon_grid, "LatLonGrid");
+    case ids::LOCATOR_GRID: return flag(style.locator_grid, "LocatorGrid");
     case ids::ANTIALIAS: return flag(style.antialias, "Antialias");
     case ids::LABEL_HALO: return flag(style.label_halo, "LabelHalo");
     case ids::EDGE_PANNING: return flag(e.edge_panning, "EdgePanning");

@@ -20,6 +20,11 @@ constexpr std::int32_t SHADE_COUNTIES = 32;
 constexpr std::int32_t SHADE_STATES = 33;
 constexpr std::int32_t ONEWAY_ARROWS = 148;
 
+// Map aids (Boolean): the scale bar, the latitude and longitude grid, the Maidenhead locator grid.
+constexpr std::int32_t SCALE_BAR = 1001;
+constexpr std::int32_t LAT_LON_GRID = 1002;
+constexpr std::int32_t LOCATOR_GRID = 1003;
+
 // Colours (Long, &HBBGGRR).
 constexpr std::int32_t BACKGROUND_COLOUR = 27;
 constexpr std::int32_t COLOUR_ITEM = 395;  // method (item, value) sets; function (0, item) reads

@@ -28,12 +28,23 @@ struct AreaFeature {
 
 enum class RoadClass : std::uint8_t { interstate, highway, major, local, ramp };
 
+// The finer class a source may give beside the road class (OpenStreetMap's highway values, TIGER's
+// feature classes); unknown where the source gives none, and the road class then decides the look.
+enum class RoadKind : std::uint8_t { unknown, motorway, trunk, primary, secondary, tertiary, minor, service, track };
+inline constexpr RoadKind k_last_road_kind = RoadKind::track;
+
+// Where a road runs: over the roads beside it, with them, or under them.
+enum class RoadLevel : std::uint8_t { ground, bridge, tunnel };
+
 struct RoadFeature {
     RoadClass road_class = RoadClass::local;
     std::string name;
-    std::string ref;  // route number ("I 5", "US 30"), empty where none
+    std::string ref;  // route numbers ("I 5", "US 30", several as "I 670;US 62"), empty where none
     bool oneway = false;  // one way in the direction of the points
     Polyline points;
+    RoadKind kind = RoadKind::unknown;
+    RoadLevel level = RoadLevel::ground;
+    bool roundabout = false;
 };
 
 // A named settlement with its importance for labelling.

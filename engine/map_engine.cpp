@@ -58,6 +58,9 @@ constexpr FlagKey k_flag_keys[] = {
     {"ONEWAY_ARROWS", &MapStyle::oneway_arrows},
     {"ANTIALIAS", &MapStyle::antialias},
     {"LABEL_HALO", &MapStyle::label_halo},
+    {"SCALE_BAR", &MapStyle::scale_bar},
+    {"LATLON_GRID", &MapStyle::lat_lon_grid},
+    {"LOCATOR_GRID", &MapStyle::locator_grid},
 };
 
 std::string bool_text(bool value) { return value ? "TRUE" : "FALSE"; }

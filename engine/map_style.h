@@ -20,6 +20,10 @@ struct MapStyle {
     std::int32_t label_halo_width = 1;
     std::int32_t label_halo_colour = 0xFFFFFF;
     std::int32_t label_font_scale = 6;  // 6 is the normal size; each step is one sixth of it
+    // Map aids painted over the map (engine/map_aids.h).
+    bool scale_bar = false;
+    bool lat_lon_grid = false;
+    bool locator_grid = false;
 
     // Colour items by number; item 1 is the land (background) colour.
     std::map<std::int32_t, std::int32_t> colours = default_colours();

@@ -1,5 +1,11 @@
 #include "engine/renderer.h"
 
+#include "engine/map_aids.h"
+#include "engine/road_style.h"
+#include "engine/route_shield.h"
+#include "engine/street_label.h"
+#include "engine/us_states.h"
+
 #include <algorithm>
 #include <cmath>
 #include <numbers>
@@ -16,10 +22,25 @@ constexpr Colour k_white{0xFFFFFFFFu};
 constexpr Colour k_black{0xFF000000u};
 
 // Soft fills, picked by the area's code so that a state keeps its colour from paint to paint.
-constexpr std::uint32_t k_state_palette[] = {0xF6E3B4, 0xD9EDC2, 0xF4CFD6, 0xCFE0F3, 0xE8D6F0, 0xFBE9C9, 0xD5F0EA, 0xF0DCCB};
-constexpr std::uint32_t k_county_palette[] = {0xE9C46A, 0x8AB17D, 0xE76F51, 0x6D9DC5, 0xB392AC, 0xF4A261};
+// None of them is blue, cyan or grey, alone or laid over each other, so that no shading can be
+// taken for the water (colour item 2) in any combination of the shading flags.
+constexpr std::uint32_t k_state_palette[] = {0xF6E3B4, 0xD9EDC2, 0xF4CFD6, 0xF0D9C8, 0xEDE0B0, 0xFBE9C9, 0xDCEBB8, 0xF2D4E6};
+constexpr std::uint32_t k_county_palette[] = {0xE9C46A, 0x8AB17D, 0xE76F51, 0xC9A46B, 0xB392AC, 0xF4A261};
 constexpr std::uint32_t k_place_palette[] = {0xE8A0A0};
-constexpr std::uint32_t k_mcd_palette[] = {0x9CC8A0, 0xA0B4DC};
+constexpr std::uint32_t k_mcd_palette[] = {0x9CC8A0, 0xD8B58A};
+
+// Where the land beyond the nation gets its country's name: a few points inside each neighbour, the
+// first in view taken, so that a state view near a border names the country across it.
+struct CountryLabel {
+    std::string_view name;
+    double lon, lat;
+};
+constexpr CountryLabel k_country_labels[] = {
+    {"CANADA", -100.0, 56.0}, {"CANADA", -82.0, 50.5}, {"CANADA", -116.0, 51.5}, {"CANADA", -67.5, 47.2},
+    {"CANADA", -72.5, 46.2},  {"CANADA", -123.5, 49.6}, {"CANADA", -97.5, 50.0},  {"CANADA", -80.6, 43.6},
+    {"MEXICO", -102.0, 24.0}, {"MEXICO", -110.5, 30.0}, {"MEXICO", -99.0, 19.5},  {"MEXICO", -100.5, 28.0},
+    {"MEXICO", -115.5, 31.5}, {"CUBA", -79.0, 21.9},    {"BAHAMAS", -77.6, 24.6},
+};
 
 Colour fill_colour(std::int32_t bgr, bool monochrome, double alpha = 1.0) {
     if (monochrome) return k_white;
@@ -39,17 +60,6 @@ std::uint32_t code_hash(std::string_view code) {
     std::uint32_t h = 2166136261u;
     for (char c : code) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
     return h;
-}
-
-constexpr std::int32_t k_class_colour[] = {ids::COLOUR_INTERSTATE, ids::COLOUR_HIGHWAY, ids::COLOUR_MAJOR_ROAD,
-                                           ids::COLOUR_LOCAL_ROAD, ids::COLOUR_RAMP};
-// Line widths at zoom 15 and the thinnest they get, per road class.
-constexpr double k_class_width[] = {10.0, 8.5, 7.0, 5.0, 4.5};
-constexpr double k_class_min_width[] = {1.4, 1.1, 0.9, 0.6, 0.6};
-
-double road_width(RoadClass road_class, double zoom) {
-    const auto c = static_cast<std::size_t>(road_class);
-    return std::max(k_class_min_width[c], k_class_width[c] * std::exp2((std::min(zoom, 18.0) - 15.0) * 0.7));
 }
 
 constexpr double k_county_lines_zoom = 4.5;
@@ -167,34 +177,82 @@ void Renderer::stroke_outlines(std::span<const PackView* const> packs, GeometryL
     if (any) m_painter->stroke(style);
 }
 
+void Renderer::add_dashed_feature(const GeometryTable& table, std::uint32_t feature, double on, double off) {
+    platform::Painter& p = *m_painter;
+    for (std::uint32_t r = 0; r < table.ring_count(feature); ++r) {
+        project_line(table.ring(feature, r));
+        m_clipped.clear();
+        m_starts.clear();
+        detail::clip_line(m_points, m_clip_box, m_clipped, m_starts);
+        for (std::size_t k = 0; k < m_starts.size(); ++k) {
+            const std::size_t end = k + 1 < m_starts.size() ? m_starts[k + 1] : m_clipped.size();
+            // Walks the line, drawing while `phase` is inside the on part of the period.
+            double phase = 0;
+            const double period = on + off;
+            for (std::size_t i = m_starts[k]; i + 1 < end; ++i) {
+                const auto a = m_clipped[i], b = m_clipped[i + 1];
+                const double length = distance(b.x - a.x, b.y - a.y);
+                if (length <= 0) continue;
+                const double ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
+                double t = 0;
+                while (t < length) {
+                    const bool drawing = phase < on;
+                    const double step = std::min(length - t, drawing ? on - phase : period - phase);
+                    if (drawing) {
+                        p.move_to(a.x + ux * t, a.y + uy * t);
+                        p.line_to(a.x + ux * (t + step), a.y + uy * (t + step));
+                    }
+                    t += step;
+                    phase = std::fmod(phase + step, period);
+                }
+            }
+        }
+    }
+}
+
 void Renderer::paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome) {
     for (auto& bucket : m_roads_by_class) bucket.clear();
+    for (auto& bucket : m_roads_by_rank) bucket.clear();
     m_oneway.clear();
     for (const PackView* pack : packs) {
         query(*pack, GeometryLayer::road);
         const auto& table = pack->geometry(GeometryLayer::road, m_band);
         for (auto f : m_hits) {
             const RoadAttributes road = pack->road(table.attribute(f));
+            const RoadRank rank = road_rank(road.road_class, road.kind);
+            if (m_zoom < road_least_zoom(rank)) continue;
             m_roads_by_class[static_cast<std::size_t>(road.road_class)].push_back({pack, f});
+            m_roads_by_rank[static_cast<std::size_t>(road.level) * k_road_rank_count + static_cast<std::size_t>(rank)].push_back({pack, f});
             if (road.oneway) m_oneway.push_back({pack, f});
         }
     }
-    const Colour casing = line_colour(style.colour(ids::COLOUR_ROAD_CASING), monochrome);
-    // Casings of every class first, then the fills from the least to the most important class, so
-    // that crossings merge and the big roads run on top.
-    for (int pass = 0; pass < 2; ++pass) {
-        for (std::size_t c = m_roads_by_class.size(); c-- > 0;) {
-            const auto& bucket = m_roads_by_class[c];
-            if (bucket.empty()) continue;
-            const double width = road_width(static_cast<RoadClass>(c), m_zoom);
-            const bool cased = width >= 2.5;
-            if (pass == 0 && !cased) continue;
-            for (const auto& [pack, f] : bucket) add_feature(pack->geometry(GeometryLayer::road, m_band), f, false);
-            if (pass == 0) {
-                m_painter->stroke({casing, width + 1.6, platform::LineCap::round});
-            } else {
-                const Colour fill = monochrome ? (cased ? k_white : k_black) : line_colour(style.colour(k_class_colour[c]), false);
-                m_painter->stroke({fill, width, platform::LineCap::round});
+    // Tunnels first, then the roads on the ground, then bridges. Within each level the casings of
+    // every rank go first, then the fills from the least to the most important rank, so that
+    // crossings merge and the big roads run on top.
+    constexpr RoadLevel k_level_order[] = {RoadLevel::tunnel, RoadLevel::ground, RoadLevel::bridge};
+    for (const RoadLevel level : k_level_order) {
+        const std::size_t base = static_cast<std::size_t>(level) * k_road_rank_count;
+        for (int pass = 0; pass < 3; ++pass) {
+            for (std::size_t r = k_road_rank_count; r-- > 0;) {
+                const auto& bucket = m_roads_by_rank[base + r];
+                if (bucket.empty()) continue;
+                const RoadLook look = road_look(static_cast<RoadRank>(r), level, m_zoom, style, monochrome);
+                if (pass == 0 && !look.cased) continue;
+                if (pass == 2 && look.centre_width <= 0) continue;
+                const DashPattern dash = pass == 0 ? look.casing_dash : pass == 1 ? look.fill_dash : DashPattern{};
+                for (const auto& [pack, f] : bucket) {
+                    const auto& table = pack->geometry(GeometryLayer::road, m_band);
+                    if (dash.dashed())
+                        add_dashed_feature(table, f, dash.on, dash.off);
+                    else
+                        add_feature(table, f, false);
+                }
+                if (pass == 0)
+                    m_painter->stroke({look.casing, look.casing_width, dash.dashed() ? platform::LineCap::butt : platform::LineCap::round});
+                else if (pass == 1)
+                    m_painter->stroke({look.fill, look.width, dash.dashed() ? platform::LineCap::butt : platform::LineCap::round});
+                else
+                    m_painter->stroke({look.centre, look.centre_width, platform::LineCap::round});
             }
         }
     }
@@ -202,33 +260,180 @@ void Renderer::paint_roads(std::span<const PackView* const> packs, const MapStyl
 
 void Renderer::paint_arrows(const MapStyle& style, bool monochrome) {
     if (!style.oneway_arrows || m_zoom < 14.5 || m_oneway.empty()) return;
-    constexpr double spacing = 70.0, size = 3.5;
-    bool any = false;
+    // Motorways and roundabouts are one way by nature, and arrows on them only clutter; a piece of
+    // one is marked only where the same road is two-way elsewhere in view.
+    const auto exempt = [](const RoadAttributes& road, const PointRun& run) {
+        if (road_rank(road.road_class, road.kind) == RoadRank::motorway || road.roundabout) return true;
+        const std::uint32_t n = run.size();
+        return n > 3 && run[0].x == run[n - 1].x && run[0].y == run[n - 1].y;  // a closed loop
+    };
+    m_two_way_names.clear();
+    for (const auto& bucket : m_roads_by_class)
+        for (const auto& [pack, f] : bucket) {
+            const RoadAttributes road = pack->road(pack->geometry(GeometryLayer::road, m_band).attribute(f));
+            if (!road.oneway && !road.name.empty()) m_two_way_names.push_back(road.name);
+        }
+    std::sort(m_two_way_names.begin(), m_two_way_names.end());
+
+    constexpr double spacing = 70.0, length = 9.0, head = 3.2;
+    m_arrows.clear();
     for (const auto& [pack, f] : m_oneway) {
         const auto& table = pack->geometry(GeometryLayer::road, m_band);
+        const RoadAttributes road = pack->road(table.attribute(f));
+        if (table.ring_count(f) > 0 && exempt(road, table.ring(f, 0)) &&
+            !std::binary_search(m_two_way_names.begin(), m_two_way_names.end(), road.name))
+            continue;
         for (std::uint32_t r = 0; r < table.ring_count(f); ++r) {
             project_line(table.ring(f, r));
             double travelled = spacing / 2;
             for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
                 const auto a = m_points[i], b = m_points[i + 1];
-                const double length = distance(b.x - a.x, b.y - a.y);
-                if (length <= 0) continue;
-                const double ux = (b.x - a.x) / length, uy = (b.y - a.y) / length;
-                for (double t = travelled; t < length; t += spacing) {
+                const double piece = distance(b.x - a.x, b.y - a.y);
+                if (piece <= 0) continue;
+                const double ux = (b.x - a.x) / piece, uy = (b.y - a.y) / piece;
+                // An arrow sits on one straight piece, so that it points along the road.
+                for (double t = std::max(travelled, length / 2); t + length / 2 <= piece; t += spacing) {
                     const double x = a.x + ux * t, y = a.y + uy * t;
                     if (x < -10 || y < -10 || x > m_width + 10 || y > m_height + 10) continue;
-                    // A chevron pointing along the direction of travel.
-                    m_painter->move_to(x - ux * size - uy * size, y - uy * size + ux * size);
-                    m_painter->line_to(x + ux * size, y + uy * size);
-                    m_painter->line_to(x - ux * size + uy * size, y - uy * size - ux * size);
-                    any = true;
+                    m_arrows.push_back({x, y, ux, uy});
                 }
-                travelled = std::fmod(travelled - length, spacing);
+                travelled = std::fmod(travelled - piece, spacing);
                 if (travelled < 0) travelled += spacing;
             }
         }
     }
-    if (any) m_painter->stroke({line_colour(style.colour(ids::COLOUR_ONEWAY_ARROWS), monochrome), 1.3, platform::LineCap::round});
+    if (m_arrows.empty()) return;
+    const Colour colour = line_colour(style.colour(ids::COLOUR_ONEWAY_ARROWS), monochrome);
+    // Shafts, then the heads filled: a drawn arrow along the middle of the road.
+    for (const auto& [x, y, ux, uy] : m_arrows) {
+        m_painter->move_to(x - ux * length / 2, y - uy * length / 2);
+        m_painter->line_to(x + ux * (length / 2 - head), y + uy * (length / 2 - head));
+    }
+    m_painter->stroke({colour, 1.2, platform::LineCap::butt});
+    for (const auto& [x, y, ux, uy] : m_arrows) {
+        const double bx = x + ux * (length / 2 - head), by = y + uy * (length / 2 - head);
+        m_painter->move_to(x + ux * length / 2, y + uy * length / 2);
+        m_painter->line_to(bx - uy * head * 0.75, by + ux * head * 0.75);
+        m_painter->line_to(bx + uy * head * 0.75, by - ux * head * 0.75);
+        m_painter->close_path();
+    }
+    m_painter->fill(colour);
+}
+
+void Renderer::paint_area_names(std::span<const PackView* const> packs, const platform::TextStyle& base, double scale,
+                                bool monochrome) {
+    // State names from a few states in view to a whole state; postal codes where the states are small.
+    if (m_zoom < 3.5 || m_zoom >= 9.5) return;
+    platform::TextStyle text = base;
+    text.bold = true;
+    text.size = scale * (m_zoom < 5.5 ? 10.5 : m_zoom < 7.5 ? 12.5 : 15);
+    text.colour = monochrome ? k_black : Colour{0xFF6A5A4Au};
+    std::string upper;
+    for (const PackView* pack : packs) {
+        query(*pack, GeometryLayer::state);
+        const auto& table = pack->geometry(GeometryLayer::state, m_band);
+        for (auto f : m_hits) {
+            const AreaAttributes area = pack->area(table.attribute(f));
+            // The centre of the largest piece of the state in view.
+            double best_area = 0, cx = 0, cy = 0;
+            for (std::uint32_t r = 0; r < table.ring_count(f); ++r) {
+                project_line(table.ring(f, r));
+                detail::clip_ring(m_points, {0, 0, double(m_width), double(m_height)}, m_clipped, m_scratch);
+                double a = 0, sx = 0, sy = 0;
+                for (std::size_t i = 0, n = m_clipped.size(); i < n; ++i) {
+                    const auto p = m_clipped[i], q = m_clipped[(i + 1) % n];
+                    const double cross = p.x * q.y - q.x * p.y;
+                    a += cross;
+                    sx += (p.x + q.x) * cross;
+                    sy += (p.y + q.y) * cross;
+                }
+                if (std::abs(a) > best_area) {
+                    best_area = std::abs(a);
+                    cx = sx / (3 * a);
+                    cy = sy / (3 * a);
+                }
+            }
+            best_area /= 2;
+            std::string_view name = area.name;
+            const auto state = state_by_fips(area.code);
+            if (m_zoom < 5.5) name = state ? state->code : area.state_code;
+            if (name.empty() || best_area < 900 || !is_drawable_text(name)) continue;
+            upper.assign(name);
+            for (char& c : upper)
+                if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+            const auto extent = measure(upper, text);
+            // The name must sit well inside the piece: a name wider than the piece is left out.
+            if (extent.width * extent.height * 3 > best_area) continue;
+            const LabelBox box{cx - extent.width / 2, cy - extent.height / 2, cx + extent.width / 2, cy + extent.height / 2};
+            if (!place_label(box)) continue;
+            m_painter->draw_text(box.left, box.top + extent.ascent, 0, upper, text);
+        }
+    }
+    // The neighbouring countries, where the data holds their land.
+    bool have_land = false;
+    for (const PackView* pack : packs) have_land = have_land || pack->geometry(GeometryLayer::land, 0).size() > 0;
+    if (!have_land || m_zoom >= 9.5) return;
+    text.size = scale * (m_zoom < 5.5 ? 13 : 15);
+    text.colour = monochrome ? k_black : Colour{0xFF7A7A7Au};
+    std::string_view done;
+    for (const CountryLabel& country : k_country_labels) {
+        if (country.name == done) continue;
+        const double x = m_transform.x(pack::to_units(country.lon)), y = m_transform.y(pack::to_units(country.lat));
+        const auto extent = measure(country.name, text);
+        const LabelBox box{x - extent.width / 2, y - extent.height / 2, x + extent.width / 2, y + extent.height / 2};
+        if (!place_label(box)) continue;
+        m_painter->draw_text(box.left, box.top + extent.ascent, 0, country.name, text);
+        done = country.name;
+    }
+}
+
+void Renderer::place_shields(const Stretch& stretch, double scale, bool monochrome) {
+    std::array<RouteNumber, k_most_shields> numbers;
+    const std::size_t count = split_route_refs(stretch.name, numbers);
+    if (count == 0) return;
+    platform::TextStyle text;
+    text.size = scale * 9.5;
+    text.bold = true;
+    const double height = scale * 15, gap = 2;
+    std::array<double, k_most_shields> widths{};
+    double total = -gap;
+    for (std::size_t i = 0; i < count; ++i) {
+        widths[i] = shield_width(numbers[i].kind, measure(numbers[i].number, text).width, height);
+        total += widths[i] + gap;
+    }
+    if (stretch.length < total + 10) return;
+    // One set of shields a stretch, and along a long road another every few hundred pixels; the
+    // same route is not shown twice within 300 pixels.
+    const int copies = std::clamp(static_cast<int>(stretch.length / (total + 450)), 1, 6);
+    for (int copy = 0; copy < copies; ++copy) {
+        const double t = (copy + 0.5) / copies;
+        const double mx = stretch.a.x + (stretch.b.x - stretch.a.x) * t, my = stretch.a.y + (stretch.b.y - stretch.a.y) * t;
+        bool repeated = false;
+        for (const auto& placed : m_names)
+            if (placed.name == stretch.name && distance(placed.x - mx, placed.y - my) < 300) repeated = true;
+        if (repeated) continue;
+        if (!place_label({mx - total / 2 - 1, my - height / 2 - 1, mx + total / 2 + 1, my + height / 2 + 1})) continue;
+        m_names.push_back({stretch.name, mx, my});
+        double left = mx - total / 2;
+        for (std::size_t i = 0; i < count; ++i) {
+            const double cx = left + widths[i] / 2;
+            paint_shield_shape(*m_painter, numbers[i].kind, cx, my, widths[i], height, monochrome);
+            text.colour = shield_text_colour(numbers[i].kind, monochrome);
+            const auto extent = measure(numbers[i].number, text);
+            // Shields that narrow below sit their numbers a little high.
+            const double lift = numbers[i].kind == ShieldKind::interstate || numbers[i].kind == ShieldKind::us_route ? height * 0.06 : 0;
+            m_painter->draw_text(cx - extent.width / 2, my - extent.height / 2 + extent.ascent - lift, 0, numbers[i].number, text);
+            left += widths[i] + gap;
+        }
+    }
+}
+
+std::string_view Renderer::short_name(std::string_view name) {
+    // The pack keeps each name once, so its address finds the short form made at an earlier paint;
+    // the long form is kept beside it in case another pack has since taken that address.
+    auto [it, added] = m_short_names.try_emplace(name.data());
+    if (added || it->second.first != name) it->second = {std::string(name), abbreviate_street_name(name)};
+    return it->second.second;
 }
 
 platform::TextExtent Renderer::measure(std::string_view text, const platform::TextStyle& style) {
@@ -274,7 +479,7 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
             if (place.population < least) break;
             const double x = m_transform.x(pack::to_units(place.position.lon));
             const double y = m_transform.y(pack::to_units(place.position.lat));
-            if (x < 0 || y < 0 || x >= m_width || y >= m_height || place.name.empty()) continue;
+            if (x < 0 || y < 0 || x >= m_width || y >= m_height || place.name.empty() || !is_drawable_text(place.name)) continue;
             text.size = scale * (place.population >= 1000000 ? 14 : place.population >= 100000 ? 12.5 : place.population >= 10000 ? 11 : 10);
             text.bold = place.population >= 100000;
             const auto extent = measure(place.name, text);
@@ -302,9 +507,13 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
     // Road names along the longest straight stretch of each road, most important roads first. A
     // street comes cut at every crossing, so the straight pieces of one street that meet end to
     // end are joined first: a name fits on the street where it would fit on no piece of it.
+    // State and country names where the places leave room.
+    paint_area_names(packs, text, scale, monochrome);
     if (m_zoom < 6.0) return;
     text.bold = false;
     text.size = scale * (m_zoom >= 15 ? 11 : 10);
+    // Wide enough to close the gaps between letters, so that the road never shows through a name.
+    if (style.label_halo) text.halo_width = std::max(text.halo_width, 0.2 * text.size);
     m_stretches.clear();
     for (std::size_t c = 0; c < m_roads_by_class.size(); ++c) {
         const auto road_class = static_cast<RoadClass>(c);
@@ -314,8 +523,11 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         for (const auto& [pack, f] : m_roads_by_class[c]) {
             const auto& table = pack->geometry(GeometryLayer::road, m_band);
             const RoadAttributes road = pack->road(table.attribute(f));
-            const std::string_view name = (m_zoom >= 12.5 && !road.name.empty()) ? road.name : road.ref;
-            if (name.empty() || table.ring_count(f) == 0) continue;
+            // Names from street zoom; route numbers, as shields, of the roads that carry them.
+            const std::string_view name = (m_zoom >= 12.5 && !road.name.empty() && is_drawable_text(road.name)) ? short_name(road.name) : std::string_view{};
+            const bool shielded = !road.ref.empty() && road_class != RoadClass::local && is_drawable_text(road.ref) &&
+                                  (m_zoom < 12.5 || road_class == RoadClass::interstate || road_class == RoadClass::highway || name.empty());
+            if ((name.empty() && !shielded) || table.ring_count(f) == 0) continue;
             project_line(table.ring(f, 0));
             // The longest nearly straight stretch of the piece.
             double best = 0;
@@ -333,13 +545,16 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
                     b = m_points[i + 1];
                 }
             }
-            if (best > 1) m_stretches.push_back({name, a, b, best, static_cast<std::uint8_t>(c), true});
+            if (best <= 1) continue;
+            if (!name.empty()) m_stretches.push_back({name, a, b, best, static_cast<std::uint8_t>(c), true, false});
+            if (shielded) m_stretches.push_back({road.ref, a, b, best, static_cast<std::uint8_t>(c), true, true});
         }
     }
     // Pieces of one street lie together once sorted by class and name: the pack keeps each name
     // once, so one street's pieces share the name's address.
     const auto same_street = [](const Stretch& x, const Stretch& y) {
-        return x.road_class == y.road_class && x.name.data() == y.name.data() && x.name.size() == y.name.size();
+        return x.road_class == y.road_class && x.name.data() == y.name.data() && x.name.size() == y.name.size() &&
+               x.route_number == y.route_number;
     };
     std::sort(m_stretches.begin(), m_stretches.end(), [](const Stretch& x, const Stretch& y) {
         if (x.road_class != y.road_class) return x.road_class < y.road_class;
@@ -374,16 +589,15 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         if (!stretch.alive) continue;
         const std::string_view name = stretch.name;
         const detail::PixelPoint a = stretch.a, b = stretch.b;
+        if (stretch.route_number) {
+            place_shields(stretch, scale, monochrome);
+            continue;
+        }
         // No letter is narrower than a fifth of the size: most pieces are too short for their
         // name, and are known so without asking the painter.
         if (stretch.length < 0.2 * text.size * static_cast<double>(name.size()) + 10) continue;
         const auto extent = measure(name, text);
         if (stretch.length < extent.width + 10) continue;
-        const double mx = (a.x + b.x) / 2, my = (a.y + b.y) / 2;
-        bool repeated = false;
-        for (const auto& placed : m_names)
-            if (placed.name == name && distance(placed.x - mx, placed.y - my) < 250) repeated = true;
-        if (repeated) continue;
         double angle = std::atan2(b.y - a.y, b.x - a.x);
         if (angle > std::numbers::pi / 2) angle -= std::numbers::pi;
         if (angle < -std::numbers::pi / 2) angle += std::numbers::pi;
@@ -391,12 +605,23 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         const double half_w = extent.width / 2, half_h = extent.height / 2;
         const double bw = std::abs(ca) * half_w + std::abs(sa) * half_h;
         const double bh = std::abs(sa) * half_w + std::abs(ca) * half_h;
-        if (!place_label({mx - bw, my - bh, mx + bw, my + bh})) continue;
-        m_names.push_back({name, mx, my});
-        // Start of the baseline, so that the text's middle sits on the road's middle.
-        const double bx = mx - ca * half_w - sa * (extent.ascent - half_h);
-        const double by = my - sa * half_w + ca * (extent.ascent - half_h);
-        m_painter->draw_text(bx, by, angle, name, text);
+        // A long street is named again every few hundred pixels, so a name is in sight wherever
+        // one looks along it.
+        const int copies = std::clamp(static_cast<int>(stretch.length / (extent.width + 350)), 1, 8);
+        for (int copy = 0; copy < copies; ++copy) {
+            const double t = (copy + 0.5) / copies;
+            const double mx = a.x + (b.x - a.x) * t, my = a.y + (b.y - a.y) * t;
+            bool repeated = false;
+            for (const auto& placed : m_names)
+                if (placed.name == name && distance(placed.x - mx, placed.y - my) < 250) repeated = true;
+            if (repeated) continue;
+            if (!place_label({mx - bw, my - bh, mx + bw, my + bh})) continue;
+            m_names.push_back({name, mx, my});
+            // Start of the baseline, so that the text's middle sits on the road's middle.
+            const double bx = mx - ca * half_w - sa * (extent.ascent - half_h);
+            const double by = my - sa * half_w + ca * (extent.ascent - half_h);
+            m_painter->draw_text(bx, by, angle, name, text);
+        }
     }
 }
 
@@ -485,6 +710,13 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
     paint_roads(packs, style, monochrome);
     paint_arrows(style, monochrome);
     paint_labels(packs, style, monochrome);
+    if (style.lat_lon_grid || style.locator_grid || style.scale_bar) {
+        const AidFrame frame{e.west, e.east, e.south, e.north, m_width, m_height};
+        const double label_scale = std::clamp(style.label_font_scale, 1, 24) / 6.0;
+        if (style.locator_grid) paint_locator_grid(painter, frame, label_scale, monochrome);
+        if (style.lat_lon_grid) paint_lat_lon_grid(painter, frame, label_scale, monochrome);
+        if (style.scale_bar) paint_scale_bar(painter, frame, label_scale, monochrome);
+    }
     if (layers.overlay && *layers.overlay) (*layers.overlay)(painter, view);
     painter.flush();
     m_painter = nullptr;

@@ -9,7 +9,10 @@
 #include <array>
 #include <functional>
 #include <span>
+#include <string>
 #include <string_view>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace tolm::engine {
@@ -58,6 +61,7 @@ private:
 
     void add_ring(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool closed);
     void add_feature(const GeometryTable& table, std::uint32_t feature, bool closed);
+    void add_dashed_feature(const GeometryTable& table, std::uint32_t feature, double on, double off);
     void query(const PackView& pack, pack::GeometryLayer layer);
     void fill_areas(std::span<const PackView* const> packs, pack::GeometryLayer layer, bool by_code, double alpha,
                     std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour);
@@ -65,8 +69,10 @@ private:
     void paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
     void paint_arrows(const MapStyle& style, bool monochrome);
     void paint_labels(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
+    void paint_area_names(std::span<const PackView* const> packs, const platform::TextStyle& base, double scale, bool monochrome);
     bool place_label(const LabelBox& box);
     platform::TextExtent measure(std::string_view text, const platform::TextStyle& style);
+    std::string_view short_name(std::string_view name);
     void project_line(const PointRun& run);
 
     platform::Painter* m_painter = nullptr;
@@ -79,11 +85,17 @@ private:
 
     std::vector<std::uint32_t> m_hits;
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
+    // By level (ground, bridge, tunnel) and rank: engine/road_style.h.
+    std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 27> m_roads_by_rank;
     std::vector<std::pair<const PackView*, std::uint32_t>> m_oneway;
+    std::vector<std::string_view> m_two_way_names;
+    std::vector<std::array<double, 4>> m_arrows;  // x, y and the direction of travel
     std::vector<detail::PixelPoint> m_points, m_clipped, m_scratch;
     std::vector<std::size_t> m_starts;
     std::vector<LabelBox> m_labels;
     std::vector<PlacedName> m_names;
+    // Street names as labelled, by the address of the pack's name: the long form and the short.
+    std::unordered_map<const char*, std::pair<std::string, std::string>> m_short_names;
 
     // A straight stretch of a road for its name, in pixels.
     struct Stretch {
@@ -92,7 +104,9 @@ private:
         double length;
         std::uint8_t road_class;
         bool alive;  // false once joined onto another
+        bool route_number;  // the road's route numbers, drawn as shields
     };
+    void place_shields(const Stretch& stretch, double scale, bool monochrome);
     static bool join_stretches(Stretch& stretch, const Stretch& other);
     std::vector<Stretch> m_stretches;
 

@@ -169,6 +169,8 @@ void clsCpanel::ShowControlPanel() {
     mfrmCpanel->blnShadeStates(map_server.blnShadeStates());
     mfrmCpanel->blnWhiteBackground(map_server.blnWhiteBackground());
     mfrmCpanel->blnOnewayShow(map_server.blnOnewayShow());
+    for (int aid = 0; aid < 3; ++aid)
+        mfrmCpanel->map_aid_checked(aid, map_server.map_aid(static_cast<EngineControl::MapAid>(aid)));
     mfrmCpanel->mnuOptions.set_enabled(true);
     mfrmCpanel->strOvlFile(map_server.strOvlFile());
     mfrmCpanel->strUnderFile(map_server.strUnderFile());
@@ -213,6 +215,8 @@ void clsCpanel::connect_events() {
     form.OnewayShow = [this](bool blnW) { mfrmCpanel_OnewayShow(blnW); };
     form.OvlFile = [this](const std::string& file) { mfrmCpanel_OvlFile(file); };
     form.UnderFile = [this](const std::string& file) { mfrmCpanel_UnderFile(file); };
+    // The engine keeps the map aids in its own settings file.
+    form.MapAid = [this](int aid, bool shown) { server().set_map_aid(static_cast<EngineControl::MapAid>(aid), shown); };
 }
 
 void clsCpanel::mfrmCpanel_EasySetup() {

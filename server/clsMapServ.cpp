@@ -139,6 +139,8 @@ void clsMapServ::blnMono(bool value) { m_mono = value; }
 bool clsMapServ::blnMono() const { return m_mono; }
 void clsMapServ::blnOnewayShow(bool value) { engine().set_oneway_arrows(value); }
 bool clsMapServ::blnOnewayShow() { return engine().oneway_arrows(); }
+bool clsMapServ::map_aid(EngineControl::MapAid which) const { return engine().map_aid(which); }
+void clsMapServ::set_map_aid(EngineControl::MapAid which, bool shown) { engine().set_map_aid(which, shown); }
 
 void clsMapServ::strData1(const std::string& value) { engine().set_folder(EngineControl::Folder::data1, value); }
 void clsMapServ::strData2(const std::string& value) { engine().set_folder(EngineControl::Folder::data2, value); }

@@ -62,6 +62,9 @@ public:
     void blnOnewayShow(bool value);
     bool blnMono() const;
     bool blnOnewayShow();
+    // The engine's map aids (scale bar, latitude/longitude grid, locator grid), for the control panel.
+    bool map_aid(EngineControl::MapAid which) const;
+    void set_map_aid(EngineControl::MapAid which, bool shown);
 
     bool ResizeMap(ObjectRef& picMap, double& dblDegX1, double& dblDegY1, double& dblDegX2, double& dblDegY2);
     bool DrawMapFromCentre(ObjectRef& picMap, double& dblDegX, double& dblDegY);

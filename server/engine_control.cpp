@@ -67,6 +67,20 @@ void EngineControl::set_shading(Shading which, bool shown) { put(shading_id(whic
 bool EngineControl::oneway_arrows() const { return get(ids::ONEWAY_ARROWS).to_bool(); }
 void EngineControl::set_oneway_arrows(bool shown) { put(ids::ONEWAY_ARROWS, Variant::boolean(shown)); }
 
+namespace {
+std::int32_t map_aid_id(EngineControl::MapAid which) {
+    switch (which) {
+    case EngineControl::MapAid::scale_bar: return ids::SCALE_BAR;
+    case EngineControl::MapAid::lat_lon_grid: return ids::LAT_LON_GRID;
+    case EngineControl::MapAid::locator_grid: break;
+    }
+    return ids::LOCATOR_GRID;
+}
+}  // namespace
+
+bool EngineControl::map_aid(MapAid which) const { return get(map_aid_id(which)).to_bool(); }
+void EngineControl::set_map_aid(MapAid which, bool shown) { put(map_aid_id(which), Variant::boolean(shown)); }
+
 std::int32_t EngineControl::background_colour() const { return get(ids::BACKGROUND_COLOUR).to_int32(); }
 void EngineControl::set_background_colour(std::int32_t colour) { put(ids::BACKGROUND_COLOUR, Variant(colour)); }
 

@@ -30,6 +30,10 @@ public:
     void set_shading(Shading which, bool shown);
     bool oneway_arrows() const;
     void set_oneway_arrows(bool shown);
+    // The map aids painted over the map: the next paint shows them.
+    enum class MapAid { scale_bar, lat_lon_grid, locator_grid };
+    bool map_aid(MapAid which) const;
+    void set_map_aid(MapAid which, bool shown);
 
     // The land colour of the paint, &HBBGGRR.
     std::int32_t background_colour() const;

@@ -96,7 +96,10 @@ inline constexpr std::uint32_t geometry_section(GeometryLayer layer, std::uint32
 // Record sizes (bytes), fixed by the format.
 inline constexpr std::uint32_t k_string_ref_size = 8;       // u32 offset, u32 length into the strings section
 inline constexpr std::uint32_t k_area_attribute_size = 28;  // u8 kind, 3 pad, name, code, state_code
-inline constexpr std::uint32_t k_road_attribute_size = 20;  // u8 class, u8 oneway, 2 pad, name, ref
+inline constexpr std::uint32_t k_road_attribute_size = 20;  // u8 class, u8 flags, u8 kind, 1 pad, name, ref
+
+// The flags byte of a road. Packs written before bridges, tunnels and roundabouts were kept hold 0 or 1.
+inline constexpr std::uint8_t k_road_oneway = 0x01, k_road_bridge = 0x02, k_road_tunnel = 0x04, k_road_roundabout = 0x08;
 inline constexpr std::uint32_t k_place_size = 40;           // i32 lon, i32 lat, i64 population, name, state, county
 inline constexpr std::uint32_t k_address_range_size = 60;   // street, from, to, zip, place, state, u8 right, u8 parity, 2 pad, u32 first point, u32 count
 inline constexpr std::uint32_t k_point_size = 8;            // i32 lon, i32 lat

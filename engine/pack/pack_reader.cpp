@@ -160,6 +160,7 @@ PackView::PackView(std::span<const std::byte> bytes, const std::string& name) {
     for (std::uint32_t i = 0; i < m_road_count; ++i) {
         const std::byte* r = m_roads + std::size_t(i) * pack::k_road_attribute_size;
         if (load<std::uint8_t>(r) > static_cast<std::uint8_t>(RoadClass::ramp)) damaged.fail("a road has an unknown class");
+        if (load<std::uint8_t>(r + 2) > static_cast<std::uint8_t>(k_last_road_kind)) damaged.fail("a road has an unknown kind");
         check_strings(r, 4, 2, "a road");
     }
     const auto places = require(pack::section_places, pack::k_place_size);
@@ -261,7 +262,12 @@ AreaAttributes PackView::area(std::uint32_t index) const noexcept {
 
 RoadAttributes PackView::road(std::uint32_t index) const noexcept {
     const std::byte* r = m_roads + std::size_t(index) * pack::k_road_attribute_size;
-    return {static_cast<RoadClass>(load<std::uint8_t>(r)), load<std::uint8_t>(r + 1) != 0, string_at(r + 4), string_at(r + 12)};
+    const auto flags = load<std::uint8_t>(r + 1);
+    const RoadLevel level = (flags & pack::k_road_bridge) ? RoadLevel::bridge
+                            : (flags & pack::k_road_tunnel) ? RoadLevel::tunnel
+                                                            : RoadLevel::ground;
+    return {static_cast<RoadClass>(load<std::uint8_t>(r)), (flags & pack::k_road_oneway) != 0, static_cast<RoadKind>(load<std::uint8_t>(r + 2)),
+            level, (flags & pack::k_road_roundabout) != 0, string_at(r + 4), string_at(r + 12)};
 }
 
 PlaceRecord PackView::place(std::uint32_t index) const noexcept {

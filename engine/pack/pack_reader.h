@@ -84,6 +84,9 @@ struct AreaAttributes {
 struct RoadAttributes {
     RoadClass road_class;
     bool oneway;
+    RoadKind kind;
+    RoadLevel level;
+    bool roundabout;
     std::string_view name;
     std::string_view ref;
 };

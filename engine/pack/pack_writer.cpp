@@ -336,8 +336,13 @@ std::string build_pack(const FeatureSet& features) {
     ByteBuffer road_attributes;
     for (const auto& road : features.roads) {
         road_attributes.put_u8(static_cast<std::uint8_t>(road.road_class));
-        road_attributes.put_u8(road.oneway ? 1 : 0);
-        road_attributes.pad(2);
+        std::uint8_t flags = road.oneway ? pack::k_road_oneway : 0;
+        if (road.level == RoadLevel::bridge) flags |= pack::k_road_bridge;
+        if (road.level == RoadLevel::tunnel) flags |= pack::k_road_tunnel;
+        if (road.roundabout) flags |= pack::k_road_roundabout;
+        road_attributes.put_u8(flags);
+        road_attributes.put_u8(static_cast<std::uint8_t>(road.kind));
+        road_attributes.pad(1);
         strings.put_ref(road_attributes, road.name);
         strings.put_ref(road_attributes, road.ref);
     }

@@ -58,6 +58,9 @@ frmCpanel::frmCpanel() : forms::Form("frmCpanel") {
     mnuAbout.on_click = [this] { ShowAbout(); };
     mnuHelp.on_click = [] { platform::ShowHelpTopic(k_help_topic); };
     mnuExit.on_click = [this] { hide(); };
+    mnuScaleBar.on_click = [this] { toggle(mnuScaleBar, [this](bool on) { if (MapAid) MapAid(0, on); }); };
+    mnuLatLonGrid.on_click = [this] { toggle(mnuLatLonGrid, [this](bool on) { if (MapAid) MapAid(1, on); }); };
+    mnuGridSquares.on_click = [this] { toggle(mnuGridSquares, [this](bool on) { if (MapAid) MapAid(2, on); }); };
 
     on_load = [this] {
         platform::InitHelp(hwnd());
@@ -79,6 +82,11 @@ void frmCpanel::PaintPicture() noexcept {
                           static_cast<std::int32_t>(picLogo.scale_height()));
     } catch (...) {
     }
+}
+
+void frmCpanel::map_aid_checked(int aid, bool shown) {
+    forms::Menu* items[] = {&mnuScaleBar, &mnuLatLonGrid, &mnuGridSquares};
+    if (aid >= 0 && aid < 3) items[aid]->set_checked(shown);
 }
 
 void frmCpanel::toggle(forms::Menu& item, const std::function<void(bool)>& event) {

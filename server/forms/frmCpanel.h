@@ -58,6 +58,9 @@ public:
     std::function<void(bool blnW)> OnewayShow;
     std::function<void(const std::string& strOvlFile)> OvlFile;
     std::function<void(const std::string& strUnderFile)> UnderFile;
+    // The map aids menu: the aid (0 scale bar, 1 latitude/longitude grid, 2 grid squares) and its new state.
+    std::function<void(int aid, bool shown)> MapAid;
+    void map_aid_checked(int aid, bool shown);
 
     // The panel's artwork, 300 x 169 pixels, and the scratch surface of underlay creation.
     forms::PictureBox picLogo{*this, "picLogo"};
@@ -88,6 +91,11 @@ public:
     forms::Menu mnuAbout{*this, "mnuAbout", "&About"};
     forms::Menu mnuHelp{*this, "mnuHelp", "&Help"};
     forms::Menu mnuExit{*this, "mnuExit", "E&xit"};
+    // Ours, after the panel's own items.
+    forms::Menu mnuMapAids{*this, "mnuMapAids", "Map &Aids"};
+    forms::Menu mnuScaleBar{mnuMapAids, "mnuScaleBar", "&Scale Bar"};
+    forms::Menu mnuLatLonGrid{mnuMapAids, "mnuLatLonGrid", "&Latitude/Longitude Grid"};
+    forms::Menu mnuGridSquares{mnuMapAids, "mnuGridSquares", "&Grid Squares (Maidenhead)"};
 
 private:
     // Inverts a check item and raises its event with the new state.

@@ -61,6 +61,38 @@ TEST(RendererLabels, PiecesThatDoNotRunOnInOneLineAreNotJoined) {
     EXPECT_EQ(text_pixels(cut_street(12, 0.004)), 0);
 }
 
+// Roads along latitude 40 at street zoom, one after the other a little further north.
+FeatureSet roads_named(std::initializer_list<std::pair<std::string, std::string>> names_and_refs) {
+    FeatureSet set;
+    double lat = 39.994;
+    for (const auto& [name, ref] : names_and_refs) {
+        set.roads.push_back({RoadClass::major, name, ref, false, {{-100.05, lat}, {-99.95, lat}}});
+        lat += 0.004;
+    }
+    return set;
+}
+
+TEST(RendererLabels, BadNamesAreLeftOutAndTheNamesAfterThemStillDrawn) {
+    // "Oak Street" alone in the same place: the names before it are the only difference.
+    const int good = text_pixels(roads_named({{"", ""}, {"Oak Street", ""}}));
+    ASSERT_GT(good, 5);
+    // Text that is not UTF-8 would put the painter's text out of action for the rest of the process.
+    EXPECT_EQ(text_pixels(roads_named({{"Caf\xE9 \xFF\xFE Street", ""}, {"Oak Street", ""}})), good);
+    EXPECT_EQ(text_pixels(roads_named({{"Tab\tStreet", ""}, {"Oak Street", ""}})), good);
+    // Names in any script are drawn or left out, never a fault.
+    EXPECT_GE(text_pixels(roads_named({{"Улица Ленина", ""}, {"中山路", ""}, {"شارع الملك", ""}, {"Oak Street", ""}})),
+              text_pixels(roads_named({{"", ""}, {"", ""}, {"", ""}, {"Oak Street", ""}})));
+    EXPECT_EQ(text_pixels(roads_named({{"", ""}, {"Oak Street", ""}})), good) << "text still works afterwards";
+}
+
+TEST(RendererLabels, ANameOrRouteNumberWiderThanThePictureIsLeftOut) {
+    const std::string long_ref(1000, '9');
+    const std::string long_name = "Very " + std::string(400, 'L') + " Street";
+    EXPECT_EQ(text_pixels(roads_named({{long_name, ""}})), 0);
+    EXPECT_EQ(text_pixels(roads_named({{"", long_ref}})), 0);
+    EXPECT_EQ(text_pixels(roads_named({{"", "I " + long_ref + ";US " + long_ref}})), 0);
+}
+
 }  // namespace
 }  // namespace tolm::engine
 

@@ -26,6 +26,7 @@
 #include "server/forms/frmOverlay.h"
 #include "server/host_folders.h"
 #include "common/clsIni.h"
+#include "engine/settings_file.h"
 #include "platform/text.h"
 
 #include <dlfcn.h>
@@ -33,6 +34,7 @@
 #include <unistd.h>
 
 #include <array>
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -364,6 +366,18 @@ void check_picture_path(const std::string& text) {
         throw std::invalid_argument("--out " + text + ": " + folder.string() + " is not a folder");
 }
 
+// The engine reads its map aids from its settings file beside the server library when the server
+// starts, and saves them there when it ends.
+void set_map_aids(const fs::path& library_folder, const std::vector<std::string>& aids) {
+    const std::string path = (library_folder / "Cartix71.Cfg").string();
+    engine::SettingsFile file = engine::SettingsFile::load(path);
+    for (std::size_t i = 0; i < std::size(k_map_aid_names); ++i) {
+        const bool on = std::find(aids.begin(), aids.end(), k_map_aid_names[i]) != aids.end();
+        file.set("Display", k_map_aid_keys[i], on ? "TRUE" : "FALSE");
+    }
+    file.save(path);
+}
+
 int run(const Options& options) {
     if (options.make_underlay) return make_underlay(options);
     const fs::path work = fs::absolute(options.work_folder.empty() ? fs::path("tolm-work") : fs::path(options.work_folder));
@@ -376,6 +390,7 @@ int run(const Options& options) {
     const std::string library =
         options.library.empty() ? (fs::path(executable_folder()) / "libTolmServer7.so").string() : options.library;
     register_library(fs::absolute(library).string());
+    if (options.map_aids) set_map_aids(fs::absolute(library).parent_path(), *options.map_aids);
 
     // The client's program folder with its Maps folder, and the client's saved setting that names it.
     const fs::path client = work / "Wendal32";

@@ -2,6 +2,7 @@
 
 #include "platform/text.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
@@ -71,7 +72,7 @@ std::string usage() {
            "            [--zoom-all] [--pan CODE] [--resize] --out PICTURE.png\n"
            "            [--library PATH] [--work FOLDER] [--product FOLDER] [--no-program-folder]\n"
            "            [--set PROPERTY=VALUE]...\n"
-           "            [--before-initialize]\n"
+           "            [--before-initialize] [--map-aids scale,grid,locator|none]\n"
            "       tolm [drawing options] [--list-layers] [--overlay NAME] [--underlay NAME]\n"
            "            [--zoom-overlay] [--zoom-underlay]\n"
            "       tolm make-underlay FILE.INF [--library PATH] [--work FOLDER]\n"
@@ -91,7 +92,10 @@ std::string usage() {
            "(NAME.BMP and NAME.SAT in Tolm Underlays) from a client map INF file and its picture.\n"
            "panel opens the server's control panel, clicks the items named by their captions (for example\n"
            "\"Options/Shade Counties\"), prints its menu with the check marks and closes it with Exit; the\n"
-           "folder and file dialogs it opens take the --answer options in order.\n";
+           "folder and file dialogs it opens take the --answer options in order.\n"
+           "--map-aids shows the map engine's scale bar, latitude/longitude grid and Maidenhead locator\n"
+           "grid (those named, the others off; none: all off) from this run on: the engine's settings\n"
+           "file beside the server library keeps the choice.\n";
 }
 
 Options parse_options(const std::vector<std::string>& args) {
@@ -189,6 +193,20 @@ Options parse_options(const std::vector<std::string>& args) {
             options.settings.push_back({text.substr(0, equals), text.substr(equals + 1)});
         } else if (name == "--station") {
             options.stations.push_back(station(value()));
+        } else if (name == "--map-aids") {
+            const std::string list = value();
+            std::vector<std::string> aids;
+            for (std::size_t start = 0; start <= list.size();) {
+                std::size_t comma = list.find(',', start);
+                if (comma == std::string::npos) comma = list.size();
+                const std::string aid = list.substr(start, comma - start);
+                start = comma + 1;
+                if (aid == "none" && list == "none") break;
+                if (std::find(std::begin(k_map_aid_names), std::end(k_map_aid_names), aid) == std::end(k_map_aid_names))
+                    throw std::invalid_argument("--map-aids takes scale, grid and locator, separated by commas, or none");
+                aids.push_back(aid);
+            }
+            options.map_aids = aids;
         } else if (name == "--answer") {
             options.answers.push_back(dialog_answer(value()));
         } else if (options.panel && name.rfind("--", 0) != 0) {

@@ -86,9 +86,15 @@ struct Options {
     std::optional<std::string> underlay;
     // "tolm make-underlay FILE.INF": the control panel's Make Underlay with FILE.INF chosen.
     std::optional<std::string> make_underlay;
+    // --map-aids: the engine's map aids to show from this run on (scale, grid, locator; none).
+    std::optional<std::vector<std::string>> map_aids;
     bool help = false;
     bool version = false;
 };
+
+// The names --map-aids takes, and the engine settings file's key of each.
+inline constexpr const char* k_map_aid_names[] = {"scale", "grid", "locator"};
+inline constexpr const char* k_map_aid_keys[] = {"SCALE_BAR", "LATLON_GRID", "LOCATOR_GRID"};
 
 // Parses the arguments; throws std::invalid_argument with a sentence on a bad one.
 Options parse_options(const std::vector<std::string>& args);

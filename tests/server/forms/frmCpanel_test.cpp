@@ -56,6 +56,18 @@ protected:
     }
 };
 
+TEST_F(ControlPanelForm, TheMapAidItemsComeAfterThePanelsOwnAndRaiseTheirEvent) {
+    std::vector<std::pair<int, bool>> raised;
+    panel->MapAid = [&](int aid, bool shown) { raised.emplace_back(aid, shown); };
+    panel->mnuGridSquares.on_click();
+    panel->mnuScaleBar.on_click();
+    panel->mnuGridSquares.on_click();
+    EXPECT_EQ(raised, (std::vector<std::pair<int, bool>>{{2, true}, {0, true}, {2, false}}));
+    EXPECT_TRUE(panel->mnuScaleBar.checked());
+    panel->map_aid_checked(1, true);
+    EXPECT_TRUE(panel->mnuLatLonGrid.checked());
+}
+
 TEST_F(ControlPanelForm, TheMenuBarHasEveryItemInOrder) {
     panel->blnShadeStates(true);
     EXPECT_EQ(menu_of(*panel), (std::vector<std::string>{
@@ -84,6 +96,10 @@ TEST_F(ControlPanelForm, TheMenuBarHasEveryItemInOrder) {
                                    "&About",
                                    "&Help",
                                    "E&xit",
+                                   "Map &Aids",
+                                   "  &Scale Bar",
+                                   "  &Latitude/Longitude Grid",
+                                   "  &Grid Squares (Maidenhead)",
                                }));
     EXPECT_EQ(panel->caption(), "TolmServer7 Control Panel");
     EXPECT_EQ(panel->HelpContextID(), 30);
