@@ -52,7 +52,11 @@ std::string_view trim_left(std::string_view text) noexcept {
     return text.substr(i);
 }
 
-std::string cut_at_nul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+// A name or value as the profile functions see it: nothing after a NUL byte, and then without the
+// blanks around it, so that a listed name is found again by itself.
+std::string visible_text(std::string_view text) {
+    return std::string(trim_profile_blanks(text.substr(0, text.find('\0'))));
+}
 
 ProfileLine classify(std::string raw) {
     ProfileLine line;
@@ -63,15 +67,15 @@ ProfileLine classify(std::string raw) {
         // Whatever follows the last "]" on a section line is ignored, as Windows does.
         line.kind = LineKind::section;
         auto close = body.rfind(']');
-        line.name = cut_at_nul(trim_profile_blanks(body.substr(1, close - 1)));
+        line.name = visible_text(body.substr(1, close - 1));
     } else {
         line.kind = LineKind::entry;
         auto eq = body.find('=');
         if (eq == std::string_view::npos) {
-            line.name = cut_at_nul(body);
+            line.name = visible_text(body);
         } else {
-            line.name = cut_at_nul(trim_profile_blanks(body.substr(0, eq)));
-            line.value = cut_at_nul(trim_profile_blanks(body.substr(eq + 1)));
+            line.name = visible_text(body.substr(0, eq));
+            line.value = visible_text(body.substr(eq + 1));
         }
     }
     line.raw = std::move(raw);
