@@ -1,5 +1,6 @@
 #include "platform/posix/profile_file.h"
 
+#include "platform/atomic_file.h"
 #include "platform/profile.h"
 
 #include <fcntl.h>
@@ -244,10 +245,13 @@ bool replace_file_contents(const std::string& path, std::string_view bytes) {
     if (existed && ::access(path.c_str(), W_OK) != 0) return false;
 
     std::string temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(g_temp_counter++);
+    // The test fault table (platform/atomic_file.h) may fail any step, as a full or failing disk would.
+    namespace faults = platform::detail;
+    if (faults::injected_file_fault(platform::FileStep::open)) return false;
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    bool ok = true;
-    if (existed) ok = ::fchmod(fd, old_stat.st_mode & 07777) == 0;
+    bool ok = !faults::injected_file_fault(platform::FileStep::write);
+    if (ok && existed) ok = ::fchmod(fd, old_stat.st_mode & 07777) == 0;
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (ok && left > 0) {
@@ -260,9 +264,9 @@ bool replace_file_contents(const std::string& path, std::string_view bytes) {
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    if (ok) ok = ::fsync(fd) == 0;
+    if (ok) ok = !faults::injected_file_fault(platform::FileStep::sync) && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (ok) ok = !faults::injected_file_fault(platform::FileStep::rename) && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return false;
