@@ -12,20 +12,9 @@
 #include <fstream>
 #include <memory>
 
-// The decoder is a third-party single header; only the formats we offer are compiled in, and it reads
-// from memory so that our own size limit applies before it sees a byte.
-#define STBI_ONLY_BMP
-#define STBI_ONLY_GIF
-#define STBI_ONLY_JPEG
-#define STBI_ONLY_PNG
-#define STBI_NO_STDIO
-#define STBI_NO_LINEAR
-#define STBI_NO_HDR
-#define STBI_MAX_DIMENSIONS 32767
-#define STBI_FAILURE_USERMSG
-#define STB_IMAGE_STATIC
-#define STB_IMAGE_IMPLEMENTATION
-#include <stb_image.h>
+// The decoder is a third-party single header, compiled in stb_image_decoder.cpp with the same
+// settings (engine/stb_image_settings.h).
+#include "engine/stb_image_settings.h"
 
 namespace tolm::engine {
 
@@ -47,6 +36,45 @@ void check_size(std::uint64_t width, std::uint64_t height, const std::string& na
         width * height > k_max_picture_pixels)
         fail(name, std::to_string(width) + " x " + std::to_string(height) +
                        " pixels is too large; at most 50 million pixels and 32767 a side are read");
+}
+
+// The JPEG decoder writes each Huffman table's code lengths into a fixed array of 257 without
+// checking that the table's 16 counts add up to at most 256 values: a damaged file makes it write
+// past the array. Its markers are walked here as the decoder walks them (segments by their length,
+// anything else byte by byte up to the next 0xFF), and a file with such a table is refused first.
+bool jpeg_tables_fit(std::string_view bytes) {
+    const auto at = [&](std::size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u; };
+    // The decoder takes any number of fill bytes before a marker, the first one included.
+    std::size_t p = 0;
+    while (at(p) == 0xFF && p < bytes.size()) ++p;
+    if (p == 0 || at(p) != 0xD8) return true;
+    ++p;
+    while (p < bytes.size()) {
+        if (at(p) != 0xFF) {
+            ++p;
+            continue;
+        }
+        while (at(p) == 0xFF && p < bytes.size()) ++p;
+        const unsigned marker = at(p++);
+        // Stuffed bytes, restart markers, start and end of image stand alone.
+        if (marker == 0x00 || marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9)) continue;
+        const std::size_t length = (at(p) << 8) | at(p + 1);
+        if (marker != 0xC4) {
+            p += std::max<std::size_t>(length, 2);
+            continue;
+        }
+        std::size_t q = p + 2;
+        std::ptrdiff_t left = static_cast<std::ptrdiff_t>(length) - 2;
+        while (left > 0 && q < bytes.size()) {
+            std::size_t values = 0;
+            for (std::size_t i = 1; i <= 16; ++i) values += at(q + i);
+            if (values > 256) return false;
+            q += 17 + values;
+            left -= static_cast<std::ptrdiff_t>(17 + values);
+        }
+        p = q;
+    }
+    return true;
 }
 
 std::string read_file(const std::string& path) {
@@ -72,6 +100,7 @@ Bitmap decode_picture(std::string_view bytes, const std::string& name) {
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
     int width = 0, height = 0, channels = 0;
+    if (!jpeg_tables_fit(bytes)) fail(name, "damaged: a Huffman table of the JPEG holds more than 256 codes");
     if (!stbi_info_from_memory(data, length, &width, &height, &channels))
         fail(name, std::string("not a BMP, GIF, JPG or PNG picture, or damaged: ") + stbi_failure_reason());
     check_size(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), name);

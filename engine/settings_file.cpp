@@ -42,9 +42,11 @@ SettingsFile SettingsFile::parse(const std::string& ansi_text) {
             continue;
         }
         const auto equals = line.find('=');
-        if (equals == std::string::npos || trimmed.empty() || trimmed.front() == ';') {
-            // Blank lines are kept as they were, as the system's profile functions keep them, so
-            // that a file read and written back is the same file.
+        if (equals == std::string::npos || trimmed.empty() || trimmed.front() == ';' ||
+            trim(line.substr(0, equals)).empty()) {
+            // Blank lines, comments and lines without a key name ("=x") are kept as they were, as
+            // the system's profile functions keep them, so that a file read and written back is the
+            // same file.
             file.m_sections.back().entries.push_back({"", line});
             continue;
         }

@@ -105,5 +105,6 @@ void detail::clear_file_faults_for_testing() noexcept {
 }
 
 void detail::fail_replacements_for_testing(bool on) noexcept { g_fail_replacements.store(on); }
+std::error_code detail::injected_file_fault(FileStep step) noexcept { return injected(step); }
 
 }  // namespace tolm::platform

@@ -35,6 +35,9 @@ void inject_file_fault_for_testing(const FileFault& fault) noexcept;
 void clear_file_faults_for_testing() noexcept;
 // The old switch: while on, every replacement fails at the write with ENOSPC, as a full disk does.
 void fail_replacements_for_testing(bool on) noexcept;
+// The fault armed for this step of a replacement, if any: for writers of their own (the profile and
+// registry store files keep the old file's permissions) that take part in the same fault table.
+std::error_code injected_file_fault(FileStep step) noexcept;
 
 // The platform's flush of a written file to the disk (fsync / FlushFileBuffers); platform code.
 std::error_code sync_file_to_disk(const std::filesystem::path& path) noexcept;

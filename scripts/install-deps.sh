@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what the builds, tests and benchmarks need on a Debian 12 machine.
+# Installs what the builds, tests and benchmarks need on a Debian 12 machine (clang and its sanitizer
+# and libFuzzer runtimes for the sanitized build, docs/fuzzing.md).
 # Safe to run again: packages already present are skipped by apt.
 set -euo pipefail
 
@@ -16,7 +17,8 @@ packages=(build-essential cmake ninja-build pkg-config
           libgtest-dev libgmock-dev libbenchmark-dev nlohmann-json3-dev libstb-dev
           libcairo2-dev libgdal-dev gdal-bin libpng-dev
           libosmium2-dev libprotozero-dev libexpat1-dev zlib1g-dev
-          python3 python3-markdown)
+          python3 python3-markdown
+          clang libclang-rt-14-dev)
 # The machine may already carry its own Node.js; Debian's would conflict with it.
 command -v npm >/dev/null 2>&1 || packages+=(nodejs npm)
 if [ "$want_windows" = 1 ]; then

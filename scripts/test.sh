@@ -15,6 +15,24 @@ cmake --build build/linux -j "$jobs"
 echo "== Linux tests"
 ctest --test-dir build/linux --output-on-failure -j "$jobs"
 
+if [ "${TOLM_SKIP_SANITIZE:-0}" != 1 ]; then
+  # The whole Linux suite again under AddressSanitizer and UndefinedBehaviorSanitizer (clang, -O1,
+  # its own build folder), then every fuzz target on its seed corpus (docs/fuzzing.md).
+  echo "== Sanitized build (clang, ASan+UBSan, libFuzzer)"
+  CC=clang CXX=clang++ cmake -S . -B build/sanitize -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+        -DCMAKE_CXX_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" -DCMAKE_C_FLAGS_RELWITHDEBINFO="-O1 -g -DNDEBUG" \
+        -DTOLM_SANITIZE=address,undefined -DTOLM_FUZZ=ON -DTOLM_BUILD_BENCHMARKS=OFF >/dev/null
+  cmake --build build/sanitize -j "$jobs"
+  echo "== Linux tests under ASan+UBSan"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    LSAN_OPTIONS=suppressions="$root/tests/sanitize/lsan.supp" \
+    ctest --test-dir build/sanitize --output-on-failure -j "$jobs" --timeout 600
+  echo "== Fuzz targets, ${TOLM_FUZZ_SECONDS:-20} s each"
+  # 60 s a target is the full run (scripts/fuzz.sh alone); CI gives each a shorter slice to stay
+  # within its time, and TOLM_FUZZ_SECONDS sets it.
+  bash scripts/fuzz.sh --build build/sanitize --time "${TOLM_FUZZ_SECONDS:-20}"
+fi
+
 if [ "${TOLM_SKIP_WINDOWS:-0}" != 1 ]; then
   # The installer carries the default map product; its tests draw from it.
   if [ ! -f build/default-data/Kartovex/MAP.INI ]; then

@@ -6,6 +6,11 @@
 
 #include "platform/runtime_error.h"
 
+#include <cstdlib>
+#include <new>
+#include <string_view>
+#include <system_error>
+
 namespace tolm::server {
 
 namespace {
@@ -40,11 +45,24 @@ struct ByRef {
     }
 };
 
+// The test hook of the frames' catch ladder: with TOLM_TEST_MEMBER_FAULT set to bad_alloc,
+// system_error or runtime_error, every member call throws that before it does anything, so that the
+// frames' tests show each kind of failure reaching the client as a failed call with a text.
+void raise_test_fault() {
+    const char* fault = std::getenv("TOLM_TEST_MEMBER_FAULT");
+    if (!fault || !*fault) return;
+    const std::string_view kind(fault);
+    if (kind == "bad_alloc") throw std::bad_alloc();
+    if (kind == "system_error") throw std::system_error(std::make_error_code(std::errc::no_space_on_device), "test fault");
+    if (kind == "runtime_error") raise_runtime_error(runtime_errors::invalid_procedure_call, k_error_source);
+}
+
 }  // namespace
 
 std::optional<DispId> clsMapServ::id_of_name(std::string_view name) const { return find_dispid(name); }
 
 Variant clsMapServ::invoke(DispId id, InvokeKind kind, Arguments& args) {
+    raise_test_fault();
     const MemberKind member_kind = member_kind_of(kind, id);
     const MemberInfo* member = find_member(id, member_kind);
     if (!member) raise_runtime_error(runtime_errors::object_does_not_support_member, k_error_source);

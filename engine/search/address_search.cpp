@@ -159,9 +159,11 @@ LonLat street_middle(const std::vector<PointRun>& lines) {
     };
     const LonLat a = farthest_from(ends.front());
     const LonLat b = farthest_from(a);
-    const auto [ax, ay] = flat(a);
-    const auto [bx, by] = flat(b);
-    const double dx = bx - ax, dy = by - ay;
+    // Plain copies: C++20 lambdas cannot capture structured bindings portably (clang refuses it).
+    const auto [a_x, a_y] = flat(a);
+    const auto [b_x, b_y] = flat(b);
+    const double ax = a_x, ay = a_y;
+    const double dx = b_x - ax, dy = b_y - ay;
     auto along = [&](const LonLat& p) {
         const auto [x, y] = flat(p);
         return (x - ax) * dx + (y - ay) * dy;

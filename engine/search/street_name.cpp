@@ -119,12 +119,13 @@ bool wildcard_match(std::string_view pattern, std::string_view text) noexcept {
     std::size_t p = 0, t = 0;
     std::size_t star = std::string_view::npos, mark = 0;
     while (t < text.size()) {
-        if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
-            ++p;
-            ++t;
-        } else if (p < pattern.size() && pattern[p] == '*') {
+        // A star is always a wildcard, also where the text holds a star of its own.
+        if (p < pattern.size() && pattern[p] == '*') {
             star = p++;
             mark = t;
+        } else if (p < pattern.size() && (pattern[p] == '?' || pattern[p] == text[t])) {
+            ++p;
+            ++t;
         } else if (star != std::string_view::npos) {
             p = star + 1;
             t = ++mark;

@@ -1,5 +1,6 @@
 #include "platform/posix/profile_file.h"
 
+#include "platform/atomic_file.h"
 #include "platform/profile.h"
 
 #include <fcntl.h>
@@ -52,7 +53,11 @@ std::string_view trim_left(std::string_view text) noexcept {
     return text.substr(i);
 }
 
-std::string cut_at_nul(std::string_view text) { return std::string(text.substr(0, text.find('\0'))); }
+// A name or value as the profile functions see it: nothing after a NUL byte, and then without the
+// blanks around it, so that a listed name is found again by itself.
+std::string visible_text(std::string_view text) {
+    return std::string(trim_profile_blanks(text.substr(0, text.find('\0'))));
+}
 
 ProfileLine classify(std::string raw) {
     ProfileLine line;
@@ -63,15 +68,15 @@ ProfileLine classify(std::string raw) {
         // Whatever follows the last "]" on a section line is ignored, as Windows does.
         line.kind = LineKind::section;
         auto close = body.rfind(']');
-        line.name = cut_at_nul(trim_profile_blanks(body.substr(1, close - 1)));
+        line.name = visible_text(body.substr(1, close - 1));
     } else {
         line.kind = LineKind::entry;
         auto eq = body.find('=');
         if (eq == std::string_view::npos) {
-            line.name = cut_at_nul(body);
+            line.name = visible_text(body);
         } else {
-            line.name = cut_at_nul(trim_profile_blanks(body.substr(0, eq)));
-            line.value = cut_at_nul(trim_profile_blanks(body.substr(eq + 1)));
+            line.name = visible_text(body.substr(0, eq));
+            line.value = visible_text(body.substr(eq + 1));
         }
     }
     line.raw = std::move(raw);
@@ -240,10 +245,13 @@ bool replace_file_contents(const std::string& path, std::string_view bytes) {
     if (existed && ::access(path.c_str(), W_OK) != 0) return false;
 
     std::string temp = path + ".tmp." + std::to_string(::getpid()) + "." + std::to_string(g_temp_counter++);
+    // The test fault table (platform/atomic_file.h) may fail any step, as a full or failing disk would.
+    namespace faults = platform::detail;
+    if (faults::injected_file_fault(platform::FileStep::open)) return false;
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) return false;
-    bool ok = true;
-    if (existed) ok = ::fchmod(fd, old_stat.st_mode & 07777) == 0;
+    bool ok = !faults::injected_file_fault(platform::FileStep::write);
+    if (ok && existed) ok = ::fchmod(fd, old_stat.st_mode & 07777) == 0;
     const char* data = bytes.data();
     std::size_t left = bytes.size();
     while (ok && left > 0) {
@@ -256,9 +264,9 @@ bool replace_file_contents(const std::string& path, std::string_view bytes) {
         data += written;
         left -= static_cast<std::size_t>(written);
     }
-    if (ok) ok = ::fsync(fd) == 0;
+    if (ok) ok = !faults::injected_file_fault(platform::FileStep::sync) && ::fsync(fd) == 0;
     if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
+    if (ok) ok = !faults::injected_file_fault(platform::FileStep::rename) && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
         ::unlink(temp.c_str());
         return false;

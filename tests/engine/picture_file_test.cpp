@@ -112,6 +112,18 @@ TEST(PictureReader, EveryBitFlipEitherReadsOrIsRefused) {
         }
 }
 
+// A JPEG Huffman table of more than 256 codes made the decoder write past its table (found by
+// fuzzing under ASan): refused before decoding, wherever the table lies, and a sound JPEG still reads.
+TEST(PictureReader, AJpegHuffmanTableOfTooManyCodesIsRefused) {
+    const std::string overfull("\xFF\xD8\xFF\xC4\x00\x1E\x00\xFF\xD9", 9);
+    EXPECT_NE(error_of([&] { decode_picture(overfull, "table.jpg"); }).find("Huffman table"), std::string::npos);
+    const std::string after_a_comment = std::string("\xFF\xD8\xFF\xFE\x00\x04ok", 8) + overfull.substr(2);
+    EXPECT_NE(error_of([&] { decode_picture(after_a_comment, "comment.jpg"); }).find("Huffman table"), std::string::npos);
+    EXPECT_NE(error_of([&] { decode_picture("\xFF" + after_a_comment, "fill.jpg"); }).find("Huffman table"), std::string::npos);
+    const auto sound = tolm::test::read_bytes(std::string(TOLM_SOURCE_DIR) + "/tests/fuzz/corpus/picture/Town.jpg");
+    EXPECT_EQ(decode_picture(sound, "Town.jpg").width, 8);
+}
+
 TEST(PictureReader, APictureTooLargeIsRefusedBeforeItIsDecoded) {
     const std::string error = error_of([] { decode_picture(k_huge_png, "huge.png"); });
     EXPECT_NE(error.find("too large"), std::string::npos) << error;

@@ -154,6 +154,18 @@ TEST_F(ProfileTest, DamagedFilesReadWithoutHarm) {
     EXPECT_EQ(value("S", "M"), "2");
 }
 
+// Every section the file lists is found by the name listed, whatever blanks, control characters
+// and NUL bytes its line holds (fuzzing found a name listed with a blank before a NUL).
+TEST_F(ProfileTest, EveryListedSectionIsFoundByItsListedName) {
+    given(std::string("[Application \0\0Interface]\r\nk=v\r\n[\x06\x09]\r\nw=1\r\n[ \x01 x\t]\r\ny=2\r\n", 57));
+    const std::string list = get(std::nullopt, std::nullopt).written;
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < list.size() && list[at] != '\0'; at = list.find('\0', at) + 1)
+        names.push_back(list.substr(at, list.find('\0', at) - at));
+    ASSERT_EQ(names.size(), 3u) << list;
+    for (const auto& name : names) EXPECT_NE(get(name, std::nullopt).text, "dflt") << name;
+}
+
 TEST_F(ProfileTest, WriteCreatesFileSectionAndKeyWithCrLf) {
     ASSERT_TRUE(write("Sec", "Key", "  val  "));
     // Leading blanks of the value are dropped on writing, trailing ones on reading.

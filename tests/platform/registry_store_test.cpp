@@ -1,5 +1,6 @@
 #ifndef _WIN32
 
+#include "platform/atomic_file.h"
 #include "platform/posix/registry_store.h"
 #include "platform/registry.h"
 
@@ -167,6 +168,29 @@ TEST_F(RegistryStoreFileTest, ReadOnlyStoreIsNotReplaced) {
     if (::access(m_file.c_str(), W_OK) == 0) GTEST_SKIP() << "running with rights that ignore file modes";
     EXPECT_FALSE(reg::write_string(reg::HKEY_CURRENT_USER, "Software\\X", "a", "2"));
     EXPECT_EQ(tolm::test::read_bytes(m_file), before);
+}
+
+// A disk that fails any step of a store write (a full disk, an I/O error, a refused rename) leaves
+// the previous store as it was and reports the write as failed.
+TEST_F(RegistryStoreFileTest, AFailedWriteAtAnyStepKeepsThePreviousStore) {
+    namespace faults = tolm::platform::detail;
+    using tolm::platform::FileStep;
+    ASSERT_TRUE(reg::write_string(reg::HKEY_CURRENT_USER, "Software\\X", "a", "1"));
+    const std::string before = tolm::test::read_bytes(m_file);
+    for (const auto& [step, error] : {std::pair{FileStep::open, std::errc::permission_denied},
+                                      std::pair{FileStep::write, std::errc::no_space_on_device},
+                                      std::pair{FileStep::sync, std::errc::io_error},
+                                      std::pair{FileStep::rename, std::errc::io_error}}) {
+        faults::inject_file_fault_for_testing({step, error});
+        EXPECT_FALSE(reg::write_string(reg::HKEY_CURRENT_USER, "Software\\X", "a", "2")) << static_cast<int>(step);
+        faults::clear_file_faults_for_testing();
+        EXPECT_EQ(tolm::test::read_bytes(m_file), before) << static_cast<int>(step);
+        for (const auto& entry : std::filesystem::directory_iterator(m_folder.path())) {
+            const std::string name = entry.path().filename().string();
+            EXPECT_TRUE(name == "registry.txt" || name == "registry.txt.lock") << name;
+        }
+    }
+    EXPECT_TRUE(reg::write_string(reg::HKEY_CURRENT_USER, "Software\\X", "a", "2"));
 }
 
 TEST_F(RegistryStoreFileTest, StoreFileLocation) {

@@ -46,7 +46,6 @@ struct Expected {
 
 const InvokeKind k_method = InvokeKind::method;
 const InvokeKind k_put = InvokeKind::property_put;
-const InvokeKind k_get = InvokeKind::property_get;
 Variant yes() { return Variant::boolean(true); }
 Variant no() { return Variant::boolean(false); }
 Variant l(std::int32_t value) { return Variant(value); }

@@ -215,7 +215,7 @@ TEST_F(FormTest, EveryControlKindDrivenAsAUserWould) {
 
 TEST_F(FormTest, ModalDialogInsideAModalDialogWithAMessageBox) {
     auto dialog = make_form<SampleDialog>();
-    desktop.answer_modal("frmSample", [this](Form& form) {
+    desktop.answer_modal("frmSample", [](Form& form) {
         auto& d = dynamic_cast<SampleDialog&>(form);
         d.txtFind.type("*x");
         d.cmdFind.click();  // refused with a message box

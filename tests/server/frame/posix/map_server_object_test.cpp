@@ -137,6 +137,47 @@ TEST_F(LinuxFrame, RunTimeErrorsReachBothKindsOfCaller) {
     EXPECT_EQ(excep.description, description);
 }
 
+// No exception crosses into the client: with the test hook making every member throw, each member
+// called by dispatch id fails with DISP_E_EXCEPTION and a text, and a vtable call with a failed
+// HRESULT whose error information has the text.
+TEST_F(LinuxFrame, EveryMemberThatThrowsGivesTheClientAFailedCallWithAText) {
+    create();
+    struct Fault {
+        const char* kind;
+        std::int32_t number;  // 0: any number, as long as the call failed
+    };
+    for (const Fault fault : {Fault{"bad_alloc", 7}, Fault{"system_error", 0}, Fault{"runtime_error", 5}}) {
+        set_environment("TOLM_TEST_MEMBER_FAULT", fault.kind);
+        for (const auto& member : server::k_members) {
+            Arguments args(member.param_count);
+            const auto kind = member.kind == server::MemberKind::let   ? InvokeKind::property_put
+                              : member.kind == server::MemberKind::get ? InvokeKind::property_get
+                                                                       : InvokeKind::method;
+            Variant result;
+            com::ExcepInfo excep;
+            std::uint32_t arg_error = 0;
+            EXPECT_EQ(m_server->Invoke(member.id, com::GUID_NULL, 0, static_cast<std::uint16_t>(kind), &args, &result,
+                                       &excep, &arg_error),
+                      com::DISP_E_EXCEPTION)
+                << fault.kind << " " << member.name;
+            EXPECT_FALSE(excep.description.empty()) << fault.kind << " " << member.name;
+            if (fault.number) {
+                EXPECT_EQ(excep.number, fault.number) << fault.kind << " " << member.name;
+            }
+        }
+        const com::HRESULT hr = m_server->SafeCall();
+        EXPECT_LT(hr, 0) << fault.kind;
+        void* error_info = nullptr;
+        ASSERT_EQ(m_server->QueryInterface(com::IID_IErrorInfo, &error_info), com::S_OK);
+        std::string description;
+        static_cast<com::IErrorInfo*>(error_info)->GetDescription(&description);
+        static_cast<com::IErrorInfo*>(error_info)->Release();
+        EXPECT_FALSE(description.empty()) << fault.kind;
+    }
+    set_environment("TOLM_TEST_MEMBER_FAULT", "");
+    EXPECT_EQ(m_server->SafeCall(), com::S_OK);
+}
+
 TEST_F(LinuxFrame, UnloadWaitsForTheLastObject) {
     create();
     EXPECT_EQ(com::can_unload_library(k_library), com::S_FALSE);
