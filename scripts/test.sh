@@ -47,6 +47,8 @@ if [ "${TOLM_SKIP_WINDOWS:-0}" != 1 ]; then
     win32)
       echo "== Windows tests under Wine"
       bash scripts/wine-tests.sh build/windows
+      echo "== Pictures of the server's windows (Xvfb, Wine's X11 driver)"
+      bash scripts/screenshots.sh build/windows build/screenshots
       ;;
     win64)
       # Some virtual machines cannot run 32-bit Linux programs, and so not Wine's 32-bit loader. The
@@ -57,6 +59,7 @@ if [ "${TOLM_SKIP_WINDOWS:-0}" != 1 ]; then
       cmake --build build/windows64 -j "$jobs"
       echo "== Windows tests under Wine (64-bit)"
       bash scripts/wine-tests.sh build/windows64
+      echo "== No pictures of the server's windows: scripts/screenshots.sh has made them only from the 32-bit build"
       ;;
     *)
       echo "test.sh: Wine cannot run here (scripts/install-deps.sh installs it)" >&2
