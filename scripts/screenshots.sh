@@ -34,7 +34,7 @@ else
   export TOLM_WINEARCH=win32 TOLM_WINEPREFIX="$root/build/wine-prefix-x11"
   wine=(wine) wineserver=(wineserver)
 fi
-export WINEPREFIX="$TOLM_WINEPREFIX" WINEARCH="$TOLM_WINEARCH" WINEDEBUG=-all
+export WINEPREFIX="$TOLM_WINEPREFIX" WINEARCH="$TOLM_WINEARCH" WINEDEBUG="${TOLM_WINEDEBUG:--all}"
 export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 bash scripts/wine-run.sh --prepare </dev/null
 if [ ! -f "$WINEPREFIX/.tolm-x11-ready" ]; then

@@ -1187,6 +1187,16 @@ LRESULT Win32WindowSystem::Impl::control_message(FormWindow& window, ControlWind
     const WNDPROC original = native.original;
     auto pass = [&] { return IsWindow(hwnd) ? CallWindowProcA(original, hwnd, message, wparam, lparam) : 0; };
     switch (message) {
+    case WM_ERASEBKGND:
+        // A group box paints only its line and caption, and the form (which clips its children) paints
+        // nothing under it: its inside is filled here, below the controls it holds.
+        if (native.kind == Kind::frame) {
+            RECT area{};
+            GetClientRect(hwnd, &area);
+            FillRect(reinterpret_cast<HDC>(wparam), &area, GetSysColorBrush(COLOR_BTNFACE));
+            return 1;
+        }
+        break;
     case WM_GETDLGCODE:
         // Every key comes here, also when the client's loop runs the dialog manager.
         return DLGC_WANTALLKEYS | DLGC_WANTCHARS | DLGC_WANTARROWS | DLGC_WANTTAB;
