@@ -37,7 +37,9 @@ TEST(RouteShield, SeveralRefsSplitAndOverlongOrEmptyPartsAreLeftOut) {
     EXPECT_EQ(split_route_refs("I 1;I 2;I 3;I 4;I 5", numbers), k_most_shields) << "no more shields than fit";
     const std::string thousand(1000, '7');
     EXPECT_EQ(split_route_refs(thousand, numbers), 0u);
-    EXPECT_EQ(split_route_refs("I " + thousand + ";US 30", numbers), 1u);
+    // The numbers point into the ref, which must outlive them.
+    const std::string overlong_then_us = "I " + thousand + ";US 30";
+    EXPECT_EQ(split_route_refs(overlong_then_us, numbers), 1u);
     EXPECT_EQ(numbers[0].number, "30");
     EXPECT_EQ(split_route_refs("", numbers), 0u);
 }
