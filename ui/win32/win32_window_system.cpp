@@ -753,10 +753,21 @@ void Win32WindowSystem::Impl::reconcile_controls(FormWindow& window) {
         };
         return depth(a) < depth(b);
     });
+    bool created = false;
     for (forms::Control* control : order) {
         if (window.controls.count(control)) continue;
         create_control(window, *control, kind_of(*control));
         if (!window.form) return;
+        created = true;
+    }
+    if (!created) return;
+    // The system puts each new child window at the bottom of its siblings, so a control made after its
+    // frame would lie under it and be hidden: frames go to the bottom again, the outermost last.
+    for (auto it = order.rbegin(); it != order.rend(); ++it) {
+        if (kind_of(**it) != Kind::frame) continue;
+        const auto native = window.controls.find(*it);
+        if (native == window.controls.end() || !native->second->hwnd) continue;
+        SetWindowPos(native->second->hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     }
 }
 

@@ -181,6 +181,21 @@ TEST_F(Win32Desktop, AFormIsATopLevelWindowWithNativeControlsPlacedFromTwips) {
     EXPECT_FALSE(IsWindow(window));
 }
 
+TEST_F(Win32Desktop, WhatAFrameHoldsLiesAboveItAndIsSeen) {
+    frmSample form;
+    form.show();
+    HWND window = reinterpret_cast<HWND>(form.hwnd());
+    for (std::int32_t i = 0; i < 2; ++i) {
+        HWND option = control(form.optKind[i]);
+        RECT area{};
+        GetWindowRect(option, &area);
+        POINT middle{(area.left + area.right) / 2, (area.top + area.bottom) / 2};
+        ScreenToClient(window, &middle);
+        EXPECT_EQ(ChildWindowFromPointEx(window, middle, CWP_SKIPINVISIBLE), option)
+            << "option " << i << " lies under its frame";
+    }
+}
+
 TEST_F(Win32Desktop, TypingGoesThroughKeyPressAndMaxLength) {
     frmSample form;
     form.show();
