@@ -19,7 +19,9 @@ namespace {
 bool reads_vector_files() noexcept { return false; }
 
 void read_census_boundaries(const std::string& path, ImportData&, Progress&) { needs_linux_importer(path, "boundary files"); }
-void read_world_land(const std::string& path, ImportData&, Progress&) { needs_linux_importer(path, "land polygon files"); }
+void read_world_land(const std::string& path, const std::vector<std::string>&, ImportData&, Progress&) {
+    needs_linux_importer(path, "land polygon files");
+}
 void read_tiger_areas(const std::string& path, engine::AreaKind, ImportData&, Progress&) {
     needs_linux_importer(path, "TIGER/Line shapefiles");
 }
