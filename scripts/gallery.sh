@@ -55,6 +55,8 @@ for extract in portland-central-filtered:-122.690,45.527,-122.664,45.512 bangor_
   [ -f "$osm/$file.osm.pbf" ] || continue
   product="$work/product-$file"
   if [ ! -f "$product/Data2/streets.pack" ] || [ "$product/Data2/streets.pack" -ot "$importer" ]; then
+    # Imports add to what a product holds: a newer importer starts from an empty folder.
+    rm -rf "$product"
     "$importer" --quiet --out "$product" --osm "$osm/$file.osm.pbf"
   fi
   aids=none

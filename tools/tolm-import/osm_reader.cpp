@@ -219,6 +219,10 @@ struct Collector : osmium::handler::Handler {
             road.name = std::string(tag(tags, "name"));
             road.ref = ref;
             road.oneway = one_way != detail::OneWay::no;
+            road.kind = detail::osm_road_kind(highway);
+            road.level = detail::osm_road_level(tag(tags, "bridge"), tag(tags, "tunnel"));
+            const auto junction = tag(tags, "junction");
+            road.roundabout = junction == "roundabout" || junction == "circular";
             if (one_way == detail::OneWay::backward) std::reverse(line.begin(), line.end());
             road.points = std::move(line);
             data.features.roads.push_back(std::move(road));
@@ -303,6 +307,26 @@ std::optional<engine::RoadClass> detail::osm_road_class(std::string_view highway
         highway == "road" || highway == "track")
         return RoadClass::local;
     return std::nullopt;
+}
+
+engine::RoadKind detail::osm_road_kind(std::string_view highway) {
+    using engine::RoadKind;
+    if (highway == "motorway") return RoadKind::motorway;
+    if (highway == "trunk") return RoadKind::trunk;
+    if (highway == "primary") return RoadKind::primary;
+    if (highway == "secondary") return RoadKind::secondary;
+    if (highway == "tertiary") return RoadKind::tertiary;
+    if (highway == "unclassified" || highway == "residential" || highway == "living_street" || highway == "road")
+        return RoadKind::minor;
+    if (highway == "service") return RoadKind::service;
+    if (highway == "track") return RoadKind::track;
+    return RoadKind::unknown;
+}
+
+engine::RoadLevel detail::osm_road_level(std::string_view bridge, std::string_view tunnel) {
+    if (!bridge.empty() && bridge != "no") return engine::RoadLevel::bridge;
+    if (!tunnel.empty() && tunnel != "no") return engine::RoadLevel::tunnel;
+    return engine::RoadLevel::ground;
 }
 
 detail::OneWay detail::osm_one_way(std::string_view oneway, std::string_view highway, std::string_view junction) {

@@ -50,6 +50,11 @@ std::optional<engine::RoadClass> osm_road_class(std::string_view highway, std::s
 // How a way's oneway tagging reads: one way along the points, against them, or both ways.
 enum class OneWay { no, forward, backward };
 OneWay osm_one_way(std::string_view oneway, std::string_view highway, std::string_view junction);
+// The finer kind the renderer ranks roads by; links (ramps) and values it does not know are unknown,
+// so the class decides.
+engine::RoadKind osm_road_kind(std::string_view highway);
+// Over or under the roads beside it: bridge=* and tunnel=* other than "no".
+engine::RoadLevel osm_road_level(std::string_view bridge, std::string_view tunnel);
 
 // The population tag as a number ("12,500" and "12500" both), 0 when it is none.
 std::int64_t osm_population(std::string_view value);

@@ -17,6 +17,8 @@ namespace tolm::importer {
 namespace {
 
 using engine::RoadClass;
+using engine::RoadKind;
+using engine::RoadLevel;
 using testing::RecordedProgress;
 using testing::ScratchFolder;
 
@@ -63,6 +65,14 @@ TEST(OsmTags, ClassesOneWayRulesAndPopulations) {
     EXPECT_EQ(detail::osm_one_way("no", "motorway", ""), OneWay::no);  // tagged otherwise
     EXPECT_EQ(detail::osm_one_way("alternating", "primary", ""), OneWay::no);
     EXPECT_EQ(detail::osm_one_way("", "primary", ""), OneWay::no);
+
+    EXPECT_EQ(detail::osm_road_kind("tertiary"), RoadKind::tertiary);
+    EXPECT_EQ(detail::osm_road_kind("living_street"), RoadKind::minor);
+    EXPECT_EQ(detail::osm_road_kind("primary_link"), RoadKind::unknown) << "a link is ranked by its class";
+    EXPECT_EQ(detail::osm_road_level("yes", ""), RoadLevel::bridge);
+    EXPECT_EQ(detail::osm_road_level("viaduct", "no"), RoadLevel::bridge);
+    EXPECT_EQ(detail::osm_road_level("no", "yes"), RoadLevel::tunnel);
+    EXPECT_EQ(detail::osm_road_level("", ""), RoadLevel::ground);
 
     EXPECT_EQ(detail::osm_population("105,594"), 105594);
     EXPECT_EQ(detail::osm_population("12000 (2010)"), 12000);
