@@ -3,6 +3,8 @@
 #include "common/product_version.h"
 #include "platform/app.h"
 #include "platform/module_version.h"
+#include "platform/painter.h"
+#include "server/forms/panel_artwork.h"
 #include "ui/forms/keys.h"
 
 namespace tolm::server {
@@ -45,23 +47,27 @@ frmAbout::frmAbout() : forms::Form("frmAbout") {
     set_max_button(false);
     set_key_preview(true);
     set_help_context_id(10);
-    move(0, 0, 5730, 4230);
+    // A client area of 6480 x 4380 twips (432 x 292 pixels) inside the dialog's frame (3-pixel
+    // borders, a 19-pixel title bar); each text has the lines it wraps to at 8-point type.
+    move(0, 0, 6480 + 6 * 15, 4380 + 25 * 15);
 
     Picture1.move(240, 240, 900, 1305);  // 60 x 87 pixels
-    labAppTitle.move(1320, 240, 4200, 315);
-    labAuthor.move(1320, 600, 4200, 315);
-    labDesc.move(1320, 960, 4200, 495);
-    labCopyright.move(1320, 1500, 4200, 315);
+    Picture1.set_auto_redraw(true);
+    Picture1.set_scale_mode(3);
+    labAppTitle.move(1320, 240, 4920, 255);
+    labAuthor.move(1320, 600, 4920, 420);
+    labDesc.move(1320, 1080, 4920, 420);
+    labCopyright.move(1320, 1560, 4920, 255);
     labDataCredits.set_caption(k_data_credits);
-    labDataCredits.move(240, 1860, 5280, 855);
+    labDataCredits.move(240, 1980, 6000, 840);
     labLicences.set_caption(k_licences);
-    labLicences.move(240, 2760, 5280, 495);
+    labLicences.move(240, 2940, 6000, 630);
     lnkWeb.set_caption(k_web_link);
-    lnkWeb.move(240, 3300, 3600, 255);
+    lnkWeb.move(240, 3630, 3600, 255);
     cmdCartix.set_caption("&About Cartix71.OCX");
-    cmdCartix.move(240, 3660, 2400, 375);
+    cmdCartix.move(240, 3960, 2400, 375);
     cmdOk.set_caption("&Ok");
-    cmdOk.move(4320, 3660, 1200, 375);
+    cmdOk.move(5040, 3960, 1200, 375);
     cmdOk.set_default(true);
 
     cmdOk.on_click = [this] { unload(); };
@@ -86,6 +92,19 @@ void frmAbout::Form_Load() {
     labAuthor.set_caption(version.comments);
     labDesc.set_caption(version.file_description);
     labCopyright.set_caption(version.legal_copyright);
+    PaintPicture();
+}
+
+void frmAbout::PaintPicture() noexcept {
+    // Only a window system with real windows gives the picture a device context; the picture is
+    // decoration, so a failure to paint it leaves the box as it is.
+    if (Picture1.hdc() == 0) return;
+    try {
+        auto painter = platform::painter_for_device_context(static_cast<std::intptr_t>(Picture1.hdc()));
+        PaintAboutArtwork(*painter, static_cast<std::int32_t>(Picture1.scale_width()),
+                          static_cast<std::int32_t>(Picture1.scale_height()));
+    } catch (...) {
+    }
 }
 
 }  // namespace tolm::server

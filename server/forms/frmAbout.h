@@ -39,6 +39,7 @@ public:
 
 private:
     void Form_Load();
+    void PaintPicture() noexcept;
 
     forms::Form* m_parent = nullptr;
 };

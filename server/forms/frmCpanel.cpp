@@ -13,8 +13,12 @@ namespace tolm::server {
 namespace {
 
 // The panel's size: a client area of 4500 x 2550 twips, which the 300 x 169 pixel picture fills.
-constexpr std::int32_t k_width = 4500;
-constexpr std::int32_t k_height = 2550;
+// The form's own size holds its frame too, as a fixed dialog of the design desktop draws it: a
+// 3-pixel border around, a 19-pixel title bar and a one-line menu bar of 19 pixels.
+constexpr std::int32_t k_client_width = 4500;
+constexpr std::int32_t k_client_height = 2550;
+constexpr std::int32_t k_width = k_client_width + 2 * 3 * 15;
+constexpr std::int32_t k_height = k_client_height + (2 * 3 + 19 + 19) * 15;
 constexpr std::int32_t k_help_topic = 30;
 
 }  // namespace

@@ -91,8 +91,10 @@ public:
     forms::Menu mnuAbout{*this, "mnuAbout", "&About"};
     forms::Menu mnuHelp{*this, "mnuHelp", "&Help"};
     forms::Menu mnuExit{*this, "mnuExit", "E&xit"};
-    // Ours, after the panel's own items.
-    forms::Menu mnuMapAids{*this, "mnuMapAids", "Map &Aids"};
+    // Ours, after the panel's own options: under Options, as the menu bar has no room left at the
+    // panel's width (one more item there would wrap the bar onto a second line).
+    forms::Menu mnuBar3{mnuOptions, "mnuBar3", "-"};
+    forms::Menu mnuMapAids{mnuOptions, "mnuMapAids", "Map &Aids"};
     forms::Menu mnuScaleBar{mnuMapAids, "mnuScaleBar", "&Scale Bar"};
     forms::Menu mnuLatLonGrid{mnuMapAids, "mnuLatLonGrid", "&Latitude/Longitude Grid"};
     forms::Menu mnuGridSquares{mnuMapAids, "mnuGridSquares", "&Grid Squares (Maidenhead)"};

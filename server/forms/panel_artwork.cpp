@@ -1,6 +1,8 @@
 #include "server/forms/panel_artwork.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <utility>
 
 namespace tolm::server {
@@ -51,6 +53,59 @@ void PaintPanelArtwork(platform::Painter& painter, std::int32_t width, std::int3
     title.halo_width = 2.0 * sy;
     const platform::TextExtent extent = painter.measure_text("TolmServer7", title);
     painter.draw_text((width - extent.width) / 2, 160.0 * sy, 0.0, "TolmServer7", title);
+    painter.flush();
+}
+
+void PaintAboutArtwork(platform::Painter& painter, std::int32_t width, std::int32_t height) {
+    const double sx = static_cast<double>(width) / k_about_artwork_width;
+    const double sy = static_cast<double>(height) / k_about_artwork_height;
+    painter.set_antialias(true);
+    painter.clear(platform::Colour::from_bgr(k_artwork_sea));
+
+    // The land the mast stands on.
+    painter.move_to(0, 70 * sy);
+    painter.line_to(20 * sx, 66 * sy);
+    painter.line_to(42 * sx, 69 * sy);
+    painter.line_to(60 * sx, 64 * sy);
+    painter.line_to(60 * sx, 87 * sy);
+    painter.line_to(0, 87 * sy);
+    painter.close_path();
+    painter.fill(platform::Colour::from_bgr(k_artwork_land));
+
+    // A lattice mast: two legs meeting at the top, cross braces between them.
+    const platform::StrokeStyle steel{platform::Colour::from_bgr(0x404040), 1.2 * sx};
+    const double top_x = 30 * sx, top_y = 22 * sy, foot_y = 70 * sy;
+    painter.move_to(22 * sx, foot_y);
+    painter.line_to(top_x, top_y);
+    painter.line_to(38 * sx, foot_y);
+    painter.stroke(steel);
+    for (int i = 0; i < 4; ++i) {
+        const double y0 = top_y + (foot_y - top_y) * (0.25 + 0.19 * i);
+        const double y1 = top_y + (foot_y - top_y) * (0.25 + 0.19 * (i + 1));
+        const double half0 = 8 * sx * (y0 - top_y) / (foot_y - top_y);
+        const double half1 = 8 * sx * (y1 - top_y) / (foot_y - top_y);
+        painter.move_to(top_x - half0, y0);
+        painter.line_to(top_x + half1, std::min(y1, foot_y));
+        painter.stroke(steel);
+    }
+
+    // The signal: arcs on both sides of the mast's top, drawn as short polylines.
+    const platform::StrokeStyle wave{platform::Colour::from_bgr(0x3060E0), 1.4 * sx};
+    for (int ring = 1; ring <= 3; ++ring) {
+        const double radius = 6.0 * ring;
+        for (int side = -1; side <= 1; side += 2) {
+            for (int step = 0; step <= 8; ++step) {
+                const double angle = (-40.0 + 10.0 * step) * 3.14159265358979 / 180.0;
+                const double x = top_x + side * radius * std::cos(angle) * sx;
+                const double y = top_y + radius * std::sin(angle) * sy;
+                if (step == 0)
+                    painter.move_to(x, y);
+                else
+                    painter.line_to(x, y);
+            }
+            painter.stroke(wave);
+        }
+    }
     painter.flush();
 }
 

@@ -35,6 +35,8 @@ namespace {
 constexpr const char* k_source = "Win32WindowSystem";
 constexpr const char* k_form_class = "TolmServer7.Form";
 constexpr const char* k_picture_class = "TolmServer7.Picture";
+// Where a picture box window keeps its background colour (its class's extra bytes).
+constexpr int k_picture_colour = 0;
 constexpr UINT k_first_control_id = 100;
 constexpr UINT k_first_menu_id = 1000;
 // Posted to a form window so that focus and selection set by code reach the native controls once the
@@ -170,6 +172,54 @@ struct ControlWindow {
     std::vector<bool> checks;
     std::int32_t pushed_sel_start = -1;
     std::int32_t pushed_sel_length = -1;
+    // A picture box that redraws itself (AutoRedraw): its device context draws into this image,
+    // which is shown whenever the window paints, so what was drawn before the window was seen (or
+    // while it was covered) stays.
+    HDC image_dc = nullptr;
+    HBITMAP image = nullptr;
+    HGDIOBJ first_bitmap = nullptr;
+    SIZE image_size{};
+
+    ControlWindow() = default;
+    ControlWindow(const ControlWindow&) = delete;
+    ControlWindow& operator=(const ControlWindow&) = delete;
+    ~ControlWindow() {
+        if (!image_dc) return;
+        if (first_bitmap) SelectObject(image_dc, first_bitmap);
+        if (image) DeleteObject(image);
+        DeleteDC(image_dc);
+    }
+
+    // Gives the image this size, keeping what was drawn and filling the rest with the colour.
+    void size_image(int width, int height, COLORREF colour) {
+        if (!image_dc || width <= 0 || height <= 0) return;
+        if (image && image_size.cx == width && image_size.cy == height) return;
+        HDC screen = GetDC(hwnd);
+        HBITMAP resized = CreateCompatibleBitmap(screen, width, height);
+        ReleaseDC(hwnd, screen);
+        if (!resized) return;
+        HDC scratch = CreateCompatibleDC(image_dc);
+        HGDIOBJ scratch_first = SelectObject(scratch, resized);
+        HBRUSH brush = CreateSolidBrush(colour);
+        RECT all{0, 0, width, height};
+        FillRect(scratch, &all, brush);
+        DeleteObject(brush);
+        if (image) BitBlt(scratch, 0, 0, image_size.cx, image_size.cy, image_dc, 0, 0, SRCCOPY);
+        SelectObject(scratch, scratch_first);
+        DeleteDC(scratch);
+        HGDIOBJ previous = SelectObject(image_dc, resized);
+        if (!first_bitmap) first_bitmap = previous;
+        if (image) DeleteObject(image);
+        image = resized;
+        image_size = SIZE{width, height};
+    }
+    void clear_image(COLORREF colour) {
+        if (!image) return;
+        HBRUSH brush = CreateSolidBrush(colour);
+        RECT all{0, 0, image_size.cx, image_size.cy};
+        FillRect(image_dc, &all, brush);
+        DeleteObject(brush);
+    }
 };
 
 // The shape of a menu bar as last built: what each item showed.
@@ -229,6 +279,9 @@ void register_classes() {
     picture_class.style = CS_DBLCLKS | CS_OWNDC;
     picture_class.lpfnWndProc = picture_proc;
     picture_class.hbrBackground = nullptr;
+    // The colour lives in the window's own extra bytes: the user data is the control's, as for the
+    // system's controls, so that keys reach the form whichever control has the focus.
+    picture_class.cbWndExtra = sizeof(LONG_PTR);
     picture_class.lpszClassName = k_picture_class;
     if (!RegisterClassExA(&picture_class) && GetLastError() != ERROR_CLASS_ALREADY_EXISTS) {
         UnregisterClassA(k_form_class, instance_handle());
@@ -452,7 +505,7 @@ LRESULT CALLBACK control_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lpa
 
 LRESULT CALLBACK picture_proc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_ERASEBKGND) {
-        const COLORREF colour = static_cast<COLORREF>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+        const COLORREF colour = static_cast<COLORREF>(GetWindowLongPtrA(hwnd, k_picture_colour));
         RECT area{};
         GetClientRect(hwnd, &area);
         HBRUSH brush = CreateSolidBrush(colour);
@@ -716,14 +769,19 @@ void Win32WindowSystem::Impl::create_control(FormWindow& window, forms::Control&
     native->hwnd = hwnd;
     if (kind == Kind::picture_box) {
         auto& picture = static_cast<forms::PictureBox&>(control);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, static_cast<LONG_PTR>(colour_of(picture.back_color())));
+        SetWindowLongPtrA(hwnd, k_picture_colour, static_cast<LONG_PTR>(colour_of(picture.back_color())));
+        if (picture.auto_redraw()) {
+            // The image gets its size as the control is placed, below.
+            HDC screen = GetDC(hwnd);
+            native->image_dc = CreateCompatibleDC(screen);
+            ReleaseDC(hwnd, screen);
+        }
         // The class keeps one device context per window, so the one handed out stays valid.
-        picture.attach_hdc(reinterpret_cast<std::uintptr_t>(GetDC(hwnd)));
-    } else {
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(native.get()));
-        native->original = reinterpret_cast<WNDPROC>(
-            SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(control_proc)));
+        picture.attach_hdc(reinterpret_cast<std::uintptr_t>(native->image_dc ? native->image_dc : GetDC(hwnd)));
     }
+    SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(native.get()));
+    native->original =
+        reinterpret_cast<WNDPROC>(SetWindowLongPtrA(hwnd, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(control_proc)));
     // Frames stay below what they contain.
     if (kind == Kind::frame) SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     ControlWindow& made = *native;
@@ -831,10 +889,15 @@ void Win32WindowSystem::Impl::sync_control(FormWindow& window, forms::Control& c
     case Kind::list_box: sync_list(static_cast<forms::ListBox&>(control), native); break;
     case Kind::picture_box: {
         const auto colour = static_cast<LONG_PTR>(colour_of(static_cast<forms::PictureBox&>(control).back_color()));
-        if (GetWindowLongPtrA(hwnd, GWLP_USERDATA) != colour) {
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, colour);
+        if (GetWindowLongPtrA(hwnd, k_picture_colour) != colour) {
+            SetWindowLongPtrA(hwnd, k_picture_colour, colour);
+            // A new background colour clears what was drawn, as it does in the runtime.
+            native.clear_image(static_cast<COLORREF>(colour));
             InvalidateRect(hwnd, nullptr, TRUE);
         }
+        RECT inside{};
+        GetClientRect(hwnd, &inside);
+        native.size_image(inside.right, inside.bottom, static_cast<COLORREF>(colour));
         break;
     }
     }
@@ -1197,6 +1260,16 @@ LRESULT Win32WindowSystem::Impl::control_message(FormWindow& window, ControlWind
                                                  WPARAM wparam, LPARAM lparam) {
     const WNDPROC original = native.original;
     auto pass = [&] { return IsWindow(hwnd) ? CallWindowProcA(original, hwnd, message, wparam, lparam) : 0; };
+    if (native.image_dc) {
+        if (message == WM_ERASEBKGND) return 1;
+        if (message == WM_PAINT) {
+            PAINTSTRUCT paint{};
+            HDC dc = BeginPaint(hwnd, &paint);
+            BitBlt(dc, 0, 0, native.image_size.cx, native.image_size.cy, native.image_dc, 0, 0, SRCCOPY);
+            EndPaint(hwnd, &paint);
+            return 0;
+        }
+    }
     switch (message) {
     case WM_ERASEBKGND:
         // A group box paints only its line and caption, and the form (which clips its children) paints

@@ -89,6 +89,11 @@ TEST_F(ControlPanelForm, TheMenuBarHasEveryItemInOrder) {
                                    "  Shade P&laces",
                                    "  Shade &Counties",
                                    "  Shade &States [x]",
+                                   "  -",
+                                   "  Map &Aids",
+                                   "    &Scale Bar",
+                                   "    &Latitude/Longitude Grid",
+                                   "    &Grid Squares (Maidenhead)",
                                    "O&verlays",
                                    "&Underlays",
                                    "  &Load Underlay",
@@ -96,10 +101,6 @@ TEST_F(ControlPanelForm, TheMenuBarHasEveryItemInOrder) {
                                    "&About",
                                    "&Help",
                                    "E&xit",
-                                   "Map &Aids",
-                                   "  &Scale Bar",
-                                   "  &Latitude/Longitude Grid",
-                                   "  &Grid Squares (Maidenhead)",
                                }));
     EXPECT_EQ(panel->caption(), "TolmServer7 Control Panel");
     EXPECT_EQ(panel->HelpContextID(), 30);
@@ -156,7 +157,8 @@ TEST_F(ControlPanelForm, LoadCentresOnTheScreenAndSetsUpTheHelp) {
     panel->Load();
     EXPECT_EQ(panel->left(), (1280 * 15 - panel->width()) / 2);
     EXPECT_EQ(panel->top(), (1024 * 15 - panel->height()) / 2);
-    EXPECT_EQ(panel->width(), 4500);
+    EXPECT_EQ(panel->width(), 4500 + 6 * 15) << "a client area of 4500 twips inside the dialog's frame";
+    EXPECT_EQ(panel->height(), 2550 + 44 * 15) << "below the title and menu bars";
     EXPECT_EQ(panel->picLogo.width(), 300 * 15);
     EXPECT_EQ(panel->picLogo.height(), 169 * 15);
     panel->Unload();

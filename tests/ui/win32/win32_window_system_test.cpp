@@ -236,6 +236,13 @@ TEST_F(Win32Desktop, EnterEscapeAndTabAsTheKeyboardSendsThem) {
     if (GetActiveWindow() == hwnd_of(form.hwnd())) {
         EXPECT_EQ(GetFocus(), control(*form.active_control())) << "the native focus follows";
     }
+
+    // A picture box can have the focus too; its keys still reach the form.
+    form.picView.set_focus();
+    tolm::test::pump_messages();
+    tolm::test::press_key(control(form.picView), VK_ESCAPE, '\x1b');
+    EXPECT_EQ(form.cancel_clicks, 2);
+    EXPECT_FALSE(IsWindowVisible(hwnd_of(form.hwnd())));
 }
 
 TEST_F(Win32Desktop, ClicksOptionsAndListRowsReachTheModel) {
@@ -522,6 +529,40 @@ public:
     frmWithGauge() : Form("frmWithGauge") {}
     Gauge gauge{*this, "gauGauge"};
 };
+
+TEST_F(Win32Desktop, APictureThatRedrawsItselfKeepsWhatWasDrawnBeforeItWasSeen) {
+    frmInner form;
+    forms::PictureBox picture{form, "picArt"};
+    picture.set_auto_redraw(true);
+    picture.set_back_color(0x00FFFFFF);
+    picture.move(120, 120, 900, 600);
+    form.load();
+    const auto hdc = reinterpret_cast<HDC>(picture.hdc());
+    ASSERT_NE(hdc, nullptr);
+    EXPECT_EQ(GetObjectType(hdc), static_cast<DWORD>(OBJ_MEMDC)) << "its drawings go to an image of its own";
+    EXPECT_EQ(GetPixel(hdc, 5, 5), RGB(255, 255, 255)) << "the image starts in the background colour";
+    // Drawn while the form loads, as the control panel draws its artwork.
+    HBRUSH red = CreateSolidBrush(RGB(255, 0, 0));
+    RECT spot{2, 2, 10, 10};
+    FillRect(hdc, &spot, red);
+    DeleteObject(red);
+
+    form.show();
+    tolm::test::pump_messages();
+    RedrawWindow(reinterpret_cast<HWND>(form.hwnd()), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+    EXPECT_EQ(GetPixel(hdc, 5, 5), RGB(255, 0, 0)) << "showing and painting the window keep the drawing";
+
+    picture.move(120, 120, 1500, 900);
+    tolm::test::pump_messages();
+    EXPECT_EQ(GetPixel(hdc, 5, 5), RGB(255, 0, 0)) << "a bigger picture keeps what was drawn";
+    EXPECT_EQ(GetPixel(hdc, 80, 50), RGB(255, 255, 255)) << "and fills the new part with its colour";
+
+    picture.set_back_color(0x00000000);
+    tolm::test::pump_messages();
+    EXPECT_EQ(GetPixel(hdc, 5, 5), RGB(0, 0, 0)) << "a new background colour clears it";
+    form.unload();
+}
 
 TEST_F(Win32Desktop, AnUnknownControlKindIsARunTimeErrorNamingIt) {
     frmWithGauge form;

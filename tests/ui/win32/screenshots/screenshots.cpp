@@ -6,6 +6,9 @@
 // The exit code is 1 when a window did not appear or could not be captured.
 #include "ui/win32/win32_window_system.h"
 
+#include "TolmServer7_h.h"
+#include "server/frame/win32/com_support.h"
+
 #include "platform/app.h"
 #include "platform/raster/raster_surface.h"
 #include "server/clsCpanel.h"
@@ -18,7 +21,11 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <initializer_list>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,15 +38,8 @@ namespace platform = tolm::platform;
 std::string g_folder;
 int g_failures = 0;
 
-// Lets the window paint, then copies it from the screen.
-bool capture(HWND window, const std::string& name) {
-    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
-    for (int i = 0; i < 10; ++i) {
-        tolm::test::pump_messages();
-        Sleep(30);
-    }
-    RECT area{};
-    GetWindowRect(window, &area);
+// Copies an area of the screen.
+bool capture_area(const RECT& area, const std::string& name) {
     const int width = area.right - area.left;
     const int height = area.bottom - area.top;
     if (width <= 0 || height <= 0) return false;
@@ -77,6 +77,23 @@ bool capture(HWND window, const std::string& name) {
     return written;
 }
 
+// Lets the windows paint, then waits a moment more for what they post themselves.
+void let_paint(HWND window) {
+    RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN | RDW_UPDATENOW | RDW_FRAME);
+    for (int i = 0; i < 10; ++i) {
+        tolm::test::pump_messages();
+        Sleep(30);
+    }
+}
+
+// Lets the window paint, then copies it from the screen.
+bool capture(HWND window, const std::string& name) {
+    let_paint(window);
+    RECT area{};
+    GetWindowRect(window, &area);
+    return capture_area(area, name);
+}
+
 void check(DialogDriver& driver, const std::string& name) {
     for (const auto& failure : driver.failures()) {
         std::fprintf(stderr, "tolm_screenshots: %s: %s\n", name.c_str(), failure.c_str());
@@ -103,6 +120,136 @@ void shoot_dialog(const std::string& name, DialogDriver::Match match, int answer
 bool titled_app(HWND window) { return tolm::test::text_of(window) == platform::app_title(); }
 bool folder_dialog(HWND window) {
     return tolm::test::class_of(window) == "#32770" && tolm::test::find_child(window, "SysTreeView32") != nullptr;
+}
+
+// ---- The server library as the client loads it -------------------------------------------------
+
+// A copy of TolmServer7.dll in a folder of its own, with settings that name every data folder (so
+// its start asks nothing) and a few overlay files for the chooser. The panel and the about box come
+// from the library itself, with its own version resource.
+class LibraryServer {
+public:
+    static LibraryServer& get() {
+        if (!slot()) slot().reset(new LibraryServer);
+        return *slot();
+    }
+    // Lets the server go, and its folder, before the program ends.
+    static void release() { slot().reset(); }
+    _clsMapServ* operator->() const { return m_server.get(); }
+    explicit operator bool() const { return static_cast<bool>(m_server); }
+
+    ~LibraryServer() {
+        m_server.reset();
+        if (m_client) DestroyWindow(m_client);
+        std::error_code ignored;
+        if (!m_folder.empty()) std::filesystem::remove_all(m_folder, ignored);
+    }
+
+private:
+    LibraryServer() {
+        char path[MAX_PATH] = {};
+        GetModuleFileNameA(nullptr, path, MAX_PATH);
+        const std::filesystem::path built = std::filesystem::path(path).parent_path() / "TolmServer7.dll";
+        m_folder = std::filesystem::temp_directory_path() / "tolm-screenshots-library";
+        std::error_code error;
+        std::filesystem::remove_all(m_folder, error);
+        std::filesystem::create_directories(m_folder / "Tolm Overlays", error);
+        if (!error) std::filesystem::copy_file(built, m_folder / "TolmServer7.dll", error);
+        if (error) {
+            std::fprintf(stderr, "tolm_screenshots: cannot copy %s: %s\n", built.string().c_str(), error.message().c_str());
+            return;
+        }
+        write(m_folder / "TolmServer7.INI",
+              "[PATHS]\r\nDATA1=C:\\Maps\\Data1\r\nDATA2=C:\\Maps\\Data2\r\nDATA3=C:\\Maps\\Data3\r\n"
+              "STATES0=C:\\Maps\\States\r\n[SETUP]\r\nOVERLAY=" +
+                  (m_folder / "Tolm Overlays" / "Repeaters.OVR").string() + "\r\n");
+        for (const char* name : {"Repeaters.OVR", "Skywarn nets.OVR", "Interstate rest areas.OVR"})
+            write(m_folder / "Tolm Overlays" / name, "{\"type\":\"FeatureCollection\",\"features\":[]}");
+
+        using GetClassObject = HRESULT(WINAPI*)(REFCLSID, REFIID, void**);
+        HMODULE library = LoadLibraryA((m_folder / "TolmServer7.dll").string().c_str());
+        auto get_class_object = library ? reinterpret_cast<GetClassObject>(
+                                              reinterpret_cast<void*>(GetProcAddress(library, "DllGetClassObject")))
+                                        : nullptr;
+        tolm::test::ComPtr<IClassFactory> factory;
+        if (!get_class_object || FAILED(get_class_object(tolm::test::k_clsid, IID_IClassFactory, factory.put_void())) ||
+            FAILED(factory->CreateInstance(nullptr, tolm::test::k_iid, m_server.put_void()))) {
+            std::fprintf(stderr, "tolm_screenshots: cannot create the server from %s\n", (m_folder / "TolmServer7.dll").string().c_str());
+            m_server.reset();
+            return;
+        }
+        // The client's main form, never shown: the panel is owned by it as by the client's.
+        m_client = CreateWindowExA(0, "STATIC", "Wendal32", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr,
+                                   nullptr, nullptr);
+        m_form.set(L"hWnd", static_cast<std::int32_t>(reinterpret_cast<std::intptr_t>(m_client)));
+        BSTR callsign = SysAllocString(L"N0CALL");
+        IDispatch* events = &m_events;
+        IDispatch* form = &m_form;
+        if (FAILED(m_server->Initialize(&callsign, &events, &form))) {
+            std::fprintf(stderr, "tolm_screenshots: the server did not start\n");
+            m_server.reset();
+        }
+        SysFreeString(callsign);
+    }
+
+    static std::unique_ptr<LibraryServer>& slot() {
+        static std::unique_ptr<LibraryServer> server;
+        return server;
+    }
+    static void write(const std::filesystem::path& file, const std::string& text) {
+        std::ofstream(file, std::ios::binary) << text;
+    }
+
+    std::filesystem::path m_folder;
+    tolm::test::PropertyBag m_events, m_form;
+    HWND m_client = nullptr;
+    tolm::test::ComPtr<_clsMapServ> m_server;
+};
+
+// The command of a menu item of a window's menu bar, reached through its captions.
+UINT menu_command(HWND window, std::initializer_list<const char*> path) {
+    HMENU menu = GetMenu(window);
+    UINT command = 0;
+    for (const char* caption : path) {
+        HMENU next = nullptr;
+        command = 0;
+        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
+            char text[128] = {};
+            GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            if (std::string(text) != caption) continue;
+            next = GetSubMenu(menu, i);
+            command = GetMenuItemID(menu, i);
+            break;
+        }
+        menu = next;
+    }
+    return command;
+}
+
+void choose(HWND window, std::initializer_list<const char*> path) {
+    SendMessageA(window, WM_COMMAND, MAKEWPARAM(menu_command(window, path), 0), 0);
+}
+
+bool is_panel(HWND window) { return tolm::test::text_of(window) == "TolmServer7 Control Panel"; }
+
+void close_panel(HWND panel) { PostMessageA(panel, WM_COMMAND, MAKEWPARAM(menu_command(panel, {"E&xit"}), 0), 0); }
+
+// Opens the library's control panel; `on_panel` acts on it (and on what it opens, through the
+// driver) and the panel is closed with Exit after it, unless it answers that it closes the panel
+// itself.
+void with_panel(const std::string& name, const std::function<bool(HWND, DialogDriver&)>& on_panel) {
+    LibraryServer& server = LibraryServer::get();
+    if (!server) {
+        ++g_failures;
+        return;
+    }
+    DialogDriver driver;
+    driver.when(is_panel, name, [&](HWND panel) {
+        let_paint(panel);
+        if (on_panel(panel, driver) && IsWindow(panel)) close_panel(panel);
+    });
+    if (FAILED(server->ShowControlPanel())) ++g_failures;
+    check(driver, name);
 }
 
 // Adding a window is one line here: its file name and how it opens.
@@ -135,6 +282,55 @@ const std::vector<std::pair<std::string, std::function<void()>>>& shots() {
              shoot_dialog("folder-dialog", folder_dialog, IDCANCEL,
                           [] { tolm::server::BrowseFolder("Browse to the Kartovex V7 program folder", "C:\\"); });
          }},
+        {"control-panel",
+         [] {
+             with_panel("control-panel", [](HWND panel, DialogDriver&) {
+                 if (!capture(panel, "control-panel")) ++g_failures;
+                 return true;
+             });
+         }},
+        {"control-panel-options",
+         [] {
+             // The Options menu dropped down, as a click on it shows it: the picture holds the panel
+             // and the menu.
+             with_panel("control-panel-options", [](HWND panel, DialogDriver& driver) {
+                 driver.when([](HWND window) { return tolm::test::class_of(window) == "#32768"; }, "the Options menu",
+                             [panel](HWND menu) {
+                                 let_paint(menu);
+                                 RECT area{}, popup{};
+                                 GetWindowRect(panel, &area);
+                                 GetWindowRect(menu, &popup);
+                                 UnionRect(&area, &area, &popup);
+                                 if (!capture_area(area, "control-panel-options")) ++g_failures;
+                                 EndMenu();
+                                 close_panel(panel);
+                             });
+                 PostMessageA(panel, WM_SYSCOMMAND, SC_KEYMENU, 'o');
+                 return false;
+             });
+         }},
+        {"overlay-chooser",
+         [] {
+             with_panel("overlay-chooser", [](HWND panel, DialogDriver& driver) {
+                 driver.when_titled("Overlays", [](HWND chooser) {
+                     if (!capture(chooser, "overlay-chooser")) ++g_failures;
+                     SendMessageA(tolm::test::find_child(chooser, "Button", "&Cancel"), BM_CLICK, 0, 0);
+                 });
+                 choose(panel, {"O&verlays"});
+                 return true;
+             });
+         }},
+        {"about-box",
+         [] {
+             with_panel("about-box", [](HWND panel, DialogDriver& driver) {
+                 driver.when_titled("About TolmServer7", [](HWND about) {
+                     if (!capture(about, "about-box")) ++g_failures;
+                     SendMessageA(tolm::test::find_child(about, "Button", "&Ok"), BM_CLICK, 0, 0);
+                 });
+                 choose(panel, {"&About"});
+                 return true;
+             });
+         }},
     };
     return list;
 }
@@ -160,6 +356,7 @@ int main(int argc, char** argv) {
         ++shown;
         open();
     }
+    LibraryServer::release();
     CoUninitialize();
     if (shown == 0) {
         std::fprintf(stderr, "tolm_screenshots: no window of that name\n");
