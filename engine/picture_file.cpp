@@ -176,7 +176,7 @@ void write_bitmap(const std::string& path, const Bitmap& bitmap) {
     const std::string bytes = encode_bitmap(bitmap);
     if (const auto error = platform::replace_file_contents(platform::path_from_utf8(path), bytes))
         throw RuntimeError(runtime_errors::path_file_access_error, k_source,
-                           "The bitmap " + path + " cannot be written (" + error.message() + ").");
+                           "The bitmap " + path + " cannot be written (" + platform::file_error_text(error) + ").");
 }
 
 }  // namespace tolm::engine

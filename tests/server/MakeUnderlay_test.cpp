@@ -2,6 +2,7 @@
 
 #include "engine/picture_file.h"
 #include "platform/app.h"
+#include "platform/atomic_file.h"
 #include "server/host_folders.h"
 #include "support/scratch.h"
 #include "ui/headless/headless_fixture.h"
@@ -153,6 +154,38 @@ TEST_F(UnderlayCreation, AnUnwritableUnderlayFolderEndsWithoutAWord) {
     write_map("Town.BMP", bmp(0xFF000000u));
     strUnderlaysFolder = underlays.file("missing") + "/";
     EXPECT_EQ(make(map_file("Town.INF"), 0), Messages{});
+}
+
+// A full disk, a read-only folder or a failing disk at any step of writing the bitmap or its extent
+// file: the underlay made before stays whole, as the user had it, and nothing half-written is left.
+TEST_F(UnderlayCreation, AWriteThatFailsAtAnyStepKeepsTheEarlierUnderlayWhole) {
+    using platform::FileStep;
+    write_map("Town.INF", "51N, 1W\r\n50N, 0E\r\n");
+    write_map("Town.BMP", bmp(0xFF000000u));
+    ASSERT_EQ(make(map_file("Town.INF")), Messages{k_done});
+    const std::string old_extent = test::read_bytes(underlay("Town.SAT"));
+
+    write_map("Town.INF", k_corners);
+    write_map("Town.BMP", bmp(0xFFFFFFFFu));
+    for (FileStep step : {FileStep::open, FileStep::write, FileStep::sync, FileStep::rename}) {
+        for (std::errc error : {std::errc::no_space_on_device, std::errc::permission_denied, std::errc::io_error}) {
+            // skip 0 fails the bitmap, skip 1 the extent file after the bitmap was written.
+            for (int skip : {0, 1}) {
+                const std::string bitmap_before = test::read_bytes(underlay("Town.BMP"));
+                platform::detail::inject_file_fault_for_testing({step, error, skip});
+                const Messages shown = make(map_file("Town.INF"), 0);
+                platform::detail::clear_file_faults_for_testing();
+                EXPECT_EQ(shown, Messages{}) << "a failed write ends without the success message";
+                if (skip == 0) {
+                    EXPECT_EQ(test::read_bytes(underlay("Town.BMP")), bitmap_before);
+                }
+                EXPECT_EQ(test::read_bytes(underlay("Town.SAT")), old_extent);
+                std::size_t files = 0;
+                for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(underlays.path())) ++files;
+                EXPECT_EQ(files, 2u) << "no stray file beside the underlay";
+            }
+        }
+    }
 }
 
 #ifndef _WIN32

@@ -8,6 +8,9 @@
 
 #include <olectl.h>
 
+#include <cstdlib>
+#include <string>
+#include <utility>
 #include <vector>
 
 namespace tolm::test {
@@ -306,6 +309,64 @@ TEST_F(ComClient, ControlPanelBeforeInitializeIsAFailedCallNotACrash) {
     info->GetDescription(description.put());
     EXPECT_FALSE(description.text().empty());
     EXPECT_HRESULT_SUCCEEDED(m_server->SafeCall()) << "the object still answers";
+}
+
+// No exception crosses into the client: with the library's test hook making every member throw
+// (out of memory, a system error, a run-time error), each call, by vtable or by dispatch id, is a
+// failed call that carries a text.
+TEST_F(ComClient, EveryKindOfFailureIsAFailedCallWithATextForBothKindsOfCaller) {
+    struct Fault {
+        const char* kind;
+        HRESULT result;  // 0: any failure
+    };
+    auto description_of_last_error = [] {
+        ComPtr<IErrorInfo> info;
+        if (GetErrorInfo(0, info.put()) != S_OK || !info) return std::wstring();
+        Bstr description;
+        info->GetDescription(description.put());
+        return description.text();
+    };
+    PropertyBag picture;
+    for (const Fault fault : {Fault{"bad_alloc", static_cast<HRESULT>(0x800A0007)}, Fault{"system_error", 0},
+                              Fault{"runtime_error", static_cast<HRESULT>(0x800A0005)}}) {
+        // The library reads the same C runtime's environment as this program.
+        const std::string setting = std::string("TOLM_TEST_MEMBER_FAULT=") + fault.kind;
+        ASSERT_EQ(_putenv(setting.c_str()), 0);
+
+        std::vector<std::pair<const char*, HRESULT>> calls;
+        calls.emplace_back("SafeCall", m_server->SafeCall());
+        calls.emplace_back("ShowControlPanel", m_server->ShowControlPanel());
+        VARIANT_BOOL flag = VARIANT_TRUE;
+        calls.emplace_back("blnControlOk", m_server->get_blnControlOk(&flag));
+        Bstr text;
+        calls.emplace_back("strOvlFile", m_server->get_strOvlFile(text.put()));
+        IDispatch* picture_ref = &picture;
+        calls.emplace_back("ZoomIn", m_server->ZoomIn(&picture_ref, &flag));
+        for (const auto& [member, hr] : calls) {
+            EXPECT_LT(hr, 0) << fault.kind << " " << member;
+            if (fault.result) {
+                EXPECT_EQ(hr, fault.result) << fault.kind << " " << member;
+            }
+            EXPECT_FALSE(description_of_last_error().empty()) << fault.kind << " " << member;
+        }
+
+        for (const auto& [id, flags] : {std::pair<DISPID, WORD>{k_SafeCall, DISPATCH_METHOD},
+                                        std::pair<DISPID, WORD>{k_blnControlOk, DISPATCH_PROPERTYGET}}) {
+            EXCEPINFO excep{};
+            VARIANT result;
+            VariantInit(&result);
+            EXPECT_EQ(invoke(id, flags, {}, &result, &excep), DISP_E_EXCEPTION) << fault.kind << " " << id;
+            if (fault.result) {
+                EXPECT_EQ(excep.scode, fault.result) << fault.kind << " " << id;
+            }
+            EXPECT_FALSE(Bstr(excep.bstrDescription).text().empty()) << fault.kind << " " << id;
+            SysFreeString(excep.bstrSource);
+            SysFreeString(excep.bstrDescription);
+            SysFreeString(excep.bstrHelpFile);
+        }
+    }
+    ASSERT_EQ(_putenv("TOLM_TEST_MEMBER_FAULT="), 0);
+    EXPECT_EQ(m_server->SafeCall(), S_OK) << "the object answers again";
 }
 
 TEST(ComRegistration, WritesTheRecordsTheClientAndTheInitialiserRead) {
