@@ -333,22 +333,23 @@ TEST_F(ComClient, EveryKindOfFailureIsAFailedCallWithATextForBothKindsOfCaller) 
         const std::string setting = std::string("TOLM_TEST_MEMBER_FAULT=") + fault.kind;
         ASSERT_EQ(_putenv(setting.c_str()), 0);
 
-        std::vector<std::pair<const char*, HRESULT>> calls;
-        calls.emplace_back("SafeCall", m_server->SafeCall());
-        calls.emplace_back("ShowControlPanel", m_server->ShowControlPanel());
-        VARIANT_BOOL flag = VARIANT_TRUE;
-        calls.emplace_back("blnControlOk", m_server->get_blnControlOk(&flag));
-        Bstr text;
-        calls.emplace_back("strOvlFile", m_server->get_strOvlFile(text.put()));
-        IDispatch* picture_ref = &picture;
-        calls.emplace_back("ZoomIn", m_server->ZoomIn(&picture_ref, &flag));
-        for (const auto& [member, hr] : calls) {
+        // The error information belongs to the thread's last failed call: read at once.
+        auto check = [&](const char* member, HRESULT hr) {
+            const std::wstring description = description_of_last_error();
             EXPECT_LT(hr, 0) << fault.kind << " " << member;
             if (fault.result) {
                 EXPECT_EQ(hr, fault.result) << fault.kind << " " << member;
             }
-            EXPECT_FALSE(description_of_last_error().empty()) << fault.kind << " " << member;
-        }
+            EXPECT_FALSE(description.empty()) << fault.kind << " " << member;
+        };
+        check("SafeCall", m_server->SafeCall());
+        check("ShowControlPanel", m_server->ShowControlPanel());
+        VARIANT_BOOL flag = VARIANT_TRUE;
+        check("blnControlOk", m_server->get_blnControlOk(&flag));
+        Bstr text;
+        check("strOvlFile", m_server->get_strOvlFile(text.put()));
+        IDispatch* picture_ref = &picture;
+        check("ZoomIn", m_server->ZoomIn(&picture_ref, &flag));
 
         for (const auto& [id, flags] : {std::pair<DISPID, WORD>{k_SafeCall, DISPATCH_METHOD},
                                         std::pair<DISPID, WORD>{k_blnControlOk, DISPATCH_PROPERTYGET}}) {
