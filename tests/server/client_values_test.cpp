@@ -43,6 +43,22 @@ protected:
             return false;
         }
     }
+
+    // Every extent the client was told of so far is one a map can have: finite, inside the world,
+    // west of east and north of south, so the client's linear placement of its stations holds.
+    void expect_every_extent_within_the_world(const std::string& what) const {
+        for (const host::InformationSignal& view : m_events->information()) {
+            const bool finite = std::isfinite(view.west) && std::isfinite(view.east) && std::isfinite(view.north) &&
+                                std::isfinite(view.south);
+            EXPECT_TRUE(finite) << what;
+            EXPECT_GE(view.west, -180.0) << what;
+            EXPECT_LE(view.east, 180.0) << what;
+            EXPECT_LE(view.north, 90.0) << what;
+            EXPECT_GE(view.south, -90.0) << what;
+            EXPECT_LT(view.west, view.east) << what;
+            EXPECT_GT(view.north, view.south) << what;
+        }
+    }
 };
 
 constexpr double k_nan = std::numeric_limits<double>::quiet_NaN();
@@ -62,6 +78,7 @@ TEST_F(ClientValuesTest, CoordinatesThatAreNoPlaceDrawOrAreRefused) {
     }
     // A sound view still draws after all of them.
     EXPECT_TRUE(draw(-100, 45, -90, 40));
+    expect_every_extent_within_the_world("coordinates");
 }
 
 TEST_F(ClientValuesTest, PicturesWithoutPixelsOrWithTooManyAreHandled) {
@@ -86,6 +103,13 @@ TEST_F(ClientValuesTest, SixtyZoomsEachWayAndPansAreSound) {
         sound([&] { m_server->ZoomPan(m_picture_ref, pan); }, "pan " + std::to_string(i));
     }
     EXPECT_TRUE(sound([&] { m_server->ZoomAll(m_picture_ref); }, "zoom all"));
+    // 2,000 pans east once took the west edge to 58,375 degrees.
+    for (int i = 0; i < 2000; ++i) {
+        std::int16_t east = 6;  // as on the numeric keypad
+        sound([&] { m_server->ZoomPan(m_picture_ref, east); }, "pan east " + std::to_string(i));
+    }
+    ASSERT_FALSE(m_events->information().empty());
+    expect_every_extent_within_the_world("zooms and pans");
 }
 
 TEST_F(ClientValuesTest, MegabyteStringsToEveryStringMemberAndSearch) {
