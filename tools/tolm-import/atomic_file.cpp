@@ -13,7 +13,7 @@ namespace tolm::importer {
 
 void write_file_atomically(const std::string& path, std::string_view bytes) {
     if (const std::error_code error = platform::replace_file_contents(std::filesystem::path(path), bytes))
-        throw ImportError("cannot write \"" + path + "\": " + error.message());
+        throw ImportError("cannot write \"" + path + "\": " + platform::file_error_text(error));
 }
 
 std::string read_whole_file(const std::string& path) {

@@ -295,7 +295,11 @@ void ProductFolder::write_region_files(const ImportData& data, Progress& progres
 void ProductFolder::write_mile_markers(const std::vector<MileSegment>& segments) {
     std::error_code error;
     fs::create_directories(m_options.folder, error);
-    write_file_atomically((fs::path(m_options.folder) / "milemark.dat").string(), mile_marker_file_bytes(segments));
+    // A later import adds its stretches to those imported before.
+    const fs::path file = fs::path(m_options.folder) / "milemark.dat";
+    std::vector<MileSegment> before;
+    if (fs::exists(file, error)) before = parse_mile_marker_file(read_whole_file(file.string()), file.string());
+    write_file_atomically(file.string(), mile_marker_file_bytes(merge_mile_segments(before, segments)));
 }
 
 }  // namespace tolm::importer

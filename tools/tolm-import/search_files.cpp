@@ -2,6 +2,7 @@
 
 #include "tools/tolm-import/atomic_file.h"
 #include "tools/tolm-import/geometry_repair.h"
+#include "tools/tolm-import/import_error.h"
 #include "engine/us_states.h"
 
 #include "platform/text.h"
@@ -242,6 +243,54 @@ std::string mile_marker_file_bytes(std::vector<MileSegment> segments) {
                  number_text(s.second_coordinate) + "\r\n";
     }
     return bytes;
+}
+
+std::vector<MileSegment> parse_mile_marker_file(std::string_view bytes, const std::string& name) {
+    std::vector<MileSegment> segments;
+    std::size_t line_number = 0;
+    std::size_t start = 0;
+    while (start < bytes.size()) {
+        std::size_t end = bytes.find('\n', start);
+        if (end == std::string_view::npos) end = bytes.size();
+        std::string line(bytes.substr(start, end - start));
+        start = end + 1;
+        ++line_number;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (trim_blanks(line).empty()) continue;
+        const auto fields = split_csv_line(line);
+        double numbers[4] = {};
+        bool whole = fields.size() == 6 && fields[0].size() > 2 && (fields[1] == "NS" || fields[1] == "EW");
+        for (int i = 0; whole && i < 4; ++i) whole = parse_whole_number(fields[2 + i], numbers[i]);
+        if (!whole)
+            throw ImportError("the existing \"" + name + "\" cannot be read (line " + std::to_string(line_number) +
+                              "): it is kept as it is and nothing was imported into it");
+        MileSegment segment;
+        segment.state_code = fields[0].substr(0, 2);
+        segment.road = fields[0].substr(2);
+        segment.north_south = fields[1] == "NS";
+        segment.first_mile = std::lround(numbers[0]);
+        segment.first_coordinate = numbers[1];
+        segment.second_mile = std::lround(numbers[2]);
+        segment.second_coordinate = numbers[3];
+        segments.push_back(std::move(segment));
+    }
+    return segments;
+}
+
+std::vector<MileSegment> merge_mile_segments(const std::vector<MileSegment>& before,
+                                             const std::vector<MileSegment>& added) {
+    auto same_stretch = [](const MileSegment& a, const MileSegment& b) {
+        return a.state_code == b.state_code && a.road == b.road && a.north_south == b.north_south &&
+               a.first_mile == b.first_mile && a.second_mile == b.second_mile;
+    };
+    // The new rows come first within their state, where the server's first match finds them.
+    std::vector<MileSegment> merged = added;
+    for (const MileSegment& old : before) {
+        const bool replaced = std::any_of(added.begin(), added.end(),
+                                          [&](const MileSegment& row) { return same_stretch(old, row); });
+        if (!replaced) merged.push_back(old);
+    }
+    return merged;
 }
 
 }  // namespace tolm::importer

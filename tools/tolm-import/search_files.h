@@ -6,6 +6,7 @@
 #include "tools/tolm-import/progress.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tolm::importer {
@@ -52,5 +53,14 @@ std::vector<MileSegment> read_mile_marker_csv(const std::string& path, Progress&
 // The bytes of "milemark.dat": six comma-separated fields, lines in ascending order of the state
 // code (the server stops scanning after its state), the order of the input kept within a state.
 std::string mile_marker_file_bytes(std::vector<MileSegment> segments);
+
+// The segments of an existing "milemark.dat" (named `name` in messages). A line that is not one the
+// importer writes raises ImportError: a file the importer cannot read back is never replaced.
+std::vector<MileSegment> parse_mile_marker_file(std::string_view bytes, const std::string& name);
+
+// What a later import of mile markers makes of the file: the rows it brings, and every earlier row
+// of a stretch it does not bring again (the same state, road, direction and end miles).
+std::vector<MileSegment> merge_mile_segments(const std::vector<MileSegment>& before,
+                                             const std::vector<MileSegment>& added);
 
 }  // namespace tolm::importer

@@ -1,4 +1,5 @@
 #include "tools/tolm-import/search_files.h"
+#include "tools/tolm-import/import_error.h"
 
 #include "import_test_support.h"
 
@@ -163,6 +164,31 @@ TEST(MileMarkers, BadRowsAreSkippedWithTheirLineNumber) {
     EXPECT_EQ(recorded.progress.warnings(), 6u);
     EXPECT_NE(recorded.lines.str().find("line 2:"), std::string::npos);
     EXPECT_NE(recorded.lines.str().find("line 7:"), std::string::npos);
+}
+
+TEST(MileMarkers, ALaterImportAddsItsStretchesAndReplacesOnlyThoseItBringsAgain) {
+    const std::string before_bytes = "TX20,EW,0,106.600000,100,104.000000\r\n"
+                                     "TX20,EW,100,104.000000,200,102.500000\r\n";
+    const auto before = parse_mile_marker_file(before_bytes, "milemark.dat");
+    ASSERT_EQ(before.size(), 2u);
+    EXPECT_EQ(mile_marker_file_bytes(before), before_bytes) << "read back as it was written";
+
+    MileSegment corrected = before[0];
+    corrected.second_coordinate = 104.1;
+    MileSegment other_state{"AL", "65", true, 0, 30.7, 100, 31.9};
+    const auto merged = merge_mile_segments(before, {corrected, other_state});
+    EXPECT_EQ(mile_marker_file_bytes(merged),
+              "AL65,NS,0,30.700000,100,31.900000\r\n"
+              "TX20,EW,0,106.600000,100,104.100000\r\n"
+              "TX20,EW,100,104.000000,200,102.500000\r\n");
+
+    // A file the importer cannot read back is not replaced.
+    try {
+        parse_mile_marker_file("TX20,EW,0,106.6,100,104\r\nnot a marker line\r\n", "milemark.dat");
+        ADD_FAILURE() << "a damaged file was read";
+    } catch (const ImportError& error) {
+        EXPECT_NE(std::string(error.what()).find("line 2"), std::string::npos) << error.what();
+    }
 }
 
 }  // namespace
