@@ -1,0 +1,281 @@
+#include "engine/found_mark.h"
+
+#include "engine/engine_dispatch.h"
+#include "engine/engine_ids.h"
+#include "engine/map_engine.h"
+#include "engine/pack/pack_writer.h"
+#include "engine/sample_features.h"
+#include "platform/runtime_error.h"
+#include "support/scratch.h"
+
+#ifndef _WIN32
+#include "platform/posix/cairo_painter.h"
+#include "platform/raster/raster_surface.h"
+#endif
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace tolm::engine {
+namespace {
+
+// The sample region, with an independent city beside the county of the same name, as the Census
+// has Baltimore and Baltimore County.
+FeatureSet marked_features() {
+    FeatureSet set = testing::sample_features();
+    set.areas.push_back({AreaKind::county, "Baltimore", "92005", "EL", {testing::square(-98.5, 39.0, 0.9)}});
+    set.areas.push_back({AreaKind::county, "Baltimore", "92510", "EL", {testing::square(-98.2, 38.2, 0.1)}});
+    return set;
+}
+
+// A box as the county search shows one: the area's own box grown by a fiftieth on each side.
+Extent grown(double west, double south, double size) {
+    const double d = size / 50;
+    return {west - d, west + size + d, south - d, south + size + d};
+}
+
+class FoundMarkTest : public ::testing::Test {
+protected:
+    FoundMarkTest() : m_bytes(build_pack(marked_features())) {
+        m_pack = std::make_unique<PackView>(std::span(reinterpret_cast<const std::byte*>(m_bytes.data()), m_bytes.size()), "sample");
+        m_packs.push_back(m_pack.get());
+    }
+
+    std::string code_of(AreaKind kind, std::string_view name, std::string_view state, const Extent& box) const {
+        const auto area = detail::find_region(m_packs, kind, name, state, box);
+        return area ? std::string(area->code) : "none";
+    }
+
+    std::string m_bytes;
+    std::unique_ptr<PackView> m_pack;
+    std::vector<const PackView*> m_packs;
+};
+
+TEST_F(FoundMarkTest, RegionsAreFoundByNameStateAndBox) {
+    EXPECT_EQ(code_of(AreaKind::state, "eastland", "", grown(-100, 38, 2)), "92") << "names compare in any case";
+    EXPECT_EQ(code_of(AreaKind::county, "Gamma", "EL", grown(-100, 39, 1)), "92001");
+    EXPECT_EQ(code_of(AreaKind::county, "Gamma", "WL", grown(-100, 39, 1)), "none") << "not in that state";
+    EXPECT_EQ(code_of(AreaKind::state, "Gamma", "", grown(-100, 39, 1)), "none") << "a county is no state";
+    // The independent city and the county of one name: the box tells them apart.
+    EXPECT_EQ(code_of(AreaKind::county, "Baltimore (city)", "EL", grown(-98.2, 38.2, 0.1)), "92510");
+    EXPECT_EQ(code_of(AreaKind::county, "Baltimore", "EL", grown(-98.5, 39.0, 0.9)), "92005");
+    // A name the boundary data spells otherwise: the area that covers the searched box.
+    EXPECT_EQ(code_of(AreaKind::county, "Beta County", "WL", grown(-101, 38, 1)), "91002");
+    EXPECT_EQ(code_of(AreaKind::county, "Nowhere", "WL", grown(-120, 30, 1)), "none");
+    // Overlapping a county by a corner is not being it.
+    EXPECT_EQ(code_of(AreaKind::county, "Nowhere", "WL", grown(-101.6, 38.6, 1)), "none");
+}
+
+TEST(NamesInterstate, TakesTheSpellingsOfBothSources) {
+    for (const char* text : {"I 20", "I-20", "I- 20", "I20", "i 20", "US 80;I 20", "Interstate 20", "IH 20", " I 20 "})
+        EXPECT_TRUE(detail::names_interstate(text, "20")) << text;
+    for (const char* text : {"I 205", "I 2", "US 20", "SR 20", "I- 20 Svc Rd", "", "I"})
+        EXPECT_FALSE(detail::names_interstate(text, "20")) << text;
+    EXPECT_TRUE(detail::names_interstate("I 35E", "35e"));
+    EXPECT_FALSE(detail::names_interstate("I 20", ""));
+}
+
+TEST_F(FoundMarkTest, TheMileMarkerDotIsWhereTheLineCrossesItsInterstate) {
+    // The sample's interstate "I 99" runs east-west at 39.90 and 39.95 from -100.2 to -100.0.
+    const Extent box{-100.5, -99.8, 39.5, 40.4};
+    const auto crossing = detail::find_line_crossing(m_packs, "99", -100.15, false, box);
+    ASSERT_TRUE(crossing);
+    EXPECT_DOUBLE_EQ(crossing->lon, -100.15);
+    EXPECT_NEAR(crossing->lat, 39.95, 1e-6) << "the crossing nearest the box's middle";
+    EXPECT_FALSE(detail::find_line_crossing(m_packs, "98", -100.15, false, box)) << "another interstate";
+    EXPECT_FALSE(detail::find_line_crossing(m_packs, "99", -100.5, false, box)) << "a line past the road's end";
+    EXPECT_FALSE(detail::find_line_crossing(m_packs, "99", -100.15, false, {-100.5, -99.8, 40.0, 40.4})) << "outside the box";
+}
+
+TEST_F(FoundMarkTest, WhatIsMarkedFollowsTheKindOfItem) {
+    FoundMark pin;
+    pin.kind = FoundMarkKind::pin;
+    pin.point = {-100.1, 39.95};
+    MarkOnMap on_map = locate_found_mark(pin, m_packs);
+    EXPECT_EQ(on_map.point_kind, MarkOnMap::Point::pin);
+    EXPECT_FALSE(on_map.outlined);
+    pin.point = {1e10, 39.95};  // a client's callsign answer may hold anything
+    EXPECT_EQ(locate_found_mark(pin, m_packs).point_kind, MarkOnMap::Point::none);
+
+    FoundMark county;
+    county.kind = FoundMarkKind::county;
+    county.name = "Delta";
+    county.state_code = "EL";
+    county.box = grown(-99, 38, 1);
+    on_map = locate_found_mark(county, m_packs);
+    EXPECT_TRUE(on_map.outlined);
+    EXPECT_EQ(on_map.area_kind, AreaKind::county);
+    EXPECT_EQ(on_map.area_code, "92002");
+    EXPECT_EQ(on_map.point_kind, MarkOnMap::Point::none);
+
+    FoundMark marker;
+    marker.kind = FoundMarkKind::mile_marker;
+    marker.road = "99";
+    marker.line = 39.925;
+    marker.line_is_latitude = true;  // crosses nothing: the interstate runs along the parallels
+    marker.box = {-101, -99, 39, 41};
+    EXPECT_EQ(locate_found_mark(marker, m_packs).point_kind, MarkOnMap::Point::none);
+    EXPECT_EQ(locate_found_mark(FoundMark{}, m_packs).point_kind, MarkOnMap::Point::none);
+}
+
+TEST(FoundMarkDispatch, MarksAndClearsThroughTheEnginesIds) {
+    auto engine = std::make_shared<MapEngine>();
+    engine->view().set_size(200, 100);
+    engine->view().show_rectangle(-110, 45, -90, 35);
+    const Extent before = engine->view().extent();
+    EngineDispatch dispatch(engine);
+    auto call = [&](DispId id, Arguments args) { return dispatch.invoke(id, InvokeKind::method, args); };
+
+    call(ids::MARK_REGION, {Variant(std::int32_t{1}), Variant("Travis"), Variant("TX"), Variant(-98.2), Variant(30.6),
+                            Variant(-97.4), Variant(30.0)});
+    EXPECT_EQ(engine->found_mark().kind, FoundMarkKind::county);
+    EXPECT_EQ(engine->found_mark().name, "Travis");
+    EXPECT_EQ(engine->found_mark().box, (Extent{-98.2, -97.4, 30.0, 30.6})) << "corners in either order";
+    EXPECT_EQ(call(ids::FOUND_MARK_KIND, {}).to_int32(), 3);
+
+    call(ids::MARK_MILE_MARKER, {Variant("TX"), Variant("20"), Variant(-104.0), Variant::boolean(false), Variant(-107.0),
+                                 Variant(36.5), Variant(-101.0), Variant(25.8)});
+    EXPECT_EQ(engine->found_mark().kind, FoundMarkKind::mile_marker);
+    EXPECT_EQ(engine->found_mark().road, "20");
+    EXPECT_DOUBLE_EQ(engine->found_mark().line, -104.0);
+    EXPECT_FALSE(engine->found_mark().line_is_latitude);
+
+    call(ids::MARK_PIN, {Variant(-97.74), Variant(30.27)});
+    EXPECT_EQ(engine->found_mark().point, (LonLat{-97.74, 30.27}));
+    call(ids::CLEAR_FOUND_MARK, {});
+    EXPECT_EQ(engine->found_mark().kind, FoundMarkKind::none);
+
+    EXPECT_THROW(call(ids::MARK_REGION, {Variant(std::int32_t{2}), Variant("X"), Variant(""), Variant(0.0), Variant(0.0),
+                                         Variant(1.0), Variant(1.0)}),
+                 RuntimeError)
+        << "no third kind of region";
+    EXPECT_THROW(call(ids::MARK_PIN, {Variant(1.0)}), RuntimeError);
+    EXPECT_EQ(engine->view().extent(), before) << "marking never moves the view";
+}
+
+#ifndef _WIN32
+
+class MarkedPaintTest : public FoundMarkTest {
+protected:
+    platform::RasterSurface paint(const MapView& view, const MarkOnMap* mark, bool monochrome = false) {
+        platform::RasterSurface surface(view.width(), view.height(), 0xFF123456u);
+        platform::CairoPainter painter(surface);
+        m_renderer.paint(painter, view, m_packs, MapStyle{}, monochrome, Renderer::Layers{nullptr, nullptr, mark});
+        return surface;
+    }
+    static int count(const platform::RasterSurface& s, std::uint32_t argb) {
+        int n = 0;
+        for (std::int32_t y = 0; y < s.height(); ++y)
+            for (std::int32_t x = 0; x < s.width(); ++x) n += s.pixel(x, y) == argb;
+        return n;
+    }
+    Renderer m_renderer;
+};
+
+TEST_F(MarkedPaintTest, AStateOutlineFollowsItsBoundaryAndNothingElse) {
+    MapView view;
+    view.set_size(400, 300);
+    view.show_rectangle(-102.5, 40.5, -97.5, 37.5);
+    FoundMark state;
+    state.kind = FoundMarkKind::state;
+    state.name = "Westland";
+    state.box = grown(-102, 38, 2);
+    const MarkOnMap mark = locate_found_mark(state, m_packs);
+    ASSERT_TRUE(mark.outlined);
+    const auto plain = paint(view, nullptr);
+    const auto marked = paint(view, &mark);
+    const std::uint32_t violet = k_found_mark_colour.argb;
+    // On the west edge, the south edge and the line the two states share, and not inside.
+    for (const auto& [lon, lat] : {std::pair{-102.0, 39.2}, std::pair{-101.2, 38.0}, std::pair{-100.0, 38.6}}) {
+        const auto x = static_cast<std::int32_t>(std::lround(view.to_pixel_x(lon)));
+        const auto y = static_cast<std::int32_t>(std::lround(view.to_pixel_y(lat)));
+        EXPECT_EQ(marked.pixel(x, y), violet) << lon << "," << lat;
+    }
+    EXPECT_EQ(marked.pixel(static_cast<std::int32_t>(view.to_pixel_x(-101.25)), static_cast<std::int32_t>(view.to_pixel_y(38.75))),
+              plain.pixel(static_cast<std::int32_t>(view.to_pixel_x(-101.25)), static_cast<std::int32_t>(view.to_pixel_y(38.75))));
+    EXPECT_EQ(count(plain, violet), 0);
+    // Eastland's far edge is not outlined.
+    EXPECT_NE(marked.pixel(static_cast<std::int32_t>(std::lround(view.to_pixel_x(-98.0))), static_cast<std::int32_t>(view.to_pixel_y(39.0))),
+              violet);
+}
+
+TEST_F(MarkedPaintTest, APinStandsOnItsPointAndLabelsKeepClearOfIt) {
+    MapView view;
+    view.set_size(320, 240);
+    view.centre_on(-100.1, 39.952);
+    view.set_zoom(15);
+    MarkOnMap mark;
+    mark.point_kind = MarkOnMap::Point::pin;
+    mark.point = {-100.1, 39.952};
+    const auto marked = paint(view, &mark);
+    const double x = view.to_pixel_x(mark.point.lon), y = view.to_pixel_y(mark.point.lat);
+    const std::uint32_t violet = k_found_mark_colour.argb;
+    // The head's middle is white, its ring violet; just above the tip the body is violet.
+    EXPECT_EQ(marked.pixel(std::int32_t(x), std::int32_t(y - 16)), 0xFFFFFFFFu);
+    EXPECT_EQ(marked.pixel(std::int32_t(x + 5), std::int32_t(y - 16)), violet);
+    EXPECT_EQ(marked.pixel(std::int32_t(x), std::int32_t(y - 5)), violet);
+    EXPECT_GT(count(marked, violet), 100);
+    // The same paint without the mark differs only around the pin.
+    const auto plain = paint(view, nullptr);
+    const PixelBounds b = pin_bounds(x, y);
+    for (std::int32_t py = 0; py < view.height(); ++py)
+        for (std::int32_t px = 0; px < view.width(); ++px) {
+            if (plain.pixel(px, py) == marked.pixel(px, py)) continue;
+            // Labels that would have stood where the pin is moved or were left out; so a label's
+            // letters may differ anywhere, but the pin's colour shows only in its box.
+            if (marked.pixel(px, py) == violet) {
+                EXPECT_TRUE(px >= b.left - 1 && px <= b.right + 1 && py >= b.top - 1 && py <= b.bottom + 1) << px << "," << py;
+            }
+        }
+    // A pin outside the view is not drawn, and in black and white it is black.
+    mark.point = {-90.0, 39.952};
+    EXPECT_EQ(count(paint(view, &mark), violet), 0);
+    mark.point = {-100.1, 39.952};
+    const auto mono = paint(view, &mark, true);
+    EXPECT_EQ(count(mono, violet), 0);
+    EXPECT_EQ(mono.pixel(std::int32_t(x), std::int32_t(y - 5)), 0xFF000000u);
+}
+
+TEST_F(MarkedPaintTest, TheEnginesMarkShowsAtPaintAndGoesWhenCleared) {
+    // Through the engine with its packs read from a folder, as the server uses it.
+    const tolm::test::ScratchFolder scratch("found-mark");
+    const std::filesystem::path folder = scratch.path();
+    write_pack(marked_features(), (folder / "sample.pack").string());
+    MapEngine engine;
+    engine.set_data_folder(DataFolder::states, folder.string());
+    engine.view().set_size(200, 150);
+    engine.view().show_rectangle(-102.5, 40.5, -97.5, 37.5);
+    const Extent before = engine.view().extent();
+    FoundMark county;
+    county.kind = FoundMarkKind::county;
+    county.name = "Gamma";
+    county.state_code = "EL";
+    county.box = grown(-100, 39, 1);
+    engine.set_found_mark(county);
+    EXPECT_TRUE(engine.found_mark_on_map().outlined);
+    auto paint_engine = [&] {
+        platform::RasterSurface surface(200, 150);
+        platform::CairoPainter painter(surface);
+        engine.paint(painter, false);
+        return count(surface, k_found_mark_colour.argb);
+    };
+    EXPECT_GT(paint_engine(), 50);
+    EXPECT_EQ(engine.view().extent(), before);
+    // Data folders read again: the mark is looked for in the new packs.
+    engine.set_data_folder(DataFolder::states, "");
+    EXPECT_FALSE(engine.found_mark_on_map().outlined);
+    engine.set_data_folder(DataFolder::states, folder.string());
+    EXPECT_TRUE(engine.found_mark_on_map().outlined);
+    engine.clear_found_mark();
+    EXPECT_EQ(paint_engine(), 0);
+}
+
+#endif  // _WIN32
+
+}  // namespace
+}  // namespace tolm::engine
