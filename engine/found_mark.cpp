@@ -206,6 +206,12 @@ PixelBounds pin_bounds(double x, double y) noexcept {
     return {x - k_head_radius - 2, y - k_head_height - k_head_radius - 2, x + k_head_radius + 2, y + 2};
 }
 
+std::array<PixelBounds, 2> pin_label_boxes(double x, double y) noexcept {
+    const double head_bottom = y - k_head_height + k_head_radius;
+    return {PixelBounds{x - k_head_radius - 2, y - k_head_height - k_head_radius - 2, x + k_head_radius + 2, head_bottom},
+            PixelBounds{x - 4, head_bottom, x + 4, y - 3}};
+}
+
 void paint_mark_dot(platform::Painter& painter, double x, double y, bool monochrome) {
     add_circle(painter, x, y, k_dot_radius);
     painter.stroke({k_white, 4.0, platform::LineCap::round});

@@ -5,6 +5,7 @@
 #include "engine/pack/pack_reader.h"
 #include "platform/painter.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -64,12 +65,15 @@ std::optional<LonLat> find_line_crossing(std::span<const PackView* const> packs,
 // label colour comes near, so it reads over all of them and on white.
 inline constexpr platform::Colour k_found_mark_colour{0xFFA010B0u};
 
-// A map pin whose tip stands on (x, y), pixels; and the box it covers, for labels to keep clear of.
+// A map pin whose tip stands on (x, y), pixels.
 void paint_pin(platform::Painter& painter, double x, double y, bool monochrome);
 struct PixelBounds {
     double left, top, right, bottom;
 };
+// The box round the whole pin, and the two that labels keep clear of: its head and its narrow
+// stem, which leave room beside the tip for the name of a place found there.
 PixelBounds pin_bounds(double x, double y) noexcept;
+std::array<PixelBounds, 2> pin_label_boxes(double x, double y) noexcept;
 // A round dot centred on (x, y).
 void paint_mark_dot(platform::Painter& painter, double x, double y, bool monochrome);
 PixelBounds dot_bounds(double x, double y) noexcept;

@@ -490,7 +490,7 @@ bool Renderer::place_label(const LabelBox& box) {
 void Renderer::paint_labels(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome) {
     m_labels.clear();
     m_names.clear();
-    if (m_mark_box) m_labels.push_back(*m_mark_box);
+    m_labels.insert(m_labels.end(), m_mark_boxes.begin(), m_mark_boxes.end());
     const double scale = std::clamp(style.label_font_scale, 1, 24) / 6.0;
     platform::TextStyle text;
     text.colour = line_colour(style.colour(ids::COLOUR_LABEL_TEXT), monochrome);
@@ -739,13 +739,20 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
     const MarkOnMap* mark = layers.mark;
     if (mark && mark->outlined) paint_found_outline(packs, *mark, monochrome);
     // The found point, in pixels; labels keep clear of it.
-    m_mark_box.reset();
+    m_mark_boxes.clear();
     double mark_x = 0, mark_y = 0;
     if (mark && mark->point_kind != MarkOnMap::Point::none) {
         mark_x = m_transform.x(pack::to_units(mark->point.lon));
         mark_y = m_transform.y(pack::to_units(mark->point.lat));
-        const PixelBounds b = mark->point_kind == MarkOnMap::Point::pin ? pin_bounds(mark_x, mark_y) : dot_bounds(mark_x, mark_y);
-        if (b.right >= 0 && b.left <= m_width && b.bottom >= 0 && b.top <= m_height) m_mark_box = LabelBox{b.left, b.top, b.right, b.bottom};
+        const bool pin = mark->point_kind == MarkOnMap::Point::pin;
+        const PixelBounds b = pin ? pin_bounds(mark_x, mark_y) : dot_bounds(mark_x, mark_y);
+        if (b.right >= 0 && b.left <= m_width && b.bottom >= 0 && b.top <= m_height) {
+            if (pin) {
+                for (const PixelBounds& box : pin_label_boxes(mark_x, mark_y)) m_mark_boxes.push_back({box.left, box.top, box.right, box.bottom});
+            } else {
+                m_mark_boxes.push_back({b.left, b.top, b.right, b.bottom});
+            }
+        }
     }
     paint_labels(packs, style, monochrome);
     if (style.lat_lon_grid || style.locator_grid || style.scale_bar) {
@@ -756,7 +763,7 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
         if (style.scale_bar) paint_scale_bar(painter, frame, label_scale, monochrome);
     }
     if (layers.overlay && *layers.overlay) (*layers.overlay)(painter, view);
-    if (m_mark_box) {
+    if (!m_mark_boxes.empty()) {
         if (mark->point_kind == MarkOnMap::Point::pin)
             paint_pin(painter, mark_x, mark_y, monochrome);
         else

@@ -9,7 +9,6 @@
 
 #include <array>
 #include <functional>
-#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -98,8 +97,8 @@ private:
     std::vector<detail::PixelPoint> m_points, m_clipped, m_scratch;
     std::vector<std::size_t> m_starts;
     std::vector<LabelBox> m_labels;
-    // The found item's pin or dot, which labels keep clear of; nothing when there is none in view.
-    std::optional<LabelBox> m_mark_box;
+    // What of the found item's pin or dot labels keep clear of; empty when there is none in view.
+    std::vector<LabelBox> m_mark_boxes;
     std::vector<PlacedName> m_names;
     // Street names as labelled, by the address of the pack's name: the long form and the short.
     std::unordered_map<const char*, std::pair<std::string, std::string>> m_short_names;

@@ -24,6 +24,8 @@
 namespace tolm::engine {
 namespace {
 
+using platform::Colour;
+
 // The sample region, with an independent city beside the county of the same name, as the Census
 // has Baltimore and Baltimore County.
 FeatureSet marked_features() {
@@ -239,6 +241,25 @@ TEST_F(MarkedPaintTest, APinStandsOnItsPointAndLabelsKeepClearOfIt) {
     const auto mono = paint(view, &mark, true);
     EXPECT_EQ(count(mono, violet), 0);
     EXPECT_EQ(mono.pixel(std::int32_t(x), std::int32_t(y - 5)), 0xFF000000u);
+}
+
+TEST_F(MarkedPaintTest, APlaceFoundWhereThePinStandsKeepsItsName) {
+    // Midtown, a place of the sample at 100.1 W, 39.95 N, found and pinned on its own point: its
+    // name moves beside the tip rather than being left out.
+    MapView view;
+    view.set_size(320, 240);
+    view.centre_on(-100.1, 39.95);
+    view.set_zoom(11);
+    MarkOnMap mark;
+    mark.point_kind = MarkOnMap::Point::pin;
+    mark.point = {-100.1, 39.95};
+    const auto marked = paint(view, &mark);
+    const double x = view.to_pixel_x(-100.1), y = view.to_pixel_y(39.95);
+    const std::uint32_t text = Colour::from_bgr(static_cast<std::uint32_t>(MapStyle{}.colour(ids::COLOUR_LABEL_TEXT))).argb;
+    int letters = 0;
+    for (std::int32_t py = std::int32_t(y - 8); py <= std::int32_t(y + 8); ++py)
+        for (std::int32_t px = std::int32_t(x + 5); px < std::int32_t(x + 70); ++px) letters += marked.pixel(px, py) == text;
+    EXPECT_GT(letters, 10) << "no name to the right of the tip";
 }
 
 TEST_F(MarkedPaintTest, TheEnginesMarkShowsAtPaintAndGoesWhenCleared) {
