@@ -20,7 +20,7 @@ constexpr Colour k_edge{0xFF50005Cu};  // the violet darkened, round the pin and
 // The pin's round head: its radius and how far its centre stands above the tip.
 constexpr double k_head_radius = 7;
 constexpr double k_head_height = 16;
-constexpr double k_dot_radius = 4.5;
+constexpr double k_dot_radius = 7;
 
 // The regions are looked for in the most detailed band, which holds every area.
 constexpr std::uint32_t k_detail_band = pack::k_band_count - 1;
@@ -217,7 +217,7 @@ void paint_mark_dot(platform::Painter& painter, double x, double y, bool monochr
     painter.stroke({k_white, 4.0, platform::LineCap::round});
     add_circle(painter, x, y, k_dot_radius);
     painter.fill_and_stroke(monochrome ? k_black : k_found_mark_colour, {monochrome ? k_black : k_edge, 1.0, platform::LineCap::round});
-    add_circle(painter, x, y, 1.6);
+    add_circle(painter, x, y, 2.4);
     painter.fill(k_white);
 }
 
