@@ -1,5 +1,6 @@
 // The found items marked by the real engine: every kind of Go To leaves the client exactly the
-// extent it got before items were marked, and the engine holds the mark the item asks for.
+// extent it got before items were marked, and the engine holds the mark the item asks for. And the
+// marker line drawn over the engine's map reads on every land colour it may cross.
 #include "server/search/map_search.h"
 
 #include "engine/engine_dispatch.h"
@@ -14,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -49,6 +52,16 @@ protected:
         interstate.ref = "I 99";
         interstate.points = {{-102.5, 39.2}, {-99.5, 39.2}};
         features.roads.push_back(interstate);
+        // Beside it sixteen states of four counties each, so that every colour of the shading
+        // palettes and their mixtures turn up.
+        for (int st = 0; st < 16; ++st) {
+            const double west = -110 + (st % 4) * 2, south = 30 + (st / 4) * 2;
+            const std::string code = std::to_string(10 + st);
+            features.areas.push_back({engine::AreaKind::state, "State " + code, code, "S" + code, {square(west, south, 2)}});
+            for (int c = 0; c < 4; ++c)
+                features.areas.push_back({engine::AreaKind::county, "County " + code + std::to_string(c), code + "00" + std::to_string(c),
+                                          "S" + code, {square(west + (c % 2), south + (c / 2), 1)}});
+        }
         engine::write_pack(features, (packs.path() / "region.pack").string());
         for (auto* e : {marked.get(), plain.get()}) {
             e->set_data_folder(engine::DataFolder::states, packs.path().string());
@@ -135,6 +148,43 @@ TEST_F(FoundMarkViewTest, MarkingNeverMovesTheViewTheClientIsTold) {
     search.DrawMileMarkerLine(picture);
     EngineControl(marked_ref).paint(ClientPicture(picture).hdc(), 0, 0, 200, 150, false);
     EXPECT_EQ(marked->view().extent(), before);
+}
+
+// The relative luminance of an sRGB colour and the contrast of two: 1 for the same colour, 21 for
+// black on white. Lines that must be seen want 3 or more.
+double luminance(std::uint32_t argb) {
+    const auto channel = [&](int shift) {
+        const double c = ((argb >> shift) & 0xFFu) / 255.0;
+        return c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * channel(16) + 0.7152 * channel(8) + 0.0722 * channel(0);
+}
+double contrast(std::uint32_t a, std::uint32_t b) {
+    const double la = luminance(a), lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+TEST_F(FoundMarkViewTest, TheMarkerLineReadsOverEveryLandShadingWhiteAndBlackAndWhite) {
+    // The least contrast of the line with the land in the middle of each of the sixteen states' counties.
+    auto least_contrast = [&](bool monochrome) {
+        marked->view().show_rectangle(-110, 38, -102, 30);
+        auto map = std::make_shared<host::PictureBox>(200, 150);
+        marked->paint(map->hdc(), 0, 0, 200, 150, monochrome);
+        const std::uint32_t line = host::argb_of_colour(k_marker_line_colour);
+        double least = 21;
+        for (double lon = -109.5; lon < -102; lon += 1)
+            for (double lat = 30.5; lat < 38; lat += 1)
+                least = std::min(least, contrast(line, map->surface().pixel(static_cast<std::int32_t>(marked->view().to_pixel_x(lon)),
+                                                                            static_cast<std::int32_t>(marked->view().to_pixel_y(lat)))));
+        return least;
+    };
+    EXPECT_GE(least_contrast(false), 3.0) << "the usual pale land with state and county shadings";
+    marked->set_background_colour(0xFFFFFF);
+    EXPECT_GE(least_contrast(false), 3.0) << "a white background";
+    marked->style().shade_states = marked->style().shade_counties = false;
+    EXPECT_GE(least_contrast(false), 3.0) << "white land, no shadings";
+    EXPECT_GE(least_contrast(true), 3.0) << "black and white";
+    EXPECT_GE(contrast(host::argb_of_colour(k_marker_line_colour), 0xFFFFFFFFu), 4.5) << "the white middle";
 }
 
 }  // namespace
