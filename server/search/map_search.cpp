@@ -151,31 +151,33 @@ void MapSearch::mfrmSearch_ZoomToFind(std::string& strTitle, double& dblLong, do
 void MapSearch::mark_found_item(EngineControl& engine, const std::string& title, double x, double y, double x2, double y2,
                                 double line, bool line_is_latitude) {
     m_mile_marker_marked = false;
-    if (x2 != 0 || y2 != 0) {
-        if (line != 0) {
-            // The row's title is the state code, the road ("IS-" before an interstate's digits) and
-            // the mile: "TX, IS-20, Mile marker 100".
-            const auto fields = split_text(title, ',');
-            if (fields.size() < 3) return engine.clear_found_mark();
+    const bool rectangle = x2 != 0 || y2 != 0;
+    if (rectangle && line != 0) {
+        // The row's title is the state code, the road ("IS-" before an interstate's digits) and
+        // the mile: "TX, IS-20, Mile marker 100".
+        const auto fields = split_text(title, ',');
+        if (fields.size() >= 3) {
             std::string road = trim_blanks(fields[1]);
             if (road.starts_with("IS-")) road.erase(0, 3);
             engine.mark_mile_marker(trim_blanks(fields[0]), road, line, line_is_latitude, x, y, x2, y2);
             m_mile_marker_marked = true;
-        } else if (mintLastFindType == FIND_STATE) {
-            engine.mark_region(EngineControl::Region::state, title, "", x, y, x2, y2);
-        } else if (mintLastFindType == FIND_COUNTY) {
-            // "Travis, TX": the county's name, then its state's code.
-            const auto comma = title.rfind(", ");
-            if (comma == std::string::npos) return engine.clear_found_mark();
-            engine.mark_region(EngineControl::Region::county, title.substr(0, comma), title.substr(comma + 2), x, y, x2, y2);
-        } else {
-            engine.clear_found_mark();
+            return;
         }
+    } else if (rectangle && mintLastFindType == FIND_STATE) {
+        engine.mark_region(EngineControl::Region::state, title, "", x, y, x2, y2);
+        return;
+    } else if (rectangle && mintLastFindType == FIND_COUNTY) {
+        // "Travis, TX": the county's name, then its state's code.
+        if (const auto comma = title.rfind(", "); comma != std::string::npos) {
+            engine.mark_region(EngineControl::Region::county, title.substr(0, comma), title.substr(comma + 2), x, y, x2, y2);
+            return;
+        }
+    } else if (!rectangle && (x != 0 || y != 0)) {
+        // An address, a callsign or a telephone area; an area without a position (0, 0) has none to mark.
+        engine.mark_pin(x, y);
         return;
     }
-    // A telephone area without a position has none to mark.
-    if (x == 0 && y == 0) return engine.clear_found_mark();
-    engine.mark_pin(x, y);
+    engine.clear_found_mark();
 }
 
 void MapSearch::DrawMileMarkerLine(const ObjectRef& pic) {
