@@ -5,6 +5,7 @@
 #include "platform/text.h"
 #include "ui/current_window_system.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -36,7 +37,16 @@ constexpr NamedId k_names[] = {
     {"LabelHaloWidth", ids::LABEL_HALO_WIDTH}, {"LabelHaloColour", ids::LABEL_HALO_COLOUR},
     {"BeginSession", ids::BEGIN_SESSION}, {"SettingsApplied", ids::SETTINGS_APPLIED},
     {"ScaleBar", ids::SCALE_BAR}, {"LatLonGrid", ids::LAT_LON_GRID}, {"LocatorGrid", ids::LOCATOR_GRID},
+    {"MarkPin", ids::MARK_PIN}, {"MarkRegion", ids::MARK_REGION}, {"MarkMileMarker", ids::MARK_MILE_MARKER},
+    {"ClearFoundMark", ids::CLEAR_FOUND_MARK}, {"FoundMarkKind", ids::FOUND_MARK_KIND},
 };
+
+// The box of two opposite corners, in either order.
+Extent box_of_corners(const Arguments& args, std::size_t first) {
+    const double x1 = args[first].to_double(), y1 = args[first + 1].to_double();
+    const double x2 = args[first + 2].to_double(), y2 = args[first + 3].to_double();
+    return {std::min(x1, x2), std::max(x1, x2), std::min(y1, y2), std::max(y1, y2)};
+}
 
 bool is_get(InvokeKind kind) { return kind == InvokeKind::property_get || kind == InvokeKind::method; }
 
@@ -187,6 +197,42 @@ Variant EngineDispatch::invoke(DispId id, InvokeKind kind, Arguments& args) {
             platform::window_system().message_box({0, e.about_text(), "About the map engine", platform::message_box_style::information});
         }
         return {};
+    case ids::MARK_PIN: {
+        method(2, "MarkPin");
+        FoundMark mark;
+        mark.kind = FoundMarkKind::pin;
+        mark.point = {args[0].to_double(), args[1].to_double()};
+        e.set_found_mark(std::move(mark));
+        return {};
+    }
+    case ids::MARK_REGION: {
+        method(7, "MarkRegion");
+        const std::int32_t region = args[0].to_int32();
+        if (region != 0 && region != 1) bad_call("MarkRegion");
+        FoundMark mark;
+        mark.kind = region == 0 ? FoundMarkKind::state : FoundMarkKind::county;
+        mark.name = args[1].to_string();
+        mark.state_code = args[2].to_string();
+        mark.box = box_of_corners(args, 3);
+        e.set_found_mark(std::move(mark));
+        return {};
+    }
+    case ids::MARK_MILE_MARKER: {
+        method(8, "MarkMileMarker");
+        FoundMark mark;
+        mark.kind = FoundMarkKind::mile_marker;
+        mark.state_code = args[0].to_string();
+        mark.road = args[1].to_string();
+        mark.line = args[2].to_double();
+        mark.line_is_latitude = args[3].to_bool();
+        mark.box = box_of_corners(args, 4);
+        e.set_found_mark(std::move(mark));
+        return {};
+    }
+    case ids::CLEAR_FOUND_MARK: method(0, "ClearFoundMark"); e.clear_found_mark(); return {};
+    case ids::FOUND_MARK_KIND:
+        if (!is_get(kind) || !args.empty()) bad_call("FoundMarkKind");
+        return Variant(static_cast<std::int32_t>(e.found_mark().kind));
     case ids::BEGIN_SESSION:
     case ids::SETTINGS_APPLIED:
         // Start-up signals of the server: this engine has nothing to prepare or release for them.

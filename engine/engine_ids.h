@@ -61,6 +61,16 @@ constexpr std::int32_t PHONE_LOOKUP = 118;
 constexpr std::int32_t FOUND_ITEM_TEXT = 24;
 constexpr std::int32_t ANSWER_TEXT = 25;
 
+// The found item marked on the map (methods): a pin at x, y; a region (kind 0 state, 1 county,
+// name, state code, x1, y1, x2, y2 of its box); a mile marker (state code, road, line, line is a
+// latitude, x1, y1, x2, y2 of its box); the mark cleared. FOUND_MARK_KIND reads what is marked
+// (0 none, 1 pin, 2 state, 3 county, 4 mile marker).
+constexpr std::int32_t MARK_PIN = 1010;
+constexpr std::int32_t MARK_REGION = 1011;
+constexpr std::int32_t MARK_MILE_MARKER = 1012;
+constexpr std::int32_t CLEAR_FOUND_MARK = 1013;
+constexpr std::int32_t FOUND_MARK_KIND = 1014;
+
 constexpr std::int32_t ABOUT_BOX = -552;
 
 // Settings the server gives once at start-up. The engine keeps and saves them; those whose meaning

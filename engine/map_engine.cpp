@@ -117,6 +117,12 @@ void MapEngine::reload_views() {
             m_views.push_back(&pack.view());
         }
     m_search.reset(m_views);
+    m_mark_on_map = locate_found_mark(m_found_mark, m_views);
+}
+
+void MapEngine::set_found_mark(FoundMark mark) {
+    m_found_mark = std::move(mark);
+    m_mark_on_map = locate_found_mark(m_found_mark, m_views);
 }
 
 void MapEngine::paint(std::intptr_t device_context, std::int32_t left, std::int32_t top, std::int32_t width,
@@ -175,7 +181,7 @@ void MapEngine::paint(platform::Painter& painter, bool monochrome) {
         if (m_overlay_hook) m_overlay_hook(p, view);
     };
     const bool has_underlay = (m_underlay_shown && m_underlay_image) || m_underlay_hook;
-    const Renderer::Layers layers{has_underlay ? &underlay : nullptr, &overlay};
+    const Renderer::Layers layers{has_underlay ? &underlay : nullptr, &overlay, &m_mark_on_map};
     m_renderer.paint(painter, m_view, m_views, m_style, monochrome, layers);
 }
 

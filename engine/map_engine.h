@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/bitmap_file.h"
+#include "engine/found_mark.h"
 #include "engine/map_style.h"
 #include "engine/map_view.h"
 #include "engine/overlay.h"
@@ -92,6 +93,14 @@ public:
     // found-item text is set and the found-item handler called; returns the number of matches.
     std::int32_t address_search(const std::string& address);
 
+    // The item a search found, marked at every paint until cleared: a pin, a region's outline, a
+    // mile marker's dot. The view stays as it is; the mark is not saved with the settings. The
+    // packs in use are searched for the region or the interstate now and when a folder changes.
+    void set_found_mark(FoundMark mark);
+    void clear_found_mark() { set_found_mark({}); }
+    const FoundMark& found_mark() const noexcept { return m_found_mark; }
+    const MarkOnMap& found_mark_on_map() const noexcept { return m_mark_on_map; }
+
     // Settings kept for the server, saved and loaded with the rest.
     bool edge_panning = false;
 
@@ -128,6 +137,9 @@ private:
     bool m_underlay_piece_valid = false;
     std::string m_underlay_loaded;
     LayerHook m_underlay_hook, m_overlay_hook;
+
+    FoundMark m_found_mark;
+    MarkOnMap m_mark_on_map;
 
     std::string m_answer_text;
     std::string m_found_item_text;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/clip.h"
+#include "engine/found_mark.h"
 #include "engine/map_style.h"
 #include "engine/map_view.h"
 #include "engine/pack/pack_reader.h"
@@ -22,7 +23,8 @@ using LayerHook = std::function<void(platform::Painter&, const MapView&)>;
 
 // Paints the map of a view from a set of packs. Layers, bottom up: land and sea, the underlay,
 // the shadings of states, counties, minor civil divisions and places, water, boundary lines (state
-// lines over county lines), roads by class with casings, one-way arrows, labels, the overlay.
+// lines over county lines), roads by class with casings, one-way arrows, a found region's outline,
+// labels, the map aids, the overlay, a found item's pin or dot.
 //
 // A Renderer keeps its working buffers between paints, so repeated paints of the same size of map
 // allocate nothing in proportion to the data.
@@ -31,6 +33,7 @@ public:
     struct Layers {
         const LayerHook* underlay = nullptr;
         const LayerHook* overlay = nullptr;
+        const MarkOnMap* mark = nullptr;  // what a search found, or nothing
     };
 
     void paint(platform::Painter& painter, const MapView& view, std::span<const PackView* const> packs, const MapStyle& style,
@@ -68,6 +71,7 @@ private:
     void stroke_outlines(std::span<const PackView* const> packs, pack::GeometryLayer layer, const platform::StrokeStyle& style);
     void paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
     void paint_arrows(const MapStyle& style, bool monochrome);
+    void paint_found_outline(std::span<const PackView* const> packs, const MarkOnMap& mark, bool monochrome);
     void paint_labels(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
     void paint_area_names(std::span<const PackView* const> packs, const platform::TextStyle& base, double scale, bool monochrome);
     bool place_label(const LabelBox& box);
@@ -93,6 +97,8 @@ private:
     std::vector<detail::PixelPoint> m_points, m_clipped, m_scratch;
     std::vector<std::size_t> m_starts;
     std::vector<LabelBox> m_labels;
+    // What of the found item's pin or dot labels keep clear of; empty when there is none in view.
+    std::vector<LabelBox> m_mark_boxes;
     std::vector<PlacedName> m_names;
     // Street names as labelled, by the address of the pack's name: the long form and the short.
     std::unordered_map<const char*, std::pair<std::string, std::string>> m_short_names;

@@ -41,10 +41,25 @@ draw() {
   echo "gallery: docs/maps/$name.png"
 }
 
+# found NAME PRODUCT KIND TEXT: the picture after the search dialog's Go To on its first row, with
+# the server's mark of the found item; the product's search files go beside the library.
+found() {
+  local name=$1 product=$2 kind=$3 text=$4
+  rm -rf "$work/work-$name" "$work/server"
+  mkdir -p "$work/server"
+  cp "$build/bin/libTolmServer7.so" "$build/bin/libTolmProcess.so" "$product/statell.dat" "$product/countyll.dat" "$work/server/"
+  "$tolm" --library "$work/server/libTolmServer7.so" --work "$work/work-$name" --product "$product" \
+    --map-aids none --size 800x500 --search "$kind" "$text" --go-to 1 --out "$pictures/$name.png" >/dev/null \
+    2> >(grep -v "^message:" >&2)
+  echo "gallery: docs/maps/$name.png"
+}
+
 draw us "$default_data" "-125.5,50.5,-65.5,23.5" none
 draw state-oregon "$default_data" "-125.0,46.6,-116.0,41.6" none
 draw county-multnomah "$default_data" "-122.95,45.75,-121.75,45.40" none
 draw city-portland "$default_data" "-122.80,45.60,-122.52,45.44" scale,grid,locator
+found found-county "$default_data" county "Multnomah, OR"
+found found-place "$default_data" address "Bangor, ME"
 
 streets=()
 osm="$root/../shared/testdata/osm"
@@ -85,6 +100,15 @@ done
   echo "## A county: Multnomah, Oregon"
   echo
   echo "![Multnomah County](maps/county-multnomah.png)"
+  echo
+  echo "## Found: Multnomah County, and the place Bangor, Maine"
+  echo
+  echo "What the search dialog's Go To shows: the found county outlined, a pin at the found place (the view"
+  echo "is the one the search gives; the mark only adds to the picture)."
+  echo
+  echo "![Multnomah County found by the county search, outlined](maps/found-county.png)"
+  echo
+  echo "![Bangor, Maine found by the address search, with its pin](maps/found-place.png)"
   echo
   echo "## A city: Portland, Oregon (aids)"
   echo

@@ -415,7 +415,11 @@ bool clsMapServ::ZoomOut(ObjectRef& picMap) {
 
 bool clsMapServ::ZoomAll(ObjectRef& picMap) {
     size_map_to_picture(picMap);
-    if (m_control_ok) engine().show_rectangle(-160.0, 80.0, 160.0, -80.0);
+    if (m_control_ok) {
+        engine().show_rectangle(-160.0, 80.0, 160.0, -80.0);
+        // The whole world is a fresh start: the mark of a found item goes with the view it was found in.
+        ignoring_errors([&] { engine().clear_found_mark(); });
+    }
     RenderMap(picMap);
     return true;
 }

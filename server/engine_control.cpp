@@ -138,6 +138,22 @@ std::string EngineControl::found_item_text() const { return get(ids::FOUND_ITEM_
 void EngineControl::phone_lookup(const std::string& number) { call(ids::PHONE_LOOKUP, {Variant(number)}); }
 std::string EngineControl::answer_text() const { return get(ids::ANSWER_TEXT).to_string(); }
 
+void EngineControl::mark_pin(double x, double y) { call(ids::MARK_PIN, {Variant(x), Variant(y)}); }
+
+void EngineControl::mark_region(Region kind, const std::string& name, const std::string& state_code, double x1, double y1,
+                                double x2, double y2) {
+    call(ids::MARK_REGION, {Variant(static_cast<std::int32_t>(kind)), Variant(name), Variant(state_code), Variant(x1), Variant(y1),
+                            Variant(x2), Variant(y2)});
+}
+
+void EngineControl::mark_mile_marker(const std::string& state_code, const std::string& road, double line, bool line_is_latitude,
+                                     double x1, double y1, double x2, double y2) {
+    call(ids::MARK_MILE_MARKER, {Variant(state_code), Variant(road), Variant(line), Variant::boolean(line_is_latitude), Variant(x1),
+                                 Variant(y1), Variant(x2), Variant(y2)});
+}
+
+void EngineControl::clear_found_mark() { call(ids::CLEAR_FOUND_MARK); }
+
 void EngineControl::show_about_box() { call(ids::ABOUT_BOX); }
 
 void EngineControl::set_edge_panning(bool on) { put(ids::EDGE_PANNING, Variant::boolean(on)); }

@@ -79,6 +79,16 @@ public:
     void phone_lookup(const std::string& number);
     std::string answer_text() const;
 
+    // The found item the engine marks at every paint until cleared; marking never moves the view.
+    // A region's and a mile marker's box are the corners the search showed.
+    enum class Region { state = 0, county = 1 };
+    void mark_pin(double x, double y);
+    void mark_region(Region kind, const std::string& name, const std::string& state_code, double x1, double y1, double x2,
+                     double y2);
+    void mark_mile_marker(const std::string& state_code, const std::string& road, double line, bool line_is_latitude,
+                          double x1, double y1, double x2, double y2);
+    void clear_found_mark();
+
     void show_about_box();
 
     // Settings the server gives once at start-up; their effects are the engine's.

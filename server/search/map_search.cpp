@@ -4,6 +4,7 @@
 #include "server/search/found_items.h"
 #include "server/search/region_files.h"
 #include "server/client_picture.h"
+#include "platform/text.h"
 
 #include <exception>
 
@@ -13,8 +14,7 @@ namespace {
 
 // The name the client shows for a redraw the server started on its own.
 const char* const k_server_name = "Kartovex V7 Server";
-constexpr std::int32_t k_yellow = 0x00FFFF;
-constexpr std::int32_t k_black = 0;
+constexpr std::int32_t k_white = 0xFFFFFF;
 constexpr std::int32_t k_place_zoom = 12;
 constexpr std::int32_t k_street_zoom = 15;
 
@@ -81,6 +81,12 @@ void MapSearch::mfrmP_Find(std::string& strFound) {
 
 void MapSearch::mfrmSearch_Find(std::string& strP, std::int16_t& intFindType) {
     mintLastFindType = intFindType;
+    // A new search takes the mark of the last item away; the next picture shows it gone.
+    if (m_host.control_ok && m_host.control_ok())
+        quietly([&] {
+            m_host.engine().clear_found_mark();
+            m_mile_marker_marked = false;
+        });
     if (!mfrmSearch) return;
     frmSearch& dialog = *mfrmSearch;
     dialog.ResultLbl.set_caption("...");
@@ -135,9 +141,43 @@ void MapSearch::mfrmSearch_ZoomToFind(std::string& strTitle, double& dblLong, do
             engine.set_zoom_level(blnIsPlace ? k_place_zoom : k_street_zoom);
             engine.centre_on(dblLong, dblLat);
         }
+        // An engine that cannot mark still shows the item.
+        quietly([&] { mark_found_item(engine, strTitle, dblLong, dblLat, dblLong2, dblLat2, dblL, blnLIsLat); });
         m_host.render_map(pic);
         call_method(events, "SignalSpecialRedraw", {Variant(strTitle)});
     });
+}
+
+void MapSearch::mark_found_item(EngineControl& engine, const std::string& title, double x, double y, double x2, double y2,
+                                double line, bool line_is_latitude) {
+    m_mile_marker_marked = false;
+    const bool rectangle = x2 != 0 || y2 != 0;
+    if (rectangle && line != 0) {
+        // The row's title is the state code, the road ("IS-" before an interstate's digits) and
+        // the mile: "TX, IS-20, Mile marker 100".
+        const auto fields = split_text(title, ',');
+        if (fields.size() >= 3) {
+            std::string road = trim_blanks(fields[1]);
+            if (road.starts_with("IS-")) road.erase(0, 3);
+            engine.mark_mile_marker(trim_blanks(fields[0]), road, line, line_is_latitude, x, y, x2, y2);
+            m_mile_marker_marked = true;
+            return;
+        }
+    } else if (rectangle && mintLastFindType == FIND_STATE) {
+        engine.mark_region(EngineControl::Region::state, title, "", x, y, x2, y2);
+        return;
+    } else if (rectangle && mintLastFindType == FIND_COUNTY) {
+        // "Travis, TX": the county's name, then its state's code.
+        if (const auto comma = title.rfind(", "); comma != std::string::npos) {
+            engine.mark_region(EngineControl::Region::county, title.substr(0, comma), title.substr(comma + 2), x, y, x2, y2);
+            return;
+        }
+    } else if (!rectangle && (x != 0 || y != 0)) {
+        // An address, a callsign or a telephone area; an area without a position (0, 0) has none to mark.
+        engine.mark_pin(x, y);
+        return;
+    }
+    engine.clear_found_mark();
 }
 
 void MapSearch::DrawMileMarkerLine(const ObjectRef& pic) {
@@ -162,10 +202,11 @@ void MapSearch::DrawMileMarkerLine(const ObjectRef& pic) {
             else
                 picture.line(mdblMarkerLine, view.north, mdblMarkerLine, view.south, colour);
         };
-        // A broad yellow line with a thin black one along its middle shows on every map colour.
-        line(k_yellow);
+        // A broad line in the colour of the engine's found marks, with a thin white one along its
+        // middle: it stands out from the pale land and its shadings, the roads and the water alike.
+        line(k_marker_line_colour);
         picture.set_draw_width(1);
-        line(k_black);
+        line(k_white);
         picture.set_draw_mode(draw_mode);
         if (draw_width > 0 && draw_width < 100) picture.set_draw_width(draw_width);
         put_property(special_menu_element(1), "Visible", Variant::boolean(true));
@@ -179,6 +220,10 @@ void MapSearch::HideMileMarkerLine() {
     quietly([&] {
         mblnMarkerLine = false;
         put_property(special_menu_element(1), "Visible", Variant::boolean(false));
+        if (m_mile_marker_marked) {
+            m_mile_marker_marked = false;
+            quietly([&] { m_host.engine().clear_found_mark(); });
+        }
         m_host.size_map_to_picture(pic);
         const ObjectRef events = m_host.events();
         call_method(events, "SignalSuspend", {Variant::boolean(true)});

@@ -11,8 +11,9 @@
 #include <string>
 
 // The server's side of searching: it holds the search dialog, runs the six kinds of search when
-// the dialog asks, shows the chosen item on the client's map, and keeps the mile-marker line that
-// stays on the map until the user hides it. The server object lends it what it needs of its own.
+// the dialog asks, shows the chosen item on the client's map and has the engine mark it there (a
+// pin, a region's outline, a mile marker's dot) until the next search, and keeps the mile-marker
+// line that stays on the map until the user hides it. The server object lends it what it needs.
 namespace tolm::server {
 
 // What the server object lends the search: its engine, the client's objects and its drawing road.
@@ -28,6 +29,9 @@ struct SearchHostAccess {
     std::function<engine::Extent()> view_extent;               // the extent of the map last drawn
     std::string data_folder;                                   // where statell.dat and friends lie
 };
+
+// The marker line's colour, &HBBGGRR: the violet of the engine's found marks.
+inline constexpr std::int32_t k_marker_line_colour = 0xB010A0;
 
 class MapSearch {
 public:
@@ -62,6 +66,8 @@ public:
 
 private:
     void add_row(const FindResult& row);
+    void mark_found_item(EngineControl& engine, const std::string& title, double x, double y, double x2, double y2,
+                         double line, bool line_is_latitude);
     ObjectRef special_menu_element(std::int16_t index) const;
 
     SearchHostAccess m_host;
@@ -70,6 +76,8 @@ private:
     bool mblnMarkerLine = false;
     double mdblMarkerLine = 0;
     bool mblnMarkerLineIsLat = false;
+    // The engine marks a mile marker's crossing; hiding the line takes that mark away too.
+    bool m_mile_marker_marked = false;
 };
 
 }  // namespace tolm::server

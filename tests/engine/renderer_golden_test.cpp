@@ -25,11 +25,14 @@ namespace {
 constexpr int k_channel_tolerance = 24;
 constexpr double k_share_beyond = 0.01;
 
+enum class Marked { nothing, state_outline, pin };
+
 struct GoldenCase {
     const char* name;
     double lon, lat, zoom;
     bool monochrome;
     bool aids;
+    Marked marked = Marked::nothing;
 };
 
 class RendererGolden : public ::testing::TestWithParam<GoldenCase> {};
@@ -62,11 +65,22 @@ TEST_P(RendererGolden, MatchesItsPicture) {
     view.set_zoom(c.zoom);
     MapStyle style;
     style.scale_bar = style.lat_lon_grid = style.locator_grid = c.aids;
+    // A found state's outline, or a pin at the middle of the picture.
+    FoundMark found;
+    if (c.marked == Marked::state_outline) {
+        found.kind = FoundMarkKind::state;
+        found.name = "Westland";
+        found.box = {-102.04, -99.96, 37.96, 40.04};
+    } else if (c.marked == Marked::pin) {
+        found.kind = FoundMarkKind::pin;
+        found.point = {c.lon, c.lat};
+    }
+    const MarkOnMap mark = locate_found_mark(found, packs);
     platform::RasterSurface surface(view.width(), view.height());
     {
         platform::CairoPainter painter(surface);
         Renderer renderer;
-        renderer.paint(painter, view, packs, style, c.monochrome);
+        renderer.paint(painter, view, packs, style, c.monochrome, Renderer::Layers{nullptr, nullptr, &mark});
     }
     const std::filesystem::path golden = std::filesystem::path(TOLM_SOURCE_DIR) / "tests/engine/golden" / (std::string(c.name) + ".png");
     if (std::getenv("TOLM_UPDATE_GOLDEN")) {
@@ -95,7 +109,10 @@ INSTANTIATE_TEST_SUITE_P(Pictures, RendererGolden,
                                            GoldenCase{"county", -100.1, 39.9, 10.0, false, false},
                                            GoldenCase{"street", -100.1, 39.952, 15.0, false, false},
                                            GoldenCase{"street_monochrome", -100.1, 39.952, 15.0, true, false},
-                                           GoldenCase{"street_aids", -100.1, 39.952, 15.0, false, true}),
+                                           GoldenCase{"street_aids", -100.1, 39.952, 15.0, false, true},
+                                           GoldenCase{"state_found", -100.0, 39.0, 7.0, false, false, Marked::state_outline},
+                                           GoldenCase{"street_pin", -100.1, 39.952, 15.0, false, false, Marked::pin},
+                                           GoldenCase{"street_pin_monochrome", -100.1, 39.952, 15.0, true, false, Marked::pin}),
                          [](const auto& test) { return std::string(test.param.name); });
 
 }  // namespace

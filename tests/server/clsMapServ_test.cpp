@@ -11,6 +11,7 @@
 
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <filesystem>
 
 namespace tolm::server::test {
@@ -184,6 +185,14 @@ TEST_F(ServerTest, EqualCornersShowTheWholeWorld) {
     EXPECT_EQ(m_engine->north, 80);
     EXPECT_EQ(m_engine->east, 160);
     EXPECT_EQ(m_engine->south, -80);
+    // The whole world starts afresh: a found item's mark goes, before the paint.
+    const auto order = m_engine->ids();
+    const auto clear = std::find(order.rbegin(), order.rend(), ids::CLEAR_FOUND_MARK);
+    ASSERT_NE(clear, order.rend());
+    EXPECT_LT(std::find(order.rbegin(), order.rend(), ids::PAINT), clear);
+    // Other drawings keep it.
+    EXPECT_TRUE(draw(-100, 45, -90, 40));
+    EXPECT_EQ(m_engine->count(ids::CLEAR_FOUND_MARK), 1u);
 }
 
 TEST_F(ServerTest, WithoutProgramFolderTheMapIsStillDrawn) {

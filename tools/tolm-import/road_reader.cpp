@@ -31,14 +31,30 @@ char parity_of(std::string_view value) {
 
 }  // namespace
 
-std::optional<engine::RoadClass> detail::tiger_road_class(std::string_view mtfcc) {
+std::optional<detail::TigerRoadType> detail::tiger_road_type(std::string_view mtfcc) {
     using engine::RoadClass;
-    if (mtfcc == "S1100") return RoadClass::interstate;
-    if (mtfcc == "S1200") return RoadClass::highway;
-    if (mtfcc == "S1630") return RoadClass::ramp;
-    if (mtfcc == "S1400" || mtfcc == "S1500" || mtfcc == "S1640" || mtfcc == "S1730" || mtfcc == "S1740" ||
-        mtfcc == "S1780")
-        return RoadClass::local;
+    using engine::RoadKind;
+    // The feature classes that carry vehicles, ranked as the OpenStreetMap reader ranks its highway
+    // values, so that a street looks the same whichever source it came from. Walkways, stairways,
+    // bike and bridle paths, winter trails, medians and the Census Bureau's internal lines are left
+    // out, as the OpenStreetMap reader leaves out footways and paths.
+    struct Entry {
+        std::string_view mtfcc;
+        TigerRoadType type;
+    };
+    static constexpr Entry k_types[] = {
+        {"S1100", {RoadClass::interstate, RoadKind::motorway}},  // primary road: limited access
+        {"S1200", {RoadClass::highway, RoadKind::primary}},      // secondary road: U.S. and state highways
+        {"S1400", {RoadClass::local, RoadKind::minor}},          // local neighbourhood road, city street
+        {"S1500", {RoadClass::local, RoadKind::track}},          // vehicular trail, four-wheel drive
+        {"S1630", {RoadClass::ramp, RoadKind::unknown}},         // ramp: ranked by its class, as links are
+        {"S1640", {RoadClass::local, RoadKind::service}},        // service drive along a highway
+        {"S1730", {RoadClass::local, RoadKind::service}},        // alley
+        {"S1740", {RoadClass::local, RoadKind::service}},        // private road for service vehicles
+        {"S1780", {RoadClass::local, RoadKind::service}},        // parking lot road
+    };
+    for (const auto& entry : k_types)
+        if (entry.mtfcc == mtfcc) return entry.type;
     return std::nullopt;
 }
 
@@ -84,11 +100,12 @@ std::size_t read_tiger_address_features(const std::string& path, engine::Feature
 
         // An edge with several address ranges comes once per range; draw it once.
         std::string tlid = field_text(*feature, "TLID");
-        auto road_class = detail::tiger_road_class(mtfcc);
-        if (road_class && (tlid.empty() || edges_seen.insert(tlid).second)) {
+        const auto road_type = detail::tiger_road_type(mtfcc);
+        if (road_type && (tlid.empty() || edges_seen.insert(tlid).second)) {
             for (const auto& line : lines) {
                 engine::RoadFeature road;
-                road.road_class = *road_class;
+                road.road_class = road_type->road_class;
+                road.kind = road_type->kind;
                 road.name = name;
                 road.points = line;
                 out.roads.push_back(std::move(road));

@@ -19,8 +19,13 @@ std::size_t read_tiger_address_features(const std::string& path, engine::Feature
                                         const std::vector<engine::ZipFeature>& known_zips = {});
 
 namespace detail {
-// The class of a TIGER MAF/TIGER feature class code (S1100 ...), or nothing for non-roads.
-std::optional<engine::RoadClass> tiger_road_class(std::string_view mtfcc);
+// What a TIGER MAF/TIGER feature class code (S1100 ...) makes of a road: its class and the finer
+// kind the renderer ranks roads by, or nothing for lines the map leaves out.
+struct TigerRoadType {
+    engine::RoadClass road_class;
+    engine::RoadKind kind;
+};
+std::optional<TigerRoadType> tiger_road_type(std::string_view mtfcc);
 // The state code in a TIGER file name (tl_2021_30059_addrfeat.shp gives MT), empty when none.
 std::string state_code_of_tiger_name(std::string_view path);
 }  // namespace detail

@@ -151,6 +151,34 @@ void search(com::I_clsMapServ* server, ObjectRef& picture_ref, Desktop& desktop,
     if (hide && hide->visible()) std::cout << "marker line: shown (\"" << hide->caption() << "\" on the menu)\n";
 }
 
+// The zooms and pans of the command line, each a call of the server's as the client makes it.
+void run_steps(com::I_clsMapServ* server, ObjectRef& picture_ref, const std::vector<Step>& steps) {
+    std::int16_t drawn = 0;
+    for (const Step& step : steps) {
+        switch (step.kind) {
+            case StepKind::zoom_in: check(server, server->ZoomIn(&picture_ref, &drawn), "ZoomIn"); break;
+            case StepKind::zoom_out: check(server, server->ZoomOut(&picture_ref, &drawn), "ZoomOut"); break;
+            case StepKind::zoom_all: check(server, server->ZoomAll(&picture_ref, &drawn), "ZoomAll"); break;
+            case StepKind::resize: {
+                double unused = 0;
+                check(server, server->ResizeMap(&picture_ref, &unused, &unused, &unused, &unused, &drawn), "ResizeMap");
+                break;
+            }
+            case StepKind::zoom_underlay:
+            case StepKind::zoom_overlay: {
+                std::int16_t index = step.kind == StepKind::zoom_overlay ? 3 : 2;
+                check(server, server->SpecialMenuOption(&picture_ref, &index, &drawn), "SpecialMenuOption");
+                break;
+            }
+            case StepKind::pan: {
+                auto code = static_cast<std::int16_t>(step.pan_code);
+                check(server, server->ZoomPan(&picture_ref, &code, &drawn), "ZoomPan");
+                break;
+            }
+        }
+    }
+}
+
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
     if (!in) return {};
@@ -479,32 +507,12 @@ int run(const Options& options) {
         double x1 = corners.west, y1 = corners.north, x2 = corners.east, y2 = corners.south;
         check(server, server->DrawMapFromCorners(&picture_ref, &x1, &y1, &x2, &y2, &drawn), "DrawMapFromCorners");
     }
-    for (const Step& step : options.steps) {
-        switch (step.kind) {
-            case StepKind::zoom_in: check(server, server->ZoomIn(&picture_ref, &drawn), "ZoomIn"); break;
-            case StepKind::zoom_out: check(server, server->ZoomOut(&picture_ref, &drawn), "ZoomOut"); break;
-            case StepKind::zoom_all: check(server, server->ZoomAll(&picture_ref, &drawn), "ZoomAll"); break;
-            case StepKind::resize: {
-                double unused = 0;
-                check(server, server->ResizeMap(&picture_ref, &unused, &unused, &unused, &unused, &drawn), "ResizeMap");
-                break;
-            }
-            case StepKind::zoom_underlay:
-            case StepKind::zoom_overlay: {
-                std::int16_t index = step.kind == StepKind::zoom_overlay ? 3 : 2;
-                check(server, server->SpecialMenuOption(&picture_ref, &index, &drawn), "SpecialMenuOption");
-                break;
-            }
-            case StepKind::pan: {
-                auto code = static_cast<std::int16_t>(step.pan_code);
-                check(server, server->ZoomPan(&picture_ref, &code, &drawn), "ZoomPan");
-                break;
-            }
-        }
-    }
+    run_steps(server, picture_ref, options.steps);
 
     messages.flush();
     if (options.search) search(server, picture_ref, desktop, *events, *form, *options.search, messages);
+    // After the Go To: the found item's mark stays through zooms and pans (ZoomAll takes it away).
+    run_steps(server, picture_ref, options.after_search);
 
     if (!options.png.empty()) {
         const fs::path png = fs::absolute(options.png);

@@ -61,6 +61,19 @@ DialogAnswer dialog_answer(const std::string& text) {
 
 }  // namespace
 
+Step after_search_step(const std::string& text) {
+    if (text == "zoom-in") return {StepKind::zoom_in, 0};
+    if (text == "zoom-out") return {StepKind::zoom_out, 0};
+    if (text == "zoom-all") return {StepKind::zoom_all, 0};
+    if (text == "resize") return {StepKind::resize, 0};
+    if (text.rfind("pan:", 0) == 0) {
+        const double code = number(text.substr(4), "--then pan");
+        if (code < -32768 || code > 32767 || code != std::floor(code)) throw std::invalid_argument("--then pan: the code must fit an Integer");
+        return {StepKind::pan, static_cast<int>(code)};
+    }
+    throw std::invalid_argument("--then takes zoom-in, zoom-out, zoom-all, resize or pan:CODE, not \"" + text + "\"");
+}
+
 int search_kind_index(std::string_view name) {
     for (int i = 0; i < static_cast<int>(std::size(k_search_kind_names)); ++i)
         if (equals_ignoring_case(name, k_search_kind_names[i])) return i;
@@ -78,14 +91,15 @@ std::string usage() {
            "       tolm make-underlay FILE.INF [--library PATH] [--work FOLDER]\n"
            "       tolm --version | --help\n"
            "       tolm [drawing options] --search KIND TEXT [--go-to ROW] [--station CALL,LON,LAT]...\n"
-           "            [--out PICTURE.png]\n"
+           "            [--then zoom-in|zoom-out|zoom-all|resize|pan:CODE]... [--out PICTURE.png]\n"
            "       tolm panel [\"MENU/ITEM\"]... [--answer folder=PATH|file=PATH|cancel-folder|cancel-file]...\n"
            "            [drawing options] [--out PICTURE.png]\n"
            "Creates the map server by its ProgID, plays the client's part and writes the map to a PNG file.\n"
            "Prints the extent the server reported and the map entry file it wrote.\n"
            "--search opens the server's search dialog, picks KIND (address, phone, callsign, state, county,\n"
            "milemarker), types TEXT, presses Find and prints the rows in the dialog's order; --go-to shows\n"
-           "row ROW (from 1) on the map before the picture is written.\n"
+           "row ROW (from 1) on the map, marked as the server marks a found item, before the picture is\n"
+           "written; each --then zooms or pans after that, to see the mark in its surroundings.\n"
            "--overlay and --underlay check NAME in the server's chooser (files of its Tolm Overlays and\n"
            "Tolm Underlays folders) and hand the choice to the server; --zoom-overlay and --zoom-underlay\n"
            "are the special options Zoom Overlay and Zoom Underlay. make-underlay makes an underlay\n"
@@ -185,6 +199,8 @@ Options parse_options(const std::vector<std::string>& args) {
             const int row = whole_number(value(), name);
             if (!options.search) options.search = SearchRequest{-1, {}, {}};
             options.search->go_to = row;
+        } else if (name == "--then") {
+            options.after_search.push_back(after_search_step(value()));
         } else if (name == "--set") {
             const std::string& text = value();
             const auto equals = text.find('=');
@@ -218,6 +234,8 @@ Options parse_options(const std::vector<std::string>& args) {
     if (options.help || options.version || options.make_underlay) return options;
     if (options.corners && options.centre) throw std::invalid_argument("give --corners or --centre, not both");
     if (options.search && options.search->kind < 0) throw std::invalid_argument("--go-to needs --search KIND TEXT");
+    if (!options.after_search.empty() && !(options.search && options.search->go_to))
+        throw std::invalid_argument("--then goes after a search's Go To: give --search KIND TEXT --go-to ROW");
     // A search alone only lists rows; a picture is written when one is asked for.
     if (!options.panel && !options.answers.empty()) throw std::invalid_argument("--answer goes with panel");
     if (options.panel && options.before_initialize)

@@ -68,6 +68,8 @@ struct Options {
     std::optional<Corners> corners;
     std::optional<Centre> centre;
     std::vector<Step> steps;     // zooms and pans after the first drawing, in order
+    // --then: zooms and pans after the search's Go To, to see the found item's mark around it.
+    std::vector<Step> after_search;
     int width = 1024;
     int height = 768;
     std::string png;             // where the picture goes
@@ -95,6 +97,9 @@ struct Options {
 // The names --map-aids takes, and the engine settings file's key of each.
 inline constexpr const char* k_map_aid_names[] = {"scale", "grid", "locator"};
 inline constexpr const char* k_map_aid_keys[] = {"SCALE_BAR", "LATLON_GRID", "LOCATOR_GRID"};
+
+// A step of --then: zoom-in, zoom-out, zoom-all, resize or pan:CODE; throws std::invalid_argument.
+Step after_search_step(const std::string& text);
 
 // Parses the arguments; throws std::invalid_argument with a sentence on a bad one.
 Options parse_options(const std::vector<std::string>& args);

@@ -6,11 +6,13 @@
 #include "host/MainForm.h"
 #include "host/PictureBox.h"
 #include "server/search/region_files.h"
+#include "platform/runtime_error.h"
 #include "support/scratch.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -37,6 +39,30 @@ public:
         add_member("AnswerText", [this](InvokeKind, Arguments&) { return Variant(answer); }, op::ANSWER_TEXT);
         for (DispId id : {op::SHOW_RECTANGLE, op::ZOOM_LEVEL, op::CENTRE_ON})
             add_member("op" + std::to_string(id), [this, id](InvokeKind, Arguments& args) { calls.emplace_back(id, args); return Variant(); }, id);
+        // The found marks are kept apart from the calls that set the view.
+        for (DispId id : {op::MARK_PIN, op::MARK_REGION, op::MARK_MILE_MARKER, op::CLEAR_FOUND_MARK})
+            add_member("mark" + std::to_string(id), [this, id](InvokeKind, Arguments& args) {
+                if (!can_mark) raise_runtime_error(runtime_errors::object_does_not_support_member, "engine");
+                marks.emplace_back(id, args);
+                return Variant();
+            }, id);
+    }
+    bool can_mark = true;
+    std::vector<std::pair<DispId, Arguments>> marks;
+    // The last mark as text: "pin x,y", "region kind name/state", "mile marker state road line lat", "clear".
+    std::string last_mark() const {
+        if (marks.empty()) return "";
+        const auto& [id, a] = marks.back();
+        auto number = [](const Variant& v) {
+            std::ostringstream out;
+            out << v.to_double();
+            return out.str();
+        };
+        if (id == op::MARK_PIN) return "pin " + number(a[0]) + "," + number(a[1]);
+        if (id == op::MARK_REGION) return "region " + std::to_string(a[0].to_int32()) + " " + a[1].to_string() + "/" + a[2].to_string();
+        if (id == op::MARK_MILE_MARKER)
+            return "mile marker " + a[0].to_string() + " " + a[1].to_string() + " " + number(a[2]) + (a[3].to_bool() ? " lat" : " lon");
+        return "clear";
     }
 };
 
@@ -189,9 +215,9 @@ TEST_F(MapSearchTest, MileMarkerLineStaysUntilHidden) {
     EXPECT_DOUBLE_EQ(search.marker_line(), -104.0);
     EXPECT_FALSE(search.marker_line_is_latitude());
     EXPECT_TRUE(menu_item_visible());
-    // -104 lies 60 % across the view from -110 to -100: a yellow line with a black middle.
-    EXPECT_EQ(picture->surface().pixel(120, 50), host::argb_of_colour(0));
-    EXPECT_EQ(picture->surface().pixel(122, 50), host::argb_of_colour(0x00FFFF));
+    // -104 lies 60 % across the view from -110 to -100: a broad violet line with a white middle.
+    EXPECT_EQ(picture->surface().pixel(120, 50), host::argb_of_colour(0xFFFFFF));
+    EXPECT_EQ(picture->surface().pixel(122, 50), host::argb_of_colour(k_marker_line_colour));
     EXPECT_EQ(picture->surface().pixel(60, 50), host::argb_of_colour(0xFFFFFF));
 
     // A county find keeps the line; a view without it draws none and leaves the menu item alone.
@@ -206,11 +232,64 @@ TEST_F(MapSearchTest, MileMarkerLineStaysUntilHidden) {
     events->log.clear();
     search.HideMileMarkerLine();
     EXPECT_FALSE(search.marker_line_shown());
+    EXPECT_EQ(engine->last_mark(), "region 1 Travis/TX") << "the county's outline is no mile marker's mark";
     EXPECT_FALSE(menu_item_visible());
     EXPECT_EQ(events->log, (std::vector<std::string>{"suspend 1", "redraw Kartovex V7 Server"}));
     const int renders_before = renders;
     search.HideMileMarkerLine();  // nothing shown: nothing happens
     EXPECT_EQ(renders, renders_before);
+}
+
+TEST_F(MapSearchTest, TheChosenItemIsMarkedUntilTheNextSearch) {
+    auto go_to = [&](std::int16_t kind, const std::string& text, std::int32_t row = 0) {
+        find(kind, text);
+        const std::size_t before = engine->marks.size();
+        search.dialog()->lstFind.click_row(row);
+        search.dialog()->cmdOk.click();
+        // Marked before the picture is drawn, so the redraw shows it.
+        EXPECT_EQ(engine->marks.size(), before + 1) << text;
+        return engine->last_mark();
+    };
+    engine->found_texts = {"N MAIN ST\tAUSTIN\t150\tTX\t78701\t\t-97.745,30.27"};
+    EXPECT_EQ(go_to(FIND_ADDRESS, "150 Main, Austin"), "pin -97.745,30.27");
+    EXPECT_EQ(go_to(FIND_STATE, "TX"), "region 0 Texas/");
+    EXPECT_EQ(go_to(FIND_COUNTY, "Travis"), "region 1 Travis/TX");
+    // The region's box as shown: the grown box's corners.
+    const auto& region = engine->marks.back().second;
+    EXPECT_NEAR(region[3].to_double(), -98.17 - 0.016, 1e-9);
+    EXPECT_NEAR(region[6].to_double(), 30.02 - 0.0122, 1e-9);
+    EXPECT_EQ(go_to(FIND_MILEMARKER, "TX,20,100"), "mile marker TX 20 -104 lon");
+    events->callsign_answer = "W5ABC,-97.6,30.2";
+    EXPECT_EQ(go_to(FIND_CALLSIGN, "W5ABC"), "pin -97.6,30.2");
+    engine->answer = "512\tAUSTIN\tTRAVIS\tTX\t-97.7\t30.3";
+    EXPECT_EQ(go_to(FIND_PHONE, "512"), "pin -97.7,30.3");
+    engine->answer = "512\tAUSTIN\tTRAVIS\tTX\t0\t0";  // an area the data has no position for
+    EXPECT_EQ(go_to(FIND_PHONE, "512"), "clear");
+
+    // A new search clears the mark before it lists anything; finding a row marks nothing.
+    engine->marks.clear();
+    find(FIND_STATE, "T");
+    ASSERT_EQ(engine->marks.size(), 1u);
+    EXPECT_EQ(engine->last_mark(), "clear");
+}
+
+TEST_F(MapSearchTest, HidingTheMileMarkerLineTakesItsMarkAway) {
+    find(FIND_MILEMARKER, "TX,20,100");
+    search.dialog()->cmdOk.click();
+    EXPECT_EQ(engine->last_mark(), "mile marker TX 20 -104 lon");
+    search.HideMileMarkerLine();
+    EXPECT_EQ(engine->last_mark(), "clear");
+}
+
+TEST_F(MapSearchTest, AnEngineThatCannotMarkStillShowsTheItem) {
+    engine->can_mark = false;
+    find(FIND_COUNTY, "Travis");
+    EXPECT_EQ(rows(), std::vector<std::string>{"Travis, TX"});
+    search.dialog()->cmdOk.click();
+    ASSERT_EQ(engine->calls.size(), 1u);
+    EXPECT_EQ(engine->calls[0].first, op::SHOW_RECTANGLE);
+    EXPECT_EQ(renders, 1);
+    EXPECT_EQ(events->log, (std::vector<std::string>{"suspend 1", "redraw Travis, TX"}));
 }
 
 TEST_F(MapSearchTest, NoZoomWithoutAUsableEngine) {

@@ -41,6 +41,23 @@ TEST(SearchOptions, GoToMayComeFirstButNeedsASearch) {
         EXPECT_THROW(parse({"--search", "state", "T", "--go-to", row}), std::invalid_argument) << row;
 }
 
+TEST(SearchOptions, ThenStepsRunAfterTheGoToAndApartFromTheDrawingSteps) {
+    const Options options = parse({"--zoom-in", "--search", "address", "Main St", "--go-to", "1", "--then", "zoom-out",
+                                   "--then", "pan:6", "--then", "zoom-all"});
+    ASSERT_EQ(options.steps.size(), 1u);
+    EXPECT_EQ(options.steps[0].kind, StepKind::zoom_in);
+    ASSERT_EQ(options.after_search.size(), 3u);
+    EXPECT_EQ(options.after_search[0].kind, StepKind::zoom_out);
+    EXPECT_EQ(options.after_search[1].kind, StepKind::pan);
+    EXPECT_EQ(options.after_search[1].pan_code, 6);
+    EXPECT_EQ(options.after_search[2].kind, StepKind::zoom_all);
+    // Nothing is found to be seen around without a Go To.
+    EXPECT_THROW(parse({"--search", "state", "T", "--then", "zoom-out"}), std::invalid_argument);
+    EXPECT_THROW(parse({"--then", "zoom-out", "--out", "x.png"}), std::invalid_argument);
+    for (const char* bad : {"zoom", "pan", "pan:", "pan:nan", "pan:1e9", "pan:1.5", "--zoom-out"})
+        EXPECT_THROW(parse({"--search", "state", "T", "--go-to", "1", "--then", bad}), std::invalid_argument) << bad;
+}
+
 TEST(SearchOptions, StationsAreCallsignAndPosition) {
     const Options options =
         parse({"--search", "callsign", "W5", "--station", "W5ABC-9,-97.5,30.1", "--station", "K5XYZ,-97,30"});
