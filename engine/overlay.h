@@ -13,6 +13,10 @@
 
 namespace tolm::engine {
 
+namespace detail {
+struct GeoJsonResult;
+}
+
 // An overlay file (*.OVR): the user's own points, lines and areas drawn over the map. Two forms are
 // read (docs/overlays.md has examples of both):
 //
@@ -82,6 +86,7 @@ public:
 private:
     static Overlay parse_key_values(std::string_view text);
     static Overlay parse_geojson(std::string_view text, const std::string& name);
+    static Overlay from_geojson(detail::GeoJsonResult result, const std::string& name);
     void add(Item item);
 
     std::vector<Item> m_items;
