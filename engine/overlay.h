@@ -48,6 +48,8 @@ public:
     // Asks whether a label's box (pixels: left, top, right, bottom) is free, and takes it when it is.
     using LabelSpace = std::function<bool(double left, double top, double right, double bottom)>;
 
+    // A GeoJSON file is parsed as it is read, and its items built as they end: reading takes about
+    // the memory of the items, never the whole file's text or a document tree beside them.
     static Overlay read(const std::string& path);
     // The contents of a file; `name` names it in errors. Fuzz targets call this.
     static Overlay parse(std::string_view bytes, const std::string& name);

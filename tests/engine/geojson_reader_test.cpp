@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <sstream>
 #include <string>
 
 namespace tolm::engine {
@@ -27,16 +28,15 @@ std::string refused(const std::string& text) { return error_of([&] { Overlay::pa
 
 // Everything an item holds, in one text to compare.
 std::string items_of(const Overlay& overlay) {
-    std::string out;
+    std::ostringstream out;
     for (const auto& item : overlay.items()) {
-        out += std::to_string(static_cast<int>(item.kind)) + " " + item.label + " " + std::to_string(item.look.stroke_rgb) + " " +
-               std::to_string(item.look.fill_opacity) + " starts";
-        for (auto s : item.starts) out += " " + std::to_string(s);
-        out += " points";
-        for (const auto& p : item.points) out += " " + std::to_string(p.lon) + "," + std::to_string(p.lat);
-        out += "\n";
+        out << static_cast<int>(item.kind) << ' ' << item.label << ' ' << item.look.stroke_rgb << ' ' << item.look.fill_opacity << " starts";
+        for (auto s : item.starts) out << ' ' << s;
+        out << " points";
+        for (const auto& p : item.points) out << ' ' << p.lon << ',' << p.lat;
+        out << '\n';
     }
-    return out;
+    return out.str();
 }
 
 TEST(GeoJsonReader, MembersInAnyOrderReadAlike) {
