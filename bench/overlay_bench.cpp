@@ -1,7 +1,9 @@
 // Overlay benchmarks: reading a GeoJSON overlay of 100,000 vertices, and painting it over a
-// 1024 x 768 picture (the overlay alone, antialiased, as the engine paints it on top of the map).
+// 1024 x 768 picture (the overlay alone, antialiased, as the engine paints it on top of the map);
+// and reading an overlay file of your own, with the process's peak memory:
 //
 //   build/linux/bench/overlay_bench
+//   TOLM_OVERLAY_BENCH_FILE=big.OVR build/linux/bench/overlay_bench --benchmark_filter=File
 
 #include "engine/map_view.h"
 #include "engine/overlay.h"
@@ -10,7 +12,10 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
 #include <cmath>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -36,6 +41,22 @@ void BM_ReadOverlay100k(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(tolm::engine::Overlay::parse(track(), "bench"));
 }
 BENCHMARK(BM_ReadOverlay100k)->Unit(benchmark::kMillisecond);
+
+// Alone in its run (the filter above), the peak is what reading the file took, over the program's own.
+void BM_ReadOverlayFile(benchmark::State& state) {
+    const char* path = std::getenv("TOLM_OVERLAY_BENCH_FILE");
+    if (!path) {
+        state.SkipWithError("TOLM_OVERLAY_BENCH_FILE names no overlay file");
+        return;
+    }
+    std::size_t vertices = 0;
+    for (auto _ : state) vertices = tolm::engine::Overlay::read(path).vertex_count();
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["vertices"] = static_cast<double>(vertices);
+    state.counters["peak_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+BENCHMARK(BM_ReadOverlayFile)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 void BM_PaintOverlay100k(benchmark::State& state) {
     const auto overlay = tolm::engine::Overlay::parse(track(), "bench");

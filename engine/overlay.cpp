@@ -1,14 +1,14 @@
 #include "engine/overlay.h"
 
 #include "engine/clip.h"
+#include "engine/geojson_reader.h"
 #include "platform/atomic_file.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 
-#include <nlohmann/json.hpp>
-
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <numbers>
 #include <sstream>
@@ -18,8 +18,6 @@ namespace tolm::engine {
 namespace {
 
 constexpr const char* k_source = "tolm.engine";
-// GeometryCollections inside GeometryCollections: RFC 7946 advises against nesting them at all.
-constexpr int k_max_nesting = 8;
 
 [[noreturn]] void refuse(const std::string& name, const std::string& why) {
     throw RuntimeError(runtime_errors::invalid_file_format, k_source, "The overlay " + name + " cannot be used: " + why + ".");
@@ -44,180 +42,11 @@ std::uint32_t rgb_of_bgr(std::int32_t bgr) {
     return ((v & 0xFFu) << 16) | (v & 0xFF00u) | ((v >> 16) & 0xFFu);
 }
 
-// The GeoJSON reader. Everything it refuses names the feature, so that a user can find the fault in
-// a file of thousands.
-class GeoJsonReader {
-public:
-    GeoJsonReader(const std::string& name, std::vector<Overlay::Item>& items) : m_name(name), m_items(items) {}
-
-    void top_level(const nlohmann::json& root) {
-        if (!root.is_object()) fail("the file holds no GeoJSON object");
-        const std::string type = text_member(root, "type");
-        if (type == "FeatureCollection") {
-            const auto& features = member(root, "features");
-            if (!features.is_array()) fail("\"features\" is not an array");
-            for (const auto& f : features) {
-                feature(f);
-                ++m_feature;
-            }
-        } else if (type == "Feature") {
-            feature(root);
-        } else {
-            geometry(root, Overlay::Look{}, std::string(), 0);
-        }
-    }
-
-private:
-    [[noreturn]] void fail(const std::string& why) const {
-        refuse(m_name, m_feature >= 0 && m_in_feature ? why + " (feature " + std::to_string(m_feature + 1) + ")" : why);
-    }
-    const nlohmann::json& member(const nlohmann::json& object, const char* key) const {
-        const auto it = object.find(key);
-        if (it == object.end()) fail(std::string("\"") + key + "\" is missing");
-        return *it;
-    }
-    std::string text_member(const nlohmann::json& object, const char* key) const {
-        const auto& value = member(object, key);
-        if (!value.is_string()) fail(std::string("\"") + key + "\" is not a text");
-        return value.get<std::string>();
-    }
-
-    std::uint32_t colour(const nlohmann::json& value, const char* key) const {
-        if (!value.is_string()) fail(std::string("\"") + key + "\" is not a colour text such as \"#ff0000\"");
-        std::string text = value.get<std::string>();
-        if (!text.empty() && text[0] == '#') text.erase(0, 1);
-        if (text.size() == 3) text = {text[0], text[0], text[1], text[1], text[2], text[2]};
-        std::uint32_t rgb = 0;
-        if (text.size() != 6) fail(std::string("\"") + key + "\" is not a colour such as \"#ff0000\"");
-        for (char c : text) {
-            const int digit = c >= '0' && c <= '9' ? c - '0' : c >= 'a' && c <= 'f' ? c - 'a' + 10 : c >= 'A' && c <= 'F' ? c - 'A' + 10 : -1;
-            if (digit < 0) fail(std::string("\"") + key + "\" is not a colour such as \"#ff0000\"");
-            rgb = rgb * 16 + static_cast<std::uint32_t>(digit);
-        }
-        return rgb;
-    }
-    double number(const nlohmann::json& value, const char* key, double low, double high) const {
-        if (!value.is_number()) fail(std::string("\"") + key + "\" is not a number");
-        const double v = value.get<double>();
-        if (!(v >= low && v <= high)) fail(std::string("\"") + key + "\" is out of range");
-        return v;
-    }
-
-    Overlay::Look look_of(const nlohmann::json& properties) const {
-        Overlay::Look look;
-        if (!properties.is_object()) return look;
-        for (const auto& [key, value] : properties.items()) {
-            if (value.is_null()) continue;
-            if (key == "stroke") look.stroke_rgb = colour(value, "stroke");
-            else if (key == "stroke-width") look.stroke_width = number(value, "stroke-width", 0, 50);
-            else if (key == "stroke-opacity") look.stroke_opacity = number(value, "stroke-opacity", 0, 1);
-            else if (key == "fill") look.fill_rgb = colour(value, "fill");
-            else if (key == "fill-opacity") look.fill_opacity = number(value, "fill-opacity", 0, 1);
-            else if (key == "marker-color") look.marker_rgb = colour(value, "marker-color");
-            else if (key == "marker-size") {
-                if (!value.is_string()) fail("\"marker-size\" is not \"small\", \"medium\" or \"large\"");
-                const auto size = value.get<std::string>();
-                if (size == "small") look.marker_radius = 4;
-                else if (size == "medium") look.marker_radius = 6;
-                else if (size == "large") look.marker_radius = 9;
-                else fail("\"marker-size\" is not \"small\", \"medium\" or \"large\"");
-            }
-        }
-        return look;
-    }
-
-    void feature(const nlohmann::json& f) {
-        m_in_feature = true;
-        if (!f.is_object() || text_member(f, "type") != "Feature") fail("an entry of \"features\" is not a Feature");
-        std::string label;
-        Overlay::Look look;
-        if (const auto p = f.find("properties"); p != f.end() && !p->is_null()) {
-            if (!p->is_object()) fail("\"properties\" is not an object");
-            look = look_of(*p);
-            if (const auto title = p->find("title"); title != p->end() && !title->is_null()) {
-                if (!title->is_string()) fail("\"title\" is not a text");
-                label = title->get<std::string>();
-            }
-        }
-        const auto& g = member(f, "geometry");
-        // A feature without a place (geometry null) is allowed and has nothing to draw.
-        if (!g.is_null()) geometry(g, look, label, 0);
-    }
-
-    LonLat position(const nlohmann::json& p) const {
-        if (!p.is_array() || p.size() < 2 || !p[0].is_number() || !p[1].is_number())
-            fail("a position is not an array of numbers [longitude, latitude]");
-        const double lon = p[0].get<double>(), lat = p[1].get<double>();
-        if (!(lon >= -180 && lon <= 180 && lat >= -90 && lat <= 90))
-            fail("a position lies outside longitude -180 to 180, latitude -90 to 90");
-        return {lon, lat};
-    }
-    void positions(const nlohmann::json& list, Overlay::Item& item, std::size_t least) const {
-        if (!list.is_array()) fail("\"coordinates\" are not an array of positions");
-        if (list.size() < least) fail("a line or ring has too few positions");
-        item.starts.push_back(static_cast<std::uint32_t>(item.points.size()));
-        for (const auto& p : list) item.points.push_back(position(p));
-    }
-    void polygon(const nlohmann::json& rings, Overlay::Item& item) const {
-        if (!rings.is_array()) fail("polygon \"coordinates\" are not an array of rings");
-        for (const auto& ring : rings) positions(ring, item, 4);
-    }
-
-    void geometry(const nlohmann::json& g, const Overlay::Look& look, const std::string& label, int depth) {
-        if (!g.is_object()) fail("\"geometry\" is not an object");
-        const std::string type = text_member(g, "type");
-        if (type == "GeometryCollection") {
-            if (depth >= k_max_nesting) fail("geometry collections are nested too deeply");
-            const auto& list = member(g, "geometries");
-            if (!list.is_array()) fail("\"geometries\" is not an array");
-            for (const auto& each : list) geometry(each, look, label, depth + 1);
-            return;
-        }
-        const auto& c = member(g, "coordinates");
-        Overlay::Item item;
-        item.look = look;
-        item.label = label;
-        if (type == "Point") {
-            item.kind = Overlay::Kind::point;
-            item.starts.push_back(0);
-            item.points.push_back(position(c));
-        } else if (type == "MultiPoint") {
-            item.kind = Overlay::Kind::point;
-            if (!c.is_array()) fail("\"coordinates\" are not an array of positions");
-            for (const auto& p : c) {
-                item.starts.push_back(static_cast<std::uint32_t>(item.points.size()));
-                item.points.push_back(position(p));
-            }
-        } else if (type == "LineString") {
-            item.kind = Overlay::Kind::line;
-            positions(c, item, 2);
-        } else if (type == "MultiLineString") {
-            item.kind = Overlay::Kind::line;
-            if (!c.is_array()) fail("\"coordinates\" are not an array of lines");
-            for (const auto& line : c) positions(line, item, 2);
-        } else if (type == "Polygon") {
-            item.kind = Overlay::Kind::area;
-            polygon(c, item);
-        } else if (type == "MultiPolygon") {
-            item.kind = Overlay::Kind::area;
-            if (!c.is_array()) fail("\"coordinates\" are not an array of polygons");
-            for (const auto& each : c) polygon(each, item);
-        } else {
-            fail("\"" + type + "\" is not a GeoJSON geometry type");
-        }
-        if (!item.points.empty()) m_items.push_back(std::move(item));
-    }
-
-    const std::string& m_name;
-    std::vector<Overlay::Item>& m_items;
-    int m_feature = 0;
-    bool m_in_feature = false;
-};
-
 }  // namespace
 
 namespace {
 struct TooManyPositions {};
+constexpr const char* k_too_many_positions = "it holds more than 1,000,000 positions";
 }  // namespace
 
 void Overlay::add(Item item) {
@@ -279,22 +108,22 @@ Overlay Overlay::parse_key_values(std::string_view text) {
     return overlay;
 }
 
-Overlay Overlay::parse_geojson(std::string_view text, const std::string& name) {
-    nlohmann::json root;
-    try {
-        root = nlohmann::json::parse(text.begin(), text.end());
-    } catch (const nlohmann::json::exception& e) {
+Overlay Overlay::from_geojson(detail::GeoJsonResult result, const std::string& name) {
+    if (result.json_error) {
         // The library's text says where: "syntax error while parsing value - invalid literal; last read: ..."
-        std::string why = e.what();
+        std::string why = *result.json_error;
         if (const auto at = why.find("] "); at != std::string::npos) why.erase(0, at + 2);
         refuse(name, "it is not valid JSON (" + why + ")");
     }
-    std::vector<Item> items;
-    GeoJsonReader(name, items).top_level(root);
+    if (result.fault) refuse(name, *result.fault);
+    if (result.too_many_positions) throw TooManyPositions{};
     Overlay overlay;
-    for (auto& item : items) overlay.add(std::move(item));
+    overlay.m_items.reserve(result.items.size());
+    for (auto& item : result.items) overlay.add(std::move(item));
     return overlay;
 }
+
+Overlay Overlay::parse_geojson(std::string_view text, const std::string& name) { return from_geojson(detail::read_geojson(text), name); }
 
 Overlay Overlay::parse(std::string_view bytes, const std::string& name) {
     if (bytes.size() > k_max_overlay_bytes) refuse(name, "it is larger than 64 MB");
@@ -307,13 +136,87 @@ Overlay Overlay::parse(std::string_view bytes, const std::string& name) {
         // The plain text form is in the ANSI code page, as the client's own files are.
         return parse_key_values(ansi_to_utf8(std::string(bytes)));
     } catch (const TooManyPositions&) {
-        refuse(name, "it holds more than 1,000,000 positions");
+        refuse(name, k_too_many_positions);
     }
 }
 
+namespace {
+
+// An overlay file a piece at a time for the GeoJSON reader, never more than one byte past the
+// limit: what the limit leaves out is not given, and the file is refused for its size.
+class FilePieces final : public detail::TextPieces {
+public:
+    explicit FilePieces(std::ifstream& in) : m_in(in), m_buffer(65536) {}
+
+    // Passes a byte order mark at the start, then blanks: the first other character is where the
+    // pieces begin, and is returned; nothing when the file holds no other.
+    std::optional<char> first_character() {
+        for (bool start = true;; start = false) {
+            if (m_begin == m_filled && !fill()) return std::nullopt;
+            if (start && std::string_view(m_buffer.data(), m_filled).starts_with("\xEF\xBB\xBF")) m_begin = 3;
+            while (m_begin < m_filled && is_blank(m_buffer[m_begin])) ++m_begin;
+            if (m_begin < m_filled) return m_buffer[m_begin];
+        }
+    }
+    std::string_view next() override {
+        if (m_begin == m_filled && !fill()) return {};
+        const std::string_view piece(m_buffer.data() + m_begin, m_filled - m_begin);
+        m_begin = m_filled;
+        return piece;
+    }
+    // Reads what the parser left, so that a file that cannot be read to its end is told as such.
+    void drain() {
+        while (fill()) {
+        }
+    }
+    bool too_long() const noexcept { return m_total > Overlay::k_max_overlay_bytes; }
+    bool failed() const { return m_in.bad(); }
+
+private:
+    static bool is_blank(char c) noexcept { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+    bool fill() {
+        m_begin = m_filled = 0;
+        if (too_long() || !m_in) return false;
+        m_in.read(m_buffer.data(), static_cast<std::streamsize>(m_buffer.size()));
+        m_filled = static_cast<std::size_t>(m_in.gcount());
+        m_total += m_filled;
+        if (too_long()) m_filled = 0;
+        return m_filled > 0;
+    }
+
+    std::ifstream& m_in;
+    std::vector<char> m_buffer;
+    std::size_t m_begin = 0, m_filled = 0, m_total = 0;
+};
+
+}  // namespace
+
 Overlay Overlay::read(const std::string& path) {
-    std::ifstream in(platform::path_from_utf8(path), std::ios::binary);
+    const auto where = platform::path_from_utf8(path);
+    std::ifstream in(where, std::ios::binary);
     if (!in) throw RuntimeError(runtime_errors::file_not_found, k_source, "The overlay " + path + " cannot be opened.");
+    // GeoJSON is parsed as it is read, so that the file is never held whole beside what it makes.
+    // The plain text form, and a device or pipe whose size is not known first, are read whole.
+    std::error_code error;
+    const bool regular = std::filesystem::is_regular_file(where, error);
+    const auto size = regular ? std::filesystem::file_size(where, error) : 0;
+    if (regular && !error) {
+        if (size > k_max_overlay_bytes) refuse(path, "it is larger than 64 MB");
+        FilePieces pieces(in);
+        if (const auto first = pieces.first_character(); first == '{' || first == '[') {
+            auto result = detail::read_geojson(pieces);
+            if (result.json_error) pieces.drain();
+            if (pieces.too_long()) refuse(path, "it is larger than 64 MB");
+            if (pieces.failed()) refuse(path, "it could not be read");
+            try {
+                return from_geojson(std::move(result), path);
+            } catch (const TooManyPositions&) {
+                refuse(path, k_too_many_positions);
+            }
+        }
+        in.clear();
+        in.seekg(0);
+    }
     // Read at most one byte past the limit: a device or a file that never ends is refused just the same.
     std::string bytes;
     char buffer[65536];

@@ -13,6 +13,10 @@
 
 namespace tolm::engine {
 
+namespace detail {
+struct GeoJsonResult;
+}
+
 // An overlay file (*.OVR): the user's own points, lines and areas drawn over the map. Two forms are
 // read (docs/overlays.md has examples of both):
 //
@@ -44,6 +48,8 @@ public:
     // Asks whether a label's box (pixels: left, top, right, bottom) is free, and takes it when it is.
     using LabelSpace = std::function<bool(double left, double top, double right, double bottom)>;
 
+    // A GeoJSON file is parsed as it is read, and its items built as they end: reading takes about
+    // the memory of the items, never the whole file's text or a document tree beside them.
     static Overlay read(const std::string& path);
     // The contents of a file; `name` names it in errors. Fuzz targets call this.
     static Overlay parse(std::string_view bytes, const std::string& name);
@@ -82,6 +88,7 @@ public:
 private:
     static Overlay parse_key_values(std::string_view text);
     static Overlay parse_geojson(std::string_view text, const std::string& name);
+    static Overlay from_geojson(detail::GeoJsonResult result, const std::string& name);
     void add(Item item);
 
     std::vector<Item> m_items;

@@ -2,6 +2,7 @@
 
 #include "platform/atomic_file.h"
 #include "platform/metafile.h"
+#include "platform/native_picture.h"
 #include "platform/runtime_error.h"
 #include "platform/text.h"
 
@@ -11,6 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <optional>
 
 // The decoder is a third-party single header, compiled in stb_image_decoder.cpp with the same
 // settings (engine/stb_image_settings.h).
@@ -77,6 +79,61 @@ bool jpeg_tables_fit(std::string_view bytes) {
     return true;
 }
 
+bool is_gif(std::string_view bytes) {
+    return bytes.size() >= 6 && (bytes.starts_with("GIF87a") || bytes.starts_with("GIF89a"));
+}
+
+// Walks a GIF's blocks up to the end of its first picture's data: a decoder is given only a file
+// whose first frame is whole, as a cut file otherwise decodes to a picture with a part missing (or,
+// in a decoder we do not control, worse). Returns what is wrong, or nothing.
+std::optional<std::string> gif_first_frame_fault(std::string_view bytes) {
+    const auto at = [&](std::size_t i) { return i < bytes.size() ? static_cast<unsigned char>(bytes[i]) : 0u; };
+    const auto colour_table = [](unsigned flags) { return (flags & 0x80u) ? std::size_t(3) << ((flags & 7u) + 1) : 0; };
+    // Data sub-blocks, each led by its length, up to an empty one; false when the file ends first.
+    const auto sub_blocks = [&](std::size_t& p) {
+        while (p < bytes.size()) {
+            const std::size_t length = at(p++);
+            if (length == 0) return true;
+            p += length;
+        }
+        return false;
+    };
+    if (bytes.size() < 13) return "damaged: the GIF ends inside its header";
+    std::size_t p = 13 + colour_table(at(10));
+    for (;;) {
+        if (p >= bytes.size()) return "damaged: the GIF ends before its first picture";
+        const unsigned block = at(p++);
+        if (block == 0x21) {
+            ++p;  // the extension's label
+            if (!sub_blocks(p)) return "damaged: the GIF ends inside an extension";
+        } else if (block == 0x2C) {
+            const unsigned flags = at(p + 8);
+            p += 9 + colour_table(flags) + 1;  // the descriptor, its colours, the code size
+            if (p > bytes.size() || !sub_blocks(p)) return "damaged: the GIF ends inside its first picture";
+            return std::nullopt;
+        } else if (block == 0x3B) {
+            return "the GIF holds no picture";
+        } else {
+            return "damaged: the GIF has a block of unknown kind before its first picture";
+        }
+    }
+}
+
+// A GIF is refused for its size and for a first frame that is not whole before any decoder sees it,
+// whichever decodes it.
+void check_gif(std::string_view bytes, const std::string& name) {
+    const auto at = [&](std::size_t i) { return i < bytes.size() ? static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) : 0u; };
+    if (bytes.size() >= 10) check_size(at(6) | (at(7) << 8), at(8) | (at(9) << 8), name);
+    if (const auto fault = gif_first_frame_fault(bytes)) fail(name, *fault);
+}
+
+// GIF through the platform's own imaging, with the same limits as every picture.
+Bitmap decode_native_gif(std::string_view bytes, const std::string& name) {
+    auto picture = platform::decode_native_gif(bytes, name);
+    check_size(static_cast<std::uint64_t>(picture.width), static_cast<std::uint64_t>(picture.height), name);
+    return Bitmap{picture.width, picture.height, std::move(picture.pixels)};
+}
+
 std::string read_file(const std::string& path) {
     const auto where = platform::path_from_utf8(path);
     std::error_code error;
@@ -97,6 +154,10 @@ std::string read_file(const std::string& path) {
 Bitmap decode_picture(std::string_view bytes, const std::string& name) {
     if (bytes.empty()) fail(name, "the file is empty");
     if (bytes.size() > k_max_picture_file_bytes) fail(name, "the file is larger than 256 MB");
+    if (is_gif(bytes)) {
+        check_gif(bytes, name);
+        if (platform::native_gif_supported()) return decode_native_gif(bytes, name);
+    }
     const auto* data = reinterpret_cast<const stbi_uc*>(bytes.data());
     const int length = static_cast<int>(bytes.size());
     int width = 0, height = 0, channels = 0;

@@ -1,5 +1,6 @@
 #include "engine/picture_file.h"
 
+#include "platform/native_picture.h"
 #include "platform/runtime_error.h"
 #include "support/scratch.h"
 
@@ -24,6 +25,16 @@ const std::string k_huge_png =
     "\x00\x00\x2d\x4c\x81\xe5\x00\x00\x00\x00\x49\x45\x4e\x44\xae\x42\x60\x82"s;
 // 1 x 1, one red pixel.
 const std::string k_gif = "GIF89a\x01\x00\x01\x00\x80\x00\x00\xff\x00\x00\x00\x00\x00,\x00\x00\x00\x00\x01\x00\x01\x00\x00\x02\x02" "D\x01\x00;"s;
+
+// 2 x 2 from a four-colour table: red, green / blue, and the table's last colour marked transparent
+// by a graphic control extension. Its picture data ends at byte 50 (the empty sub-block).
+const std::string k_gif_2x2 =
+    "GIF89a\x02\x00\x02\x00\x81\x00\x00"
+    "\xff\x00\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00"
+    "\x21\xf9\x04\x01\x00\x00\x03\x00"
+    "\x2c\x00\x00\x00\x00\x02\x00\x02\x00\x00"
+    "\x02\x03\x44\x34\x05\x00"
+    "\x3b"s;
 
 std::string error_of(const std::function<void()>& action) {
     try {
@@ -92,6 +103,33 @@ TEST(PictureReader, GifFirstFrame) {
     EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{0xFFFF0000u}));
 }
 
+// On Windows GIF goes through the system's imaging, elsewhere through our decoder: the same pixels.
+TEST(PictureReader, GifWithTransparencyLaidOnWhite) {
+#ifdef _WIN32
+    EXPECT_TRUE(platform::native_gif_supported());
+#endif
+    const Bitmap picture = decode_picture(k_gif_2x2, "four.gif");
+    ASSERT_EQ(picture.width, 2);
+    ASSERT_EQ(picture.height, 2);
+    EXPECT_EQ(picture.pixels, (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu}));
+    // The trailer after the first picture is not needed.
+    EXPECT_EQ(decode_picture(k_gif_2x2.substr(0, k_gif_2x2.size() - 1), "open.gif").pixels, picture.pixels);
+}
+
+TEST(PictureReader, AGifCutShortIsRefusedNamingTheFile) {
+    // Cut anywhere in the header, the colours, the extension or the picture's data.
+    for (std::size_t cut = 1; cut < k_gif_2x2.size() - 2; ++cut) {
+        const std::string error = error_of([&] { decode_picture(k_gif_2x2.substr(0, cut), "cut.gif"); });
+        EXPECT_NE(error.find("cut.gif cannot be read"), std::string::npos) << cut << ": " << error;
+    }
+    std::string no_picture = k_gif_2x2.substr(0, 13 + 12);
+    EXPECT_NE(error_of([&] { decode_picture(no_picture + "\x3b", "none.gif"); }), "no error");
+    std::string huge = k_gif_2x2;
+    huge[7] = '\x7f';  // a logical screen 32514 pixels wide
+    huge[9] = '\x7f';
+    EXPECT_NE(error_of([&] { decode_picture(huge, "huge.gif"); }).find("too large"), std::string::npos);
+}
+
 TEST(PictureReader, DamagedPicturesAreRefusedNamingTheFile) {
     EXPECT_NE(error_of([] { decode_picture("", "empty.png"); }).find("empty.png"), std::string::npos);
     EXPECT_NE(error_of([] { decode_picture("not a picture at all", "text.jpg"); }).find("text.jpg"), std::string::npos);
@@ -100,16 +138,18 @@ TEST(PictureReader, DamagedPicturesAreRefusedNamingTheFile) {
 }
 
 TEST(PictureReader, EveryBitFlipEitherReadsOrIsRefused) {
-    for (std::size_t at = 0; at < k_png.size(); ++at)
-        for (int bit = 0; bit < 8; ++bit) {
-            std::string flipped = k_png;
-            flipped[at] = static_cast<char>(flipped[at] ^ (1 << bit));
-            try {
-                const Bitmap picture = decode_picture(flipped, "flipped.png");
-                EXPECT_EQ(picture.pixels.size(), std::size_t(picture.width) * std::size_t(picture.height));
-            } catch (const RuntimeError&) {
+    for (const std::string& original : {k_png, k_gif_2x2}) {
+        for (std::size_t at = 0; at < original.size(); ++at)
+            for (int bit = 0; bit < 8; ++bit) {
+                std::string flipped = original;
+                flipped[at] = static_cast<char>(flipped[at] ^ (1 << bit));
+                try {
+                    const Bitmap picture = decode_picture(flipped, "flipped");
+                    EXPECT_EQ(picture.pixels.size(), std::size_t(picture.width) * std::size_t(picture.height));
+                } catch (const RuntimeError&) {
+                }
             }
-        }
+    }
 }
 
 // A JPEG Huffman table of more than 256 codes made the decoder write past its table (found by

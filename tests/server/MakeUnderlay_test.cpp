@@ -98,6 +98,22 @@ TEST_F(UnderlayCreation, APngBecomesABitmapTheMapCanShow) {
     EXPECT_EQ(engine::read_bitmap(underlay("Coast.BMP")).pixels, (std::vector<std::uint32_t>{0xFF00FF00u}));
 }
 
+// On Windows the system's imaging decodes it; the underlay is the same everywhere.
+TEST_F(UnderlayCreation, AGifBecomesABitmapAndACutOneLeavesNoFile) {
+    const std::string gif("GIF89a\x02\x00\x02\x00\x81\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00\xff\x00\x00\x00"
+                          "\x21\xf9\x04\x01\x00\x00\x03\x00\x2c\x00\x00\x00\x00\x02\x00\x02\x00\x00\x02\x03\x44\x34\x05\x00\x3b",
+                          51);
+    write_map("Lake.INF", k_corners);
+    write_map("Lake.gif", gif);
+    EXPECT_EQ(make(map_file("Lake.INF")), Messages{k_done});
+    EXPECT_EQ(engine::read_bitmap(underlay("Lake.BMP")).pixels,
+              (std::vector<std::uint32_t>{0xFFFF0000u, 0xFF00FF00u, 0xFF0000FFu, 0xFFFFFFFFu}));
+    write_map("Pond.INF", k_corners);
+    write_map("Pond.gif", gif.substr(0, 44));
+    EXPECT_EQ(make(map_file("Pond.INF"), 0), Messages{});
+    EXPECT_FALSE(test::file_exists(underlay("Pond.BMP")));
+}
+
 TEST_F(UnderlayCreation, MapServerInfFilesAreRefused) {
     const Messages refused{"You have selected a map server INF file. You cannot make an underlay from a map server."};
     write_map("!!TolmServer7.INF", k_corners);
