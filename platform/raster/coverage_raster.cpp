@@ -141,7 +141,8 @@ void CoverageRaster::prepare(const PixelTarget& target) {
 // walking an edge across rows and cells is integer stepping. Each cell keeps the signed height of
 // the edges crossing it (carried to every pixel to its right) and twice the area they leave to
 // their right within it.
-void CoverageRaster::add_cell(std::int32_t row, std::int32_t x, std::int32_t cover, std::int32_t area) {
+// Every edge calls this for each cell it crosses, so it is built into its callers.
+[[gnu::always_inline]] inline void CoverageRaster::add_cell(std::int32_t row, std::int32_t x, std::int32_t cover, std::int32_t area) {
     if (x >= m_width || cover == 0) return;
     auto& cells = m_rows[static_cast<std::size_t>(row)];
     if (!cells.empty() && cells.back().x == x) {
@@ -167,8 +168,8 @@ inline void divide(std::int64_t numerator, std::int64_t denominator, std::int64_
 }  // namespace
 
 // The part of an edge within one row, from (x1, y1) to (x2, y2): x in 1/256 pixel, y the
-// fraction 0 to 256 of the row.
-void CoverageRaster::add_row_piece(std::int32_t row, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+// fraction 0 to 256 of the row. Built into add_inside_edge, whose every row comes here.
+[[gnu::always_inline]] inline void CoverageRaster::add_row_piece(std::int32_t row, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
     if (y1 == y2) return;
     const std::int32_t cell1 = x1 >> 8, cell2 = x2 >> 8;
     const std::int32_t fraction1 = x1 & 255, fraction2 = x2 & 255;
