@@ -572,23 +572,7 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
         // Short segments (most of a boundary line) are measured over their whole box: working out
         // each row's stretch costs more than the few pixels it would spare.
         std::uint8_t* out = marks.distances.data() + std::size_t(first_row) * std::size_t(m_width);
-        if (box_last - box_first < k_thin_box) {
-            // A thin line's box: a few pixels a row, stepped from pixel to pixel and row to row.
-            const auto fx = static_cast<float>(box_first + 0.5 - ax), fy = static_cast<float>(first_row + 0.5 - ay);
-            float along_row = fx * fux + fy * fuy, across_row = fx * fuy - fy * fux;
-            const std::int32_t count = box_last - box_first + 1;
-            out += box_first;
-            for (std::int32_t row = first_row; row <= last_row; ++row, out += m_width, along_row += fuy, across_row -= fux) {
-                float along = along_row, across = across_row;
-                for (std::int32_t i = 0; i < count; ++i, along += fux, across += fuy) {
-                    const float beyond = along - std::min(std::max(along, 0.0f), fl);
-                    const auto mark = static_cast<std::uint8_t>(std::min((across * across + beyond * beyond) * scale, 255.0f));
-                    out[i] = std::min(out[i], mark);
-                }
-            }
-        } else {
-            for (std::int32_t row = first_row; row <= last_row; ++row, out += m_width) measure.row(out, row + 0.5 - ay, box_first, box_last);
-        }
+        for (std::int32_t row = first_row; row <= last_row; ++row, out += m_width) measure.row(out, row + 0.5 - ay, box_first, box_last);
         // A short segment's box lies in at most two columns and two rows of tiles.
         const std::int32_t first_column = box_first >> k_tile_shift, last_column = box_last >> k_tile_shift;
         for (std::int32_t band = first_row >> k_tile_shift; band <= last_row >> k_tile_shift; ++band)

@@ -90,7 +90,6 @@ private:
     static constexpr std::int32_t k_tile_shift = 4;  // tiles of 16 x 16 pixels
     static constexpr std::int32_t k_tile = 1 << k_tile_shift;
     static constexpr std::int32_t k_short_segment = 12;  // pixels of box width measured whole
-    static constexpr std::int32_t k_thin_box = 6;        // and of those, measured a pixel at a time
 
     void add_edge(double x0, double y0, double x1, double y1);
     void add_inside_edge(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
