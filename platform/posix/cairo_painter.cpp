@@ -98,34 +98,50 @@ void CairoPainter::draw_text(double x, double y, double angle, std::string_view 
     }
     // A haloed label is its glyphs' outlines stroked wide in the halo colour and then filled:
     // Cairo gives the outlines, our raster paints them (Cairo's own stroker spends milliseconds on
-    // a single label's curves).
+    // a single label's curves). The outline is made unturned at the origin once and kept.
+    const bool turned = angle != 0;
+    const std::vector<OutlinePoint>* outline = glyph_outlines().find(utf8, style.size, style.bold, turned);
+    if (!outline) outline = &glyph_outlines().keep(utf8, style.size, style.bold, turned, text_outline(turned));
+    GlyphOutlines::trace(*outline, x, y, angle, raster());
+    paint_haloed_outline(style);
+}
+
+std::vector<OutlinePoint> CairoPainter::text_outline(bool turned) {
+    std::vector<OutlinePoint> points;
     cairo_save(m_cr);
-    cairo_translate(m_cr, x, y);
-    if (angle != 0) cairo_rotate(m_cr, angle);
+    if (turned) {
+        // Cairo fits glyph outlines to the pixel grid only where the text runs level (their
+        // advances it rounds either way); a turned label's outline is made as Cairo would turn it.
+        cairo_font_options_t* options = cairo_font_options_create();
+        cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+        cairo_set_font_options(m_cr, options);
+        cairo_font_options_destroy(options);
+    }
     cairo_new_path(m_cr);
     cairo_move_to(m_cr, 0, 0);
     cairo_text_path(m_cr, m_text.c_str());
-    cairo_restore(m_cr);
     // Curves of letters flattened to a quarter pixel: finer adds edges, not looks.
-    cairo_save(m_cr);
     cairo_set_tolerance(m_cr, 0.25);
-    cairo_path_t* outline = cairo_copy_path_flat(m_cr);  // in pixels, now that the turn is undone
+    cairo_path_t* outline = cairo_copy_path_flat(m_cr);
     cairo_restore(m_cr);
     cairo_new_path(m_cr);
-    raster().clear_path();
     if (outline && outline->status == CAIRO_STATUS_SUCCESS) {
         for (int i = 0; i < outline->num_data; i += outline->data[i].header.length) {
             const cairo_path_data_t& element = outline->data[i];
             switch (element.header.type) {
-            case CAIRO_PATH_MOVE_TO: raster().move_to(outline->data[i + 1].point.x, outline->data[i + 1].point.y); break;
-            case CAIRO_PATH_LINE_TO: raster().line_to(outline->data[i + 1].point.x, outline->data[i + 1].point.y); break;
-            case CAIRO_PATH_CLOSE_PATH: raster().close_path(); break;
+            case CAIRO_PATH_MOVE_TO:
+                points.push_back({outline->data[i + 1].point.x, outline->data[i + 1].point.y, OutlinePoint::Kind::move});
+                break;
+            case CAIRO_PATH_LINE_TO:
+                points.push_back({outline->data[i + 1].point.x, outline->data[i + 1].point.y, OutlinePoint::Kind::line});
+                break;
+            case CAIRO_PATH_CLOSE_PATH: points.push_back({0, 0, OutlinePoint::Kind::close}); break;
             case CAIRO_PATH_CURVE_TO: break;  // a flattened path has none
             }
         }
     }
     cairo_path_destroy(outline);
-    paint_haloed_outline(style);
+    return points;
 }
 
 void CairoPainter::draw_image(const ImageView& image, double x, double y, double width, double height) {

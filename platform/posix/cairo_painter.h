@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace tolm::platform {
 
@@ -35,6 +36,9 @@ protected:
 
 private:
     void select_font(const TextStyle& style);
+    // The outline of m_text in the selected font, unturned, from the start of its baseline; for a
+    // label to be turned when `turned`.
+    std::vector<OutlinePoint> text_outline(bool turned);
     void set_colour(Colour colour);
 
     cairo_surface_t* m_surface = nullptr;

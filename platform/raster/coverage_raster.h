@@ -3,6 +3,7 @@
 #include "platform/painter.h"
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,7 +29,8 @@ enum class FillRule : std::uint8_t { even_odd, non_zero };
 // path again, no wider (a road's line over its casing), is painted from the marks already made.
 //
 // The raster keeps its buffers between paints, so repeated paints allocate nothing once they have
-// grown to the size of the data; it holds up to a few picture-sized byte masks for that.
+// grown to the size of the data; it holds up to ten picture-sized byte masks for that (fewer for
+// large pictures).
 class CoverageRaster {
 public:
     void move_to(double x, double y);
@@ -63,9 +65,12 @@ private:
     };
 
     // Distances of pixels from a stroked path (see stroke), kept with the path they measure.
+    // The mask is split into square tiles; only the tiles a stroke reached are laid and wiped, since
+    // a street network's box is most of the picture while its lines touch a small part of it.
     struct Marks {
         std::vector<std::uint8_t> distances;  // width x height; 255 is out of reach
-        std::int32_t top = 0, bottom = -1, left = 0, right = -1;  // the box marked
+        std::vector<std::uint8_t> reached;    // by tile: 1 if any pixel of it was marked
+        std::vector<std::uint32_t> tiles;     // the tiles reached, each once
         double reach = 0;  // distance that mark 255 stands for
         float scale = 0;   // marks per squared pixel
         bool antialias = true;
@@ -77,7 +82,14 @@ private:
 
         bool traced(const std::vector<Point>& points, const std::vector<Subpath>& subpaths) const noexcept;
     };
-    static constexpr std::size_t k_kept_marks = 6;
+    // A street map strokes each rank of road twice, casings first and fills after, with up to nine
+    // ranks between a path's two strokes: ten masks keep every casing's marks for its fill. Large
+    // pictures keep fewer, so that the masks stay within a budget.
+    static constexpr std::size_t k_most_kept_marks = 10;
+    static constexpr std::size_t k_marks_budget = std::size_t(96) << 20;  // bytes
+    static constexpr std::int32_t k_tile_shift = 4;  // tiles of 16 x 16 pixels
+    static constexpr std::int32_t k_tile = 1 << k_tile_shift;
+    static constexpr std::int32_t k_short_segment = 12;  // pixels of box width measured whole
 
     void add_edge(double x0, double y0, double x1, double y1);
     void add_inside_edge(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
@@ -86,6 +98,8 @@ private:
     void sort_cells(std::vector<Cell>& cells);
     Marks& take_marks();
     void stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias);
+    void reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t left, std::int32_t right);
+    void wipe(Marks& marks);
     void lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use);
     void prepare(const PixelTarget& target);
 
@@ -94,10 +108,12 @@ private:
     bool m_open = false;  // the last subpath takes further line_to calls
 
     std::int32_t m_width = 0, m_height = 0;
+    std::int32_t m_tile_columns = 0, m_tile_rows = 0;
     std::vector<std::vector<Cell>> m_rows;  // fill cells by row
     std::vector<Cell> m_sorted;
     std::int32_t m_top = 0, m_bottom = -1;  // rows with fill cells
     std::vector<Marks> m_marks;             // the stroke being marked and strokes kept for another use
+    std::size_t m_kept_marks = 0;           // how many masks this size of picture may keep
     std::uint64_t m_clock = 0;
 };
 

@@ -12,6 +12,8 @@ namespace {
 // the cells of the largest fill) outlive it here, so that paints after the first allocate nothing
 // for them.
 thread_local std::unique_ptr<CoverageRaster> t_spare_raster;
+// Likewise the labels' outlines, which the next paint mostly draws again.
+thread_local std::unique_ptr<GlyphOutlines> t_spare_outlines;
 
 }  // namespace
 
@@ -24,13 +26,15 @@ void check_paint_size(std::int32_t width, std::int32_t height) {
 }
 
 RasterPainter::RasterPainter()
-    : m_raster(t_spare_raster ? std::move(t_spare_raster) : std::make_unique<CoverageRaster>()) {
+    : m_raster(t_spare_raster ? std::move(t_spare_raster) : std::make_unique<CoverageRaster>()),
+      m_outlines(t_spare_outlines ? std::move(t_spare_outlines) : std::make_unique<GlyphOutlines>()) {
     m_raster->clear_path();
     m_raster->forget_strokes();
 }
 
 RasterPainter::~RasterPainter() {
     if (!t_spare_raster) t_spare_raster = std::move(m_raster);
+    if (!t_spare_outlines) t_spare_outlines = std::move(m_outlines);
 }
 
 void RasterPainter::fill(Colour colour) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/raster/coverage_raster.h"
+#include "platform/raster/glyph_outlines.h"
 #include "platform/painter.h"
 
 #include <memory>
@@ -40,10 +41,13 @@ protected:
     void paint_haloed_outline(const TextStyle& style);
 
     CoverageRaster& raster() noexcept { return *m_raster; }
+    // Haloed labels' outlines, kept by the thread across the painters made for its paints.
+    GlyphOutlines& glyph_outlines() noexcept { return *m_outlines; }
     bool antialias() const noexcept { return m_antialias; }
 
 private:
     std::unique_ptr<CoverageRaster> m_raster;
+    std::unique_ptr<GlyphOutlines> m_outlines;
     bool m_antialias = true;
 };
 

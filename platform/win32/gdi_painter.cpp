@@ -203,28 +203,29 @@ void GdiPlusPainter::draw_text(double x, double y, double angle, std::string_vie
     }
     // A haloed label is its glyphs' outlines stroked wide in the halo colour and then filled: GDI+
     // gives the outlines, flattened to a quarter pixel, and our raster paints them, as on Linux.
-    Gdiplus::GraphicsPath outline(Gdiplus::FillModeWinding);
-    outline.AddString(text.c_str(), static_cast<INT>(text.size()), m_text->family.get(), detail::GdiPlusText::font_style(style),
-                      static_cast<Gdiplus::REAL>(style.size), origin, m_text->format.get());
-    Gdiplus::Matrix place;
-    place.Translate(static_cast<Gdiplus::REAL>(x), static_cast<Gdiplus::REAL>(y));
-    if (angle != 0) place.Rotate(degrees);
-    outline.Flatten(&place, 0.25f);
-    const INT count = outline.GetPointCount();
-    raster().clear_path();
-    if (count > 0) {
-        std::vector<Gdiplus::PointF> points(static_cast<std::size_t>(count));
-        std::vector<BYTE> types(static_cast<std::size_t>(count));
-        if (outline.GetPathPoints(points.data(), count) == Gdiplus::Ok && outline.GetPathTypes(types.data(), count) == Gdiplus::Ok) {
-            for (std::size_t i = 0; i < points.size(); ++i) {
-                if ((types[i] & Gdiplus::PathPointTypePathTypeMask) == Gdiplus::PathPointTypeStart)
-                    raster().move_to(points[i].X, points[i].Y);
-                else
-                    raster().line_to(points[i].X, points[i].Y);
-                if (types[i] & Gdiplus::PathPointTypeCloseSubpath) raster().close_path();
+    // GDI+ makes the same outline at any turn, so one unturned outline serves every angle.
+    const std::vector<OutlinePoint>* kept = glyph_outlines().find(utf8, style.size, style.bold, false);
+    if (!kept) {
+        std::vector<OutlinePoint> made;
+        Gdiplus::GraphicsPath outline(Gdiplus::FillModeWinding);
+        outline.AddString(text.c_str(), static_cast<INT>(text.size()), m_text->family.get(), detail::GdiPlusText::font_style(style),
+                          static_cast<Gdiplus::REAL>(style.size), origin, m_text->format.get());
+        outline.Flatten(nullptr, 0.25f);
+        const INT count = outline.GetPointCount();
+        if (count > 0) {
+            std::vector<Gdiplus::PointF> points(static_cast<std::size_t>(count));
+            std::vector<BYTE> types(static_cast<std::size_t>(count));
+            if (outline.GetPathPoints(points.data(), count) == Gdiplus::Ok && outline.GetPathTypes(types.data(), count) == Gdiplus::Ok) {
+                for (std::size_t i = 0; i < points.size(); ++i) {
+                    const bool start = (types[i] & Gdiplus::PathPointTypePathTypeMask) == Gdiplus::PathPointTypeStart;
+                    made.push_back({points[i].X, points[i].Y, start ? OutlinePoint::Kind::move : OutlinePoint::Kind::line});
+                    if (types[i] & Gdiplus::PathPointTypeCloseSubpath) made.push_back({0, 0, OutlinePoint::Kind::close});
+                }
             }
         }
+        kept = &glyph_outlines().keep(utf8, style.size, style.bold, false, std::move(made));
     }
+    GlyphOutlines::trace(*kept, x, y, angle, raster());
     paint_haloed_outline(style);
 }
 

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <limits>
 #include <numbers>
+#include <random>
 #include <vector>
 
 namespace tolm::platform {
@@ -263,6 +264,99 @@ TEST_F(CoverageRasterTest, ALineOverItsCasingLooksAsIfEachWereDrawnAfresh) {
     road();
     stroke(9, LineCap::round);
     EXPECT_EQ(at(40, 35), 0xFF000000u) << "two pixels below the bend lies inside the wider line only";
+}
+
+// The exact coverage of a pixel by a round-capped, round-joined line half_width wide through
+// `points`: the share across the line of a one-pixel box at the centre's distance from the path.
+double exact_round_coverage(const std::vector<std::array<double, 2>>& points, double half_width, double x, double y) {
+    double nearest = 1e30;
+    for (std::size_t i = 0; i + 1 < points.size(); ++i) {
+        const double ax = points[i][0], ay = points[i][1], dx = points[i + 1][0] - ax, dy = points[i + 1][1] - ay;
+        const double length2 = dx * dx + dy * dy;
+        const double t = length2 > 0 ? std::clamp(((x - ax) * dx + (y - ay) * dy) / length2, 0.0, 1.0) : 0.0;
+        nearest = std::min(nearest, std::hypot(x - ax - t * dx, y - ay - t * dy));
+    }
+    return std::clamp(std::min(nearest + 0.5, half_width) - std::max(nearest - 0.5, -half_width), 0.0, 1.0);
+}
+
+TEST_F(CoverageRasterTest, StrokesOfAnyShapeMatchTheExactDistanceFromTheirPath) {
+    // Short and long segments at every slope, level and upright ones, lines reaching off the
+    // picture: each pixel's ink is what its distance from the path gives, so no pixel in reach is
+    // left out wherever the stroke measures only part of its box.
+    std::mt19937 random(20261208);
+    std::uniform_real_distribution<double> place(-8, 72), width(0.6, 9);
+    std::uniform_int_distribution<int> points(1, 9), kind(0, 3);
+    for (int path = 0; path < 120; ++path) {
+        std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+        std::vector<std::array<double, 2>> line{{place(random), place(random)}};
+        const int n = points(random);
+        for (int i = 0; i < n; ++i) {
+            const auto [x, y] = line.back();
+            switch (kind(random)) {
+            case 0: line.push_back({x + place(random) / 20, y + place(random) / 20}); break;  // short
+            case 1: line.push_back({place(random), y}); break;                                 // level
+            case 2: line.push_back({x, place(random)}); break;                                 // upright
+            default: line.push_back({place(random), place(random)}); break;
+            }
+        }
+        m_raster.move_to(line[0][0], line[0][1]);
+        for (std::size_t i = 1; i < line.size(); ++i) m_raster.line_to(line[i][0], line[i][1]);
+        const double w = width(random);
+        stroke(w, LineCap::round);
+        double worst = 0;
+        int worst_x = 0, worst_y = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) {
+                const double error = std::abs(ink(x, y) - exact_round_coverage(line, w / 2, x + 0.5, y + 0.5));
+                if (error > worst) worst = error, worst_x = x, worst_y = y;
+            }
+        // The marks are squared distances in 255 steps across the reach.
+        ASSERT_LE(worst, 0.05) << "path " << path << ", " << line.size() << " points, width " << w << ": pixel "
+                               << worst_x << ", " << worst_y;
+    }
+}
+
+TEST_F(CoverageRasterTest, EveryRankOfRoadKeepsItsCasingsMarksUntilItsLineIsLaid) {
+    // A street map strokes the casings of several road ranks, then their lines in the same order;
+    // each line laid from its casing's kept marks looks as if it were measured afresh, and marks
+    // wiped for one path leave nothing of it behind in the next.
+    auto road = [](CoverageRaster& raster, int rank) {
+        raster.move_to(2 + rank * 6.3, 3);
+        raster.line_to(9 + rank * 5.1, 61);
+        raster.line_to(60 - rank * 2.7, 30 + rank);
+    };
+    constexpr int ranks = 9;
+    for (int rank = 0; rank < ranks; ++rank) {
+        road(m_raster, rank);
+        m_raster.stroke(target(), {Colour{0xFF202020u}, 5, LineCap::round}, true);
+        m_raster.clear_path();
+    }
+    for (int rank = 0; rank < ranks; ++rank) {
+        road(m_raster, rank);
+        m_raster.stroke(target(), {Colour{0xFFFFD080u}, 3, LineCap::round}, true);
+        m_raster.clear_path();
+    }
+    const std::vector<std::uint32_t> kept = m_pixels;
+
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    for (const double width : {5.0, 3.0})
+        for (int rank = 0; rank < ranks; ++rank) {
+            CoverageRaster fresh;
+            road(fresh, rank);
+            fresh.stroke(target(), {Colour{width == 5 ? 0xFF202020u : 0xFFFFD080u}, width, LineCap::round}, true);
+        }
+    int worst = 0;
+    for (std::size_t i = 0; i < m_pixels.size(); ++i)
+        for (int shift = 0; shift < 24; shift += 8)
+            worst = std::max(worst, std::abs(int((m_pixels[i] >> shift) & 0xFF) - int((kept[i] >> shift) & 0xFF)));
+    EXPECT_LE(worst, 3);
+
+    // A path stroked after them all starts from a clean mask.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.move_to(30, 10);
+    m_raster.line_to(34, 10);
+    stroke(2, LineCap::round);
+    EXPECT_NEAR(total_ink(), 4 * 2 + std::numbers::pi, 0.3);
 }
 
 TEST_F(CoverageRasterTest, OneRasterServesPicturesOfAnySize) {
