@@ -583,7 +583,10 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         return x.road_class == y.road_class && x.name.data() == y.name.data() && x.name.size() == y.name.size() &&
                x.route_number == y.route_number;
     };
-    std::sort(m_stretches.begin(), m_stretches.end(), [](const Stretch& x, const Stretch& y) {
+    // Stable, so that the pieces of a street keep the data's order and are joined the same way on
+    // every run (the order of the streets themselves follows addresses, which differ between runs,
+    // but each street is joined on its own).
+    std::stable_sort(m_stretches.begin(), m_stretches.end(), [](const Stretch& x, const Stretch& y) {
         if (x.road_class != y.road_class) return x.road_class < y.road_class;
         if (x.name.data() != y.name.data()) return std::less<const char*>()(x.name.data(), y.name.data());
         return x.name.size() < y.name.size();
@@ -606,10 +609,17 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
         }
         first = last;
     }
-    // Within a class, the longest stretches get their names first.
+    // Within a class, the longest stretches get their names first; stretches of one length go by
+    // their text and place, so that the same map is labelled the same way every time it is drawn.
     std::sort(m_stretches.begin(), m_stretches.end(), [](const Stretch& x, const Stretch& y) {
         if (x.road_class != y.road_class) return x.road_class < y.road_class;
-        return x.length > y.length;
+        if (x.length != y.length) return x.length > y.length;
+        if (x.name != y.name) return x.name < y.name;
+        if (x.route_number != y.route_number) return x.route_number < y.route_number;
+        if (x.a.x != y.a.x) return x.a.x < y.a.x;
+        if (x.a.y != y.a.y) return x.a.y < y.a.y;
+        if (x.b.x != y.b.x) return x.b.x < y.b.x;
+        return x.b.y < y.b.y;
     });
     for (const Stretch& stretch : m_stretches) {
         if (m_labels.size() >= k_label_limit) return;

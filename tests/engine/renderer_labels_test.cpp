@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <vector>
+
 namespace tolm::engine {
 namespace {
 
@@ -54,6 +56,33 @@ TEST(RendererLabels, AStreetCutIntoShortPiecesIsNamedAlongThePiecesTogether) {
     // Each of the twelve pieces is some 37 pixels long, the name some 200.
     EXPECT_GT(text_pixels(cut_street(12)), 40);
     EXPECT_GT(text_pixels(cut_street(1)), 40) << "the same street in one piece";
+}
+
+// Two packs whose streets' names compete for one place: which name is drawn is decided by the
+// names, not by the order in which the data came (the folders, the addresses their names were kept
+// at), so the same map is labelled the same way every time.
+TEST(RendererLabels, CompetingNamesAreChosenTheSameWayWhateverTheOrderOfTheData) {
+    FeatureSet alpha, bravo;
+    alpha.roads.push_back({RoadClass::major, "Alpha Street", "", false, {{-100.05, 40.0}, {-99.95, 40.0}}});
+    bravo.roads.push_back({RoadClass::major, "Bravo Street", "", false, {{-100.05, 40.0}, {-99.95, 40.0}}});
+    const std::string first = build_pack(alpha), second = build_pack(bravo);
+    const PackView a(std::span(reinterpret_cast<const std::byte*>(first.data()), first.size()), "alpha");
+    const PackView b(std::span(reinterpret_cast<const std::byte*>(second.data()), second.size()), "bravo");
+    auto paint = [](std::initializer_list<const PackView*> order) {
+        std::vector<const PackView*> packs(order);
+        MapView view;
+        view.set_size(800, 200);
+        view.centre_on(-100.0, 40.0);
+        view.set_zoom(13);
+        platform::RasterSurface surface(view.width(), view.height());
+        {
+            platform::CairoPainter painter(surface);
+            Renderer renderer;
+            renderer.paint(painter, view, packs, MapStyle{}, false);
+        }
+        return std::vector<std::uint32_t>(surface.pixels(), surface.pixels() + view.width() * view.height());
+    };
+    EXPECT_TRUE(paint({&a, &b}) == paint({&b, &a}));
 }
 
 TEST(RendererLabels, PiecesThatDoNotRunOnInOneLineAreNotJoined) {
