@@ -10,6 +10,8 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 build=build/sanitize
 seconds=${TOLM_FUZZ_SECONDS:-60}
+# 0: a new random seed each run; CI gives a fixed one, so that a run shows the same inputs again.
+seed=${TOLM_FUZZ_SEED:-0}
 targets=()
 while [ $# -gt 0 ]; do
   case "$1" in
@@ -41,7 +43,7 @@ for target in "${targets[@]}"; do
   mkdir -p "$work"
   echo "== $target: ${seconds} s"
   # One process, at most 25 s an input and 2 GB: a reader that hangs or swells is a finding too.
-  if ! "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 \
+  if ! "$build/fuzz/${target}_fuzz" -max_total_time="$seconds" -seed="$seed" -timeout=25 -rss_limit_mb=2048 \
        -max_len=65536 -print_final_stats=1 -artifact_prefix="$build/fuzz-findings/$target-" \
        "$work" "tests/fuzz/corpus/$target" >"$build/fuzz-findings/$target.log" 2>&1; then
     failed+=("$target")

@@ -29,7 +29,7 @@ if [ "${TOLM_SKIP_SANITIZE:-0}" != 1 ]; then
     ctest --test-dir build/sanitize --output-on-failure -j "$jobs" --timeout 600
   echo "== Fuzz targets, ${TOLM_FUZZ_SECONDS:-60} s each"
   # The full run, 60 s a target; TOLM_FUZZ_SECONDS gives a shorter slice for a quick try.
-  bash scripts/fuzz.sh --build build/sanitize --time "${TOLM_FUZZ_SECONDS:-60}"
+  TOLM_FUZZ_SEED=${TOLM_FUZZ_SEED:-1} bash scripts/fuzz.sh --build build/sanitize --time "${TOLM_FUZZ_SECONDS:-60}"
 fi
 
 if [ "${TOLM_SKIP_WINDOWS:-0}" != 1 ]; then
