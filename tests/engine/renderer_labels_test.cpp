@@ -28,11 +28,8 @@ FeatureSet cut_street(int pieces, double bend = 0) {
     return set;
 }
 
-// How many pixels of the picture are nearly the label text colour.
-int text_pixels(const FeatureSet& features) {
-    const std::string bytes = build_pack(features);
-    const PackView pack(std::span(reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()), "street");
-    const PackView* packs[] = {&pack};
+// The packs drawn at street zoom around (-100, 40), 800 x 200 pixels.
+platform::RasterSurface street_picture(std::span<const PackView* const> packs) {
     MapView view;
     view.set_size(800, 200);
     view.centre_on(-100.0, 40.0);
@@ -43,6 +40,15 @@ int text_pixels(const FeatureSet& features) {
         Renderer renderer;
         renderer.paint(painter, view, packs, MapStyle{}, false);
     }
+    return surface;
+}
+
+// How many pixels of the picture are nearly the label text colour.
+int text_pixels(const FeatureSet& features) {
+    const std::string bytes = build_pack(features);
+    const PackView pack(std::span(reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()), "street");
+    const PackView* packs[] = {&pack};
+    const platform::RasterSurface surface = street_picture(packs);
     int dark = 0;
     for (std::int32_t y = 0; y < surface.height(); ++y)
         for (std::int32_t x = 0; x < surface.width(); ++x) {
@@ -69,18 +75,9 @@ TEST(RendererLabels, CompetingNamesAreChosenTheSameWayWhateverTheOrderOfTheData)
     const PackView a(std::span(reinterpret_cast<const std::byte*>(first.data()), first.size()), "alpha");
     const PackView b(std::span(reinterpret_cast<const std::byte*>(second.data()), second.size()), "bravo");
     auto paint = [](std::initializer_list<const PackView*> order) {
-        std::vector<const PackView*> packs(order);
-        MapView view;
-        view.set_size(800, 200);
-        view.centre_on(-100.0, 40.0);
-        view.set_zoom(13);
-        platform::RasterSurface surface(view.width(), view.height());
-        {
-            platform::CairoPainter painter(surface);
-            Renderer renderer;
-            renderer.paint(painter, view, packs, MapStyle{}, false);
-        }
-        return std::vector<std::uint32_t>(surface.pixels(), surface.pixels() + view.width() * view.height());
+        const std::vector<const PackView*> packs(order);
+        const platform::RasterSurface surface = street_picture(packs);
+        return std::vector<std::uint32_t>(surface.pixels(), surface.pixels() + surface.width() * surface.height());
     };
     EXPECT_TRUE(paint({&a, &b}) == paint({&b, &a}));
 }

@@ -48,16 +48,24 @@ TEST(ImportOptions, SourcesRepeatAndMistakesAreNamed) {
     EXPECT_EQ(message({"--out", "P", "--osm"}), "option --osm needs a value");
 }
 
-// The whole tool, as the set-up script runs it, on sources small enough to write here.
-TEST(TolmImportProgram, BuildsAProductFromSmallSourcesAndFailsCleanlyOnDamagedOnes) {
-    ScratchFolder folder;
-    auto atlas = folder.write("counties.json", R"({"type":"Topology",
+// A state with one county, as the Census TopoJSON has them, and one place in it.
+std::string write_small_atlas(const ScratchFolder& folder) {
+    return folder.write("counties.json", R"({"type":"Topology",
       "arcs":[[[-100,30],[-90,30],[-90,35],[-100,35],[-100,30]],[[-98,30],[-97,30],[-97,31],[-98,31],[-98,30]]],
       "objects":{
         "states":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0]],"id":"48","properties":{"name":"Texas"}}]},
         "counties":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[1]],"id":"48453","properties":{"name":"Travis"}}]},
         "nation":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0]]}]}}})");
-    auto places = folder.write("cities.json", R"([{"name":"Austin","lat":"30.27","lng":"-97.74","country":"US","admin1":"TX","admin2":"453"}])");
+}
+std::string write_small_places(const ScratchFolder& folder) {
+    return folder.write("cities.json", R"([{"name":"Austin","lat":"30.27","lng":"-97.74","country":"US","admin1":"TX","admin2":"453"}])");
+}
+
+// The whole tool, as the set-up script runs it, on sources small enough to write here.
+TEST(TolmImportProgram, BuildsAProductFromSmallSourcesAndFailsCleanlyOnDamagedOnes) {
+    ScratchFolder folder;
+    auto atlas = write_small_atlas(folder);
+    auto places = write_small_places(folder);
     auto markers = folder.write("markers.csv", "TX,20,EW,0,-106.6,100,-104.0\n");
     std::string product = folder.file("Product");
     std::string exe = TOLM_IMPORT_EXE;
@@ -88,13 +96,8 @@ TEST(TolmImportProgram, BuildsAProductFromSmallSourcesAndFailsCleanlyOnDamagedOn
 // product is whole: as the user had it, or as the import made it. Nothing half-written is left.
 TEST(TolmImportProgram, AWriteThatFailsAnywhereLeavesEveryFileOfTheProductWhole) {
     ScratchFolder folder;
-    auto atlas = folder.write("counties.json", R"({"type":"Topology",
-      "arcs":[[[-100,30],[-90,30],[-90,35],[-100,35],[-100,30]],[[-98,30],[-97,30],[-97,31],[-98,31],[-98,30]]],
-      "objects":{
-        "states":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0]],"id":"48","properties":{"name":"Texas"}}]},
-        "counties":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[1]],"id":"48453","properties":{"name":"Travis"}}]},
-        "nation":{"type":"GeometryCollection","geometries":[{"type":"Polygon","arcs":[[0]]}]}}})");
-    auto places = folder.write("cities.json", R"([{"name":"Austin","lat":"30.27","lng":"-97.74","country":"US","admin1":"TX","admin2":"453"}])");
+    auto atlas = write_small_atlas(folder);
+    auto places = write_small_places(folder);
     auto more_places = folder.write("more.json", R"([{"name":"Round Rock","lat":"30.51","lng":"-97.68","country":"US","admin1":"TX","admin2":"453"}])");
     auto markers = folder.write("markers.csv", "TX,20,EW,0,-106.6,100,-104.0\n");
     auto new_markers = folder.write("new-markers.csv", "TX,35,NS,0,29.5,250,32.5\n");
