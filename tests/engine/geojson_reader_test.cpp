@@ -2,6 +2,7 @@
 // are found before the file has been read to its end, and a file comes in pieces. Each of those
 // must give what a reader of the whole document would.
 #include "engine/overlay.h"
+#include "support/errors.h"
 
 #include "platform/runtime_error.h"
 #include "support/scratch.h"
@@ -15,14 +16,7 @@
 namespace tolm::engine {
 namespace {
 
-std::string error_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using test::error_of;
 
 std::string refused(const std::string& text) { return error_of([&] { Overlay::parse(text, "o.OVR"); }); }
 

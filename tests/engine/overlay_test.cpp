@@ -1,4 +1,5 @@
 #include "engine/overlay.h"
+#include "support/errors.h"
 
 #include "engine/map_engine.h"
 #include "platform/runtime_error.h"
@@ -60,14 +61,7 @@ private:
     Path current;
 };
 
-std::string error_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using test::error_of;
 
 MapView view_of(double west, double north, double east, double south, int w = 400, int h = 300) {
     MapView view;

@@ -1,4 +1,5 @@
 #include "engine/picture_file.h"
+#include "support/errors.h"
 
 #include "platform/native_picture.h"
 #include "platform/runtime_error.h"
@@ -36,14 +37,7 @@ const std::string k_gif_2x2 =
     "\x02\x03\x44\x34\x05\x00"
     "\x3b"s;
 
-std::string error_of(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const RuntimeError& e) {
-        return e.what();
-    }
-    return "no error";
-}
+using test::error_of;
 
 Bitmap three_by_two() {
     // An odd width, so every row of the file carries padding.

@@ -97,27 +97,7 @@ TEST_F(FirstStartOnTheDesktop, CancellingTheFolderDialogExplainsWhatIsMissing) {
 
 // ---- The control panel, opened by the client through the server -------------------------------
 
-// The command of the menu item reached through these captions ("&Options", "Shade &Counties"), or 0.
-UINT menu_command(HWND window, std::initializer_list<const char*> path) {
-    HMENU menu = GetMenu(window);
-    UINT command = 0;
-    for (const char* caption : path) {
-        if (!menu) return 0;
-        HMENU next = nullptr;
-        command = 0;
-        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
-            char text[128] = {};
-            GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-            if (std::string(text) != caption) continue;
-            next = GetSubMenu(menu, i);
-            command = GetMenuItemID(menu, i);
-            break;
-        }
-        if (!next && command == 0) return 0;
-        menu = next;
-    }
-    return command;
-}
+using tolm::test::menu_command;
 
 bool menu_checked(HWND window, UINT command) {
     // The panel's items are in its submenus; MF_BYCOMMAND searches them all.

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -60,6 +61,29 @@ inline BOOL CALLBACK join_statics(HWND hwnd, LPARAM data) {
 }
 
 }  // namespace detail
+
+// The command of the menu item of a window's menu bar reached through these captions ("&Options",
+// "Shade &Counties"), or 0 when one of them is not there.
+inline UINT menu_command(HWND window, std::initializer_list<const char*> path) {
+    HMENU menu = GetMenu(window);
+    UINT command = 0;
+    for (const char* caption : path) {
+        if (!menu) return 0;
+        HMENU next = nullptr;
+        command = 0;
+        for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+            char text[128] = {};
+            GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+            if (std::string(text) != caption) continue;
+            next = GetSubMenu(menu, i);
+            command = GetMenuItemID(menu, i);
+            break;
+        }
+        if (!next && command == 0) return 0;
+        menu = next;
+    }
+    return command;
+}
 
 // The visible top-level windows of this thread.
 inline std::vector<HWND> thread_windows() {

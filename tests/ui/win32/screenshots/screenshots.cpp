@@ -206,25 +206,7 @@ private:
     tolm::test::ComPtr<_clsMapServ> m_server;
 };
 
-// The command of a menu item of a window's menu bar, reached through its captions.
-UINT menu_command(HWND window, std::initializer_list<const char*> path) {
-    HMENU menu = GetMenu(window);
-    UINT command = 0;
-    for (const char* caption : path) {
-        HMENU next = nullptr;
-        command = 0;
-        for (int i = 0; menu && i < GetMenuItemCount(menu); ++i) {
-            char text[128] = {};
-            GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
-            if (std::string(text) != caption) continue;
-            next = GetSubMenu(menu, i);
-            command = GetMenuItemID(menu, i);
-            break;
-        }
-        menu = next;
-    }
-    return command;
-}
+using tolm::test::menu_command;
 
 void choose(HWND window, std::initializer_list<const char*> path) {
     SendMessageA(window, WM_COMMAND, MAKEWPARAM(menu_command(window, path), 0), 0);
