@@ -4,6 +4,10 @@
 #include <cmath>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace tolm::platform {
 
 namespace {
@@ -31,6 +35,8 @@ public:
         const std::uint32_t keep = 255 - (s >> 24);
         dst = keep == 0 ? s : s + scale(dst, keep);
     }
+    bool opaque() const noexcept { return (m_scaled[255] >> 24) == 255; }
+    std::uint32_t scaled(std::uint32_t coverage) const noexcept { return m_scaled[coverage]; }
     void span(std::uint32_t* dst, std::int32_t count, std::uint32_t coverage) const noexcept {
         const std::uint32_t s = m_scaled[coverage];
         const std::uint32_t keep = 255 - (s >> 24);
@@ -53,6 +59,33 @@ public:
 private:
     std::array<std::uint32_t, 256> m_scaled{};
 };
+
+// Lays four premultiplied colours over four pixels, as Ink::pixel does one: the same rounding, so
+// the result does not depend on which way a pixel was painted. A colour of 0 leaves its pixel be.
+inline void blend_four(std::uint32_t* dst, std::uint32_t s0, std::uint32_t s1, std::uint32_t s2, std::uint32_t s3) noexcept {
+#if defined(__SSE2__)
+    const __m128i s = _mm_set_epi32(static_cast<int>(s3), static_cast<int>(s2), static_cast<int>(s1), static_cast<int>(s0));
+    __m128i keep = _mm_sub_epi32(_mm_set1_epi32(255), _mm_srli_epi32(s, 24));
+    keep = _mm_or_si128(keep, _mm_slli_epi32(keep, 16));  // the share kept, in both 16-bit halves
+    const __m128i keep_low = _mm_unpacklo_epi32(keep, keep), keep_high = _mm_unpackhi_epi32(keep, keep);
+    const __m128i d = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+    const __m128i zero = _mm_setzero_si128(), half = _mm_set1_epi16(128);
+    auto times_keep = [&](__m128i channels, __m128i share) {
+        // channels * share / 255, rounded, for products up to 255 * 255.
+        const __m128i t = _mm_add_epi16(_mm_mullo_epi16(channels, share), half);
+        return _mm_srli_epi16(_mm_add_epi16(t, _mm_srli_epi16(t, 8)), 8);
+    };
+    const __m128i low = times_keep(_mm_unpacklo_epi8(d, zero), keep_low);
+    const __m128i high = times_keep(_mm_unpackhi_epi8(d, zero), keep_high);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_add_epi8(_mm_packus_epi16(low, high), s));
+#else
+    const std::uint32_t colours[4] = {s0, s1, s2, s3};
+    for (int k = 0; k < 4; ++k) {
+        const std::uint32_t keep = 255 - (colours[k] >> 24);
+        dst[k] = colours[k] + scale(dst[k], keep);
+    }
+#endif
+}
 
 // Coverage 0 to 255 of a pixel from its accumulated area in 1/256ths of a pixel, signed by winding.
 inline std::uint32_t to_coverage(std::int32_t area, FillRule rule, bool antialias) noexcept {
@@ -124,6 +157,9 @@ void CoverageRaster::prepare(const PixelTarget& target) {
         m_width = std::max(0, target.width);
         m_height = std::max(0, target.height);
         m_rows.resize(static_cast<std::size_t>(m_height));
+        m_cover_by_x.assign(static_cast<std::size_t>(m_width), 0);
+        m_area_by_x.assign(static_cast<std::size_t>(m_width), 0);
+        m_touched.assign(static_cast<std::size_t>(m_width / 64 + 1), 0);
         m_tile_columns = (m_width + k_tile - 1) >> k_tile_shift;
         m_tile_rows = (m_height + k_tile - 1) >> k_tile_shift;
         m_marks.clear();
@@ -310,27 +346,6 @@ void CoverageRaster::add_edge(double x0, double y0, double x1, double y1) {
     }
 }
 
-// Orders a row's cells by x. A country's outline puts a hundred cells or more in a row, in the order
-// its edges came: two counting passes of six bits each beat comparison sorting there.
-void CoverageRaster::sort_cells(std::vector<Cell>& cells) {
-    const std::size_t n = cells.size();
-    if (n <= 64 || m_width > 4096) {
-        if (n > 1) std::sort(cells.begin(), cells.end(), [](const Cell& a, const Cell& b) { return a.x < b.x; });
-        return;
-    }
-    m_sorted.resize(n);
-    std::vector<Cell>* from = &cells;
-    std::vector<Cell>* to = &m_sorted;
-    for (int shift = 0; shift < 12; shift += 6) {
-        std::array<std::uint32_t, 65> start{};
-        for (const Cell& c : *from) ++start[((static_cast<std::uint32_t>(c.x) >> shift) & 63) + 1];
-        for (std::size_t b = 1; b < start.size(); ++b) start[b] += start[b - 1];
-        for (const Cell& c : *from) (*to)[start[(static_cast<std::uint32_t>(c.x) >> shift) & 63]++] = c;
-        std::swap(from, to);
-    }
-    // Two passes: the sorted cells are back in `cells`.
-}
-
 void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias) {
     if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels) return;
     prepare(target);
@@ -341,26 +356,41 @@ void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rul
         if (sub.count > 1) add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
     }
     const Ink ink(colour);
+    // Each row's cells came in the order of the edges. They are summed into a row of totals by x,
+    // with a bit for each x that has one, and the bits give the cells back in order: no sorting,
+    // and cells of the same pixel are joined on the way.
     for (std::int32_t y = m_top; y <= m_bottom; ++y) {
         auto& cells = m_rows[static_cast<std::size_t>(y)];
         if (cells.empty()) continue;
-        sort_cells(cells);
-        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
-        std::int32_t carried = 0;
-        for (std::size_t i = 0; i < cells.size();) {
-            const std::int32_t x = cells[i].x;
-            std::int32_t cover = 0, area = 0;
-            for (; i < cells.size() && cells[i].x == x; ++i) {
-                cover += cells[i].cover;
-                area += cells[i].area;
-            }
-            if (const auto c = to_coverage(carried + cover - (area >> 9), rule, antialias)) ink.pixel(line[x], c);
-            carried += cover;
-            const std::int32_t next = i < cells.size() ? cells[i].x : m_width;
-            if (next > x + 1)
-                if (const auto c = to_coverage(carried, rule, antialias)) ink.span(line + x + 1, next - x - 1, c);
+        std::uint32_t first_word = ~0u, last_word = 0;
+        for (const Cell& c : cells) {
+            const auto x = static_cast<std::uint32_t>(c.x);
+            m_cover_by_x[x] += c.cover;
+            m_area_by_x[x] += c.area;
+            m_touched[x >> 6] |= std::uint64_t{1} << (x & 63);
+            first_word = std::min(first_word, x >> 6);
+            last_word = std::max(last_word, x >> 6);
         }
         cells.clear();
+        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
+        std::int32_t carried = 0, previous = -1;
+        for (std::uint32_t w = first_word; w <= last_word; ++w) {
+            std::uint64_t bits = m_touched[w];
+            m_touched[w] = 0;
+            for (; bits; bits &= bits - 1) {
+                const std::int32_t x = static_cast<std::int32_t>(w * 64 + static_cast<std::uint32_t>(__builtin_ctzll(bits)));
+                if (x > previous + 1 && carried != 0)
+                    if (const auto c = to_coverage(carried, rule, antialias)) ink.span(line + previous + 1, x - previous - 1, c);
+                const std::int32_t cover = m_cover_by_x[std::size_t(x)], area = m_area_by_x[std::size_t(x)];
+                m_cover_by_x[std::size_t(x)] = 0;
+                m_area_by_x[std::size_t(x)] = 0;
+                if (const auto c = to_coverage(carried + cover - (area >> 9), rule, antialias)) ink.pixel(line[x], c);
+                carried += cover;
+                previous = x;
+            }
+        }
+        if (previous + 1 < m_width && carried != 0)
+            if (const auto c = to_coverage(carried, rule, antialias)) ink.span(line + previous + 1, m_width - previous - 1, c);
     }
 }
 
@@ -633,6 +663,38 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
     if (band_left <= band_right) reach_tiles(marks, band, band_left, band_right);
 }
 
+namespace {
+
+// Which of sixteen marks in a row are in reach (below 255), and whether all of them are at most
+// `solid`.
+class MarkedRow {
+public:
+    MarkedRow(const std::uint8_t* marks, std::uint8_t solid) noexcept {
+#if defined(__SSE2__)
+        const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(marks));
+        m_bits = ~static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(m, _mm_set1_epi8(-1)))) & 0xFFFFu;
+        const __m128i limit = _mm_set1_epi8(static_cast<char>(solid));
+        m_all_solid = _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(m, limit), limit)) == 0xFFFF;
+#else
+        m_bits = 0;
+        m_all_solid = true;
+        for (int k = 0; k < 16; ++k) {
+            m_bits |= std::uint32_t(marks[k] != 255) << k;
+            m_all_solid = m_all_solid && marks[k] <= solid;
+        }
+#endif
+    }
+    bool none() const noexcept { return m_bits == 0; }
+    bool all_solid() const noexcept { return m_all_solid; }
+    std::uint32_t bits() const noexcept { return m_bits; }
+
+private:
+    std::uint32_t m_bits;
+    bool m_all_solid;
+};
+
+}  // namespace
+
 void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use) {
     // Coverage by mark for this width.
     const double half_width = style.width / 2;
@@ -643,6 +705,15 @@ void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeSt
                                    : (distance <= std::max(half_width, 0.5) ? 255 : 0);
     }
     const Ink ink(style.colour);
+    // The colour to lay at each mark, scaled by its coverage; 255 (out of reach) lays nothing.
+    std::array<std::uint32_t, 256> ink_by_mark{};
+    for (std::size_t mark = 0; mark < 256; ++mark) ink_by_mark[mark] = ink.scaled(coverage[mark]);
+    // Marks up to `solid` give full coverage: with an opaque colour, sixteen of them in a row are
+    // sixteen stores.
+    std::uint8_t solid = 0;
+    while (solid < 254 && coverage[solid + 1u] == 255) ++solid;
+    const bool opaque = ink.opaque() && coverage[0] == 255;
+    const std::uint32_t full = ink.scaled(255);
     for (const std::uint32_t tile : marks.tiles) {
         const std::int32_t top = static_cast<std::int32_t>(tile / std::uint32_t(m_tile_columns)) << k_tile_shift;
         const std::int32_t left = static_cast<std::int32_t>(tile % std::uint32_t(m_tile_columns)) << k_tile_shift;
@@ -650,17 +721,18 @@ void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeSt
         for (std::int32_t y = top; y < bottom; ++y) {
             std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
             std::uint8_t* row = marks.distances.data() + std::size_t(y) * std::size_t(m_width);
-            // Lines are thin: skip unmarked stretches eight pixels at a time.
-            std::int32_t x = left;
-            for (; x + 8 <= right; x += 8) {
-                std::uint64_t eight;
-                std::memcpy(&eight, row + x, 8);
-                if (eight == ~std::uint64_t{0}) continue;
-                for (std::int32_t k = x; k < x + 8; ++k)
-                    if (const std::uint32_t c = coverage[row[k]]) ink.pixel(line[k], c);
-                if (last_use) std::memset(row + x, 255, 8);
+            if (right - left == k_tile) {
+                // Lines are thin: most of a tile's row is out of reach, and is passed over whole.
+                const MarkedRow marked(row + left, solid);
+                if (marked.none()) continue;
+                if (opaque && marked.all_solid()) std::fill(line + left, line + right, full);
+                else
+                    for (std::int32_t x = left; x < right; x += 4)
+                        blend_four(line + x, ink_by_mark[row[x]], ink_by_mark[row[x + 1]], ink_by_mark[row[x + 2]], ink_by_mark[row[x + 3]]);
+                if (last_use) std::memset(row + left, 255, k_tile);
+                continue;
             }
-            for (; x < right; ++x) {
+            for (std::int32_t x = left; x < right; ++x) {
                 if (const std::uint32_t c = coverage[row[x]]) ink.pixel(line[x], c);
                 if (last_use) row[x] = 255;
             }
@@ -679,6 +751,63 @@ bool CoverageRaster::Marks::traced(const std::vector<Point>& points, const std::
 
 void CoverageRaster::forget_strokes() noexcept {
     for (Marks& marks : m_marks) marks.holds_path = false;
+}
+
+namespace {
+
+// Squared distance from p to the segment a-b.
+inline double squared_distance_to_segment(double px, double py, double ax, double ay, double bx, double by) noexcept {
+    const double dx = bx - ax, dy = by - ay, qx = px - ax, qy = py - ay;
+    const double length2 = dx * dx + dy * dy;
+    const double t = length2 > 0 ? std::clamp((qx * dx + qy * dy) / length2, 0.0, 1.0) : 0.0;
+    const double ex = qx - t * dx, ey = qy - t * dy;
+    return ex * ex + ey * ey;
+}
+
+}  // namespace
+
+bool CoverageRaster::line_points(const Point* p, std::uint32_t count, bool closed) {
+    m_line.clear();
+    std::uint32_t first = 0;
+    while (first < count && !finite(p[first].x, p[first].y, 0, 0)) ++first;
+    if (first == count) return false;
+    // Points that lie within a small fraction of a pixel of the line through their neighbours
+    // change no mark beyond antialiasing noise, but each costs a segment measured over its whole
+    // reach: a street network at a middle zoom has a point every two pixels. A run of points is
+    // dropped while every one of them stays that near the chord that replaces them.
+    constexpr double k_near = 1.0 / 16;
+    constexpr std::size_t k_longest_run = 16;
+    m_line.push_back(p[first]);
+    Point candidate{};
+    bool have_candidate = false;
+    std::size_t run_start = 0;  // in m_run: the points dropped since the last one kept
+    m_run.clear();
+    auto take = [&](Point q) {
+        if (!finite(q.x, q.y, 0, 0)) return;
+        const Point last = have_candidate ? candidate : m_line.back();
+        if (q.x == last.x && q.y == last.y) return;
+        if (!have_candidate) {
+            candidate = q;
+            have_candidate = true;
+            return;
+        }
+        const Point anchor = m_line.back();
+        bool near = m_run.size() - run_start < k_longest_run &&
+                    squared_distance_to_segment(candidate.x, candidate.y, anchor.x, anchor.y, q.x, q.y) <= k_near * k_near;
+        for (std::size_t k = run_start; near && k < m_run.size(); ++k)
+            near = squared_distance_to_segment(m_run[k].x, m_run[k].y, anchor.x, anchor.y, q.x, q.y) <= k_near * k_near;
+        if (near) {
+            m_run.push_back(candidate);
+        } else {
+            m_line.push_back(candidate);
+            run_start = m_run.size();
+        }
+        candidate = q;
+    };
+    for (std::uint32_t i = first + 1; i < count; ++i) take(p[i]);
+    if (closed) take(p[first]);
+    if (have_candidate) m_line.push_back(candidate);
+    return true;
 }
 
 void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias) {
@@ -705,46 +834,31 @@ void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style,
     marks.antialias = antialias;
     marks.cap = style.cap;
     for (const Subpath& sub : m_subpaths) {
-        // The subpath's points without repeats and without points that cannot be drawn.
-        const Point* p = m_points.data() + sub.first;
-        std::uint32_t first = 0;
-        while (first < sub.count && !finite(p[first].x, p[first].y, 0, 0)) ++first;
-        if (first == sub.count) continue;
+        if (!line_points(m_points.data() + sub.first, sub.count, sub.closed)) continue;
         const bool closed = sub.closed;
         const bool butt = style.cap != LineCap::round && !closed;
         const bool square = style.cap == LineCap::square && !closed;
-        // Segments are marked one behind the other, so that the ends can be set on the first and the last.
-        Point from = p[first];
-        bool drawn = false;
-        Segment pending{};
-        bool have_pending = false;
+        const std::size_t count = m_line.size();
+        if (count == 1) {
+            // A subpath that never moves is a dot with round caps and nothing with the others.
+            if (style.cap == LineCap::round) {
+                const Point dot = m_line[0];
+                stroke_segment(marks, {dot.x, dot.y, dot.x, dot.y, false, false}, half_width, antialias);
+            }
+            continue;
+        }
         auto extend = [&](double& x, double& y, double towards_x, double towards_y) {
             const double l = std::sqrt((x - towards_x) * (x - towards_x) + (y - towards_y) * (y - towards_y));
             x += (x - towards_x) / l * half_width;
             y += (y - towards_y) / l * half_width;
         };
-        auto flush_pending = [&](bool last) {
-            if (!have_pending) return;
-            pending.butt_end = butt && last;
-            if (last && square) extend(pending.bx, pending.by, pending.ax, pending.ay);
-            stroke_segment(marks, pending, half_width, antialias);
-            have_pending = false;
-        };
-        auto add = [&](Point to) {
-            if (!finite(to.x, to.y, 0, 0) || (to.x == from.x && to.y == from.y)) return;
-            flush_pending(false);
-            pending = {from.x, from.y, to.x, to.y, butt && !drawn, false};
-            if (!drawn && square) extend(pending.ax, pending.ay, to.x, to.y);
-            have_pending = true;
-            drawn = true;
-            from = to;
-        };
-        for (std::uint32_t i = first + 1; i < sub.count; ++i) add(p[i]);
-        if (closed) add(p[first]);
-        flush_pending(true);
-        // A subpath that never moves is a dot with round caps and nothing with the others.
-        if (!drawn && style.cap == LineCap::round)
-            stroke_segment(marks, {from.x, from.y, from.x, from.y, false, false}, half_width, antialias);
+        for (std::size_t i = 0; i + 1 < count; ++i) {
+            const Point a = m_line[i], b = m_line[i + 1];
+            Segment segment{a.x, a.y, b.x, b.y, butt && i == 0, butt && i + 2 == count};
+            if (square && i == 0) extend(segment.ax, segment.ay, b.x, b.y);
+            if (square && i + 2 == count) extend(segment.bx, segment.by, a.x, a.y);
+            stroke_segment(marks, segment, half_width, antialias);
+        }
     }
     lay(target, marks, style, antialias, false);
     marks.path_points.assign(m_points.begin(), m_points.end());

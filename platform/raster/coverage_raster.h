@@ -95,8 +95,9 @@ private:
     void add_inside_edge(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
     void add_row_piece(std::int32_t row, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
     void add_cell(std::int32_t row, std::int32_t x, std::int32_t cover, std::int32_t area);
-    void sort_cells(std::vector<Cell>& cells);
     Marks& take_marks();
+    // Gathers a subpath's drawable points into m_line; false if it has none.
+    bool line_points(const Point* p, std::uint32_t count, bool closed);
     void stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias);
     void reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t left, std::int32_t right);
     void wipe(Marks& marks);
@@ -106,11 +107,13 @@ private:
     std::vector<Point> m_points;
     std::vector<Subpath> m_subpaths;
     bool m_open = false;  // the last subpath takes further line_to calls
+    std::vector<Point> m_line, m_run;  // a stroked subpath's points, and those it leaves out
 
     std::int32_t m_width = 0, m_height = 0;
     std::int32_t m_tile_columns = 0, m_tile_rows = 0;
     std::vector<std::vector<Cell>> m_rows;  // fill cells by row
-    std::vector<Cell> m_sorted;
+    std::vector<std::int32_t> m_cover_by_x, m_area_by_x;  // one row's cells summed by x
+    std::vector<std::uint64_t> m_touched;                // a bit for each x with a cell
     std::int32_t m_top = 0, m_bottom = -1;  // rows with fill cells
     std::vector<Marks> m_marks;             // the stroke being marked and strokes kept for another use
     std::size_t m_kept_marks = 0;           // how many masks this size of picture may keep

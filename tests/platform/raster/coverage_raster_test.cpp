@@ -316,6 +316,103 @@ TEST_F(CoverageRasterTest, StrokesOfAnyShapeMatchTheExactDistanceFromTheirPath) 
     }
 }
 
+TEST_F(CoverageRasterTest, PathsOfManyPointsAreStrokedAsCloseToTheirShapeAsPathsOfFew) {
+    // A street at a middle zoom has a point every pixel or two, most of them on the line through
+    // their neighbours. Leaving those out must not move the line: a gentle arc, a straight run
+    // wobbling by a twentieth of a pixel, and a half-pixel kink that has to stay.
+    std::vector<std::array<double, 2>> arc, wobble, kink;
+    for (int i = 0; i <= 300; ++i) {
+        const double angle = std::numbers::pi * i / 600;
+        arc.push_back({4 + 56 * std::cos(angle), 4 + 56 * std::sin(angle)});
+        wobble.push_back({2 + i * 0.2, 30 + (i % 2 ? 0.05 : -0.05)});
+        kink.push_back({2 + i * 0.2, 50 + (i == 150 ? 0.5 : 0.0)});
+    }
+    for (const auto* line : {&arc, &wobble, &kink}) {
+        std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+        m_raster.move_to((*line)[0][0], (*line)[0][1]);
+        for (std::size_t i = 1; i < line->size(); ++i) m_raster.line_to((*line)[i][0], (*line)[i][1]);
+        stroke(3, LineCap::round);
+        double worst = 0;
+        for (int y = 0; y < 64; ++y)
+            for (int x = 0; x < 64; ++x) worst = std::max(worst, std::abs(ink(x, y) - exact_round_coverage(*line, 1.5, x + 0.5, y + 0.5)));
+        EXPECT_LE(worst, 0.1) << "path of " << line->size() << " points starting at " << (*line)[0][1];
+    }
+}
+
+TEST_F(CoverageRasterTest, AFillGathersARowsCellsWhateverOrderItsEdgesCameIn) {
+    // A fan of thin wedges meeting in one pixel, drawn in one order and in the reverse: the same
+    // pixels, and together they cover the disc their tips reach.
+    auto fan = [&](bool reversed) {
+        std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+        constexpr int k_wedges = 90;
+        for (int k = 0; k < k_wedges; ++k) {
+            const int w = reversed ? k_wedges - 1 - k : k;
+            const double a = 2 * std::numbers::pi * w / k_wedges, b = 2 * std::numbers::pi * (w + 1) / k_wedges;
+            m_raster.move_to(32.3, 31.7);
+            m_raster.line_to(32.3 + 25 * std::cos(a), 31.7 + 25 * std::sin(a));
+            m_raster.line_to(32.3 + 25 * std::cos(b), 31.7 + 25 * std::sin(b));
+            m_raster.close_path();
+        }
+        fill(k_black, FillRule::non_zero);
+        return m_pixels;
+    };
+    const auto forwards = fan(false);
+    EXPECT_EQ(fan(true), forwards);
+    EXPECT_EQ(at(32, 31), 0xFF000000u);
+    EXPECT_NEAR(total_ink(), 90 * 0.5 * 25 * 25 * std::sin(2 * std::numbers::pi / 90), 0.5);
+
+    // A row wider than 64 pixels and a picture wider than 4096: cells either side of each block
+    // of 64 columns, and at the last column, each keep their share.
+    std::vector<std::uint32_t> wide(5000 * 2, k_white);
+    const PixelTarget wide_target{wide.data(), 5000, 2, 5000};
+    for (const double left : {63.5, 127.75, 4998.5}) {
+        m_raster.move_to(left, 0);
+        m_raster.line_to(left + 0.5, 0);
+        m_raster.line_to(left + 0.5, 2);
+        m_raster.line_to(left, 2);
+        m_raster.close_path();
+    }
+    m_raster.move_to(200.25, 0);
+    m_raster.line_to(4100.5, 0);
+    m_raster.line_to(4100.5, 1);
+    m_raster.line_to(200.25, 1);
+    m_raster.close_path();
+    m_raster.fill(wide_target, k_black, FillRule::non_zero, true);
+    m_raster.clear_path();
+    auto wide_ink = [&](int x, int y) { return 1.0 - ((wide[std::size_t(y) * 5000 + std::size_t(x)] >> 16) & 0xFF) / 255.0; };
+    EXPECT_NEAR(wide_ink(63, 1), 0.5, 0.01);
+    EXPECT_NEAR(wide_ink(64, 1), 0.0, 0.01);
+    EXPECT_NEAR(wide_ink(127, 1), 0.25, 0.01);
+    EXPECT_NEAR(wide_ink(128, 1), 0.25, 0.01);
+    EXPECT_NEAR(wide_ink(4998, 1), 0.5, 0.01);
+    EXPECT_NEAR(wide_ink(4999, 0), 0.0, 0.01);
+    EXPECT_NEAR(wide_ink(200, 0), 0.75, 0.01);
+    EXPECT_EQ(wide[1000], 0xFF000000u);
+    EXPECT_EQ(wide[4099], 0xFF000000u);
+    EXPECT_NEAR(wide_ink(4100, 0), 0.5, 0.01);
+    EXPECT_EQ(wide[5000 + 1000], k_white);
+}
+
+TEST_F(CoverageRasterTest, ALineLaysTheSameInkWhereverThePicturesEdgeCutsItsTiles) {
+    // Lines are laid sixteen pixels at a time, and pixel by pixel where the picture's edge leaves
+    // a narrower strip: a translucent line over a coloured ground comes out the same either way.
+    auto paint = [&](int width) {
+        std::vector<std::uint32_t> pixels(std::size_t(width) * 24, 0xFF3080C0u);
+        for (const double w : {5.0, 2.0}) {  // a casing and its line, the second from the first's marks
+            m_raster.move_to(12.3, 2);
+            m_raster.line_to(21.6, 21.2);
+            m_raster.stroke({pixels.data(), width, 24, width}, {Colour{w > 3 ? 0xB0402010u : 0x60F0E0D0u}, w, LineCap::round}, true);
+            m_raster.clear_path();
+        }
+        m_raster.forget_strokes();
+        return pixels;
+    };
+    const auto whole_tiles = paint(32), cut_tile = paint(24);
+    for (int y = 0; y < 24; ++y)
+        for (int x = 0; x < 24; ++x)
+            ASSERT_EQ(whole_tiles[std::size_t(y) * 32 + std::size_t(x)], cut_tile[std::size_t(y) * 24 + std::size_t(x)]) << x << ", " << y;
+}
+
 TEST_F(CoverageRasterTest, EveryRankOfRoadKeepsItsCasingsMarksUntilItsLineIsLaid) {
     // A street map strokes the casings of several road ranks, then their lines in the same order;
     // each line laid from its casing's kept marks looks as if it were measured afresh, and marks
