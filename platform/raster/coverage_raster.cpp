@@ -559,7 +559,30 @@ struct RoundMeasure {
         }
         const auto fx = static_cast<float>(from + 0.5 - ax);
         const Float4 steps = {0.0f, 1.0f, 2.0f, 3.0f};
+        groups_of_eight(out + from, groups, fx * ux + fy * uy + steps * ux, fx * uy - fy * ux + steps * uy);
+    }
+
+    // Measures the pixels `left` to `right` of `rows` rows, the first of whose centres lies `py`
+    // below the segment's start: a short segment's box. From row to row the measures move by the
+    // direction's step, so a row starts with two additions.
+    void box(std::uint8_t* out, std::int32_t stride, double py, std::int32_t rows, std::int32_t left, std::int32_t right) const noexcept {
+        std::int32_t from = left;
+        const std::int32_t groups = (right - left + 8) / 8;
+        if (from + groups * 8 > width) from = width - groups * 8;
+        if (from < 0) {
+            for (std::int32_t r = 0; r < rows; ++r, out += stride) row(out, py + r, left, right);
+            return;
+        }
+        const auto fx = static_cast<float>(from + 0.5 - ax), fy = static_cast<float>(py);
+        const Float4 steps = {0.0f, 1.0f, 2.0f, 3.0f};
         Float4 along = fx * ux + fy * uy + steps * ux, across = fx * uy - fy * ux + steps * uy;
+        for (std::int32_t r = 0; r < rows; ++r, out += stride, along += uy, across -= ux) groups_of_eight(out + from, groups, along, across);
+    }
+
+private:
+    // Marks `groups` groups of eight pixels from `group` on, given the first four pixels' measures
+    // along and across the segment.
+    [[gnu::always_inline]] void groups_of_eight(std::uint8_t* group, std::int32_t groups, Float4 along, Float4 across) const noexcept {
         const float along_step = 4 * ux, across_step = 4 * uy;
         const Float4 zero = {}, end = zero + length, most = zero + 255.0f;
         auto next_four = [&]() noexcept {
@@ -570,7 +593,6 @@ struct RoundMeasure {
             across += across_step;
             return __builtin_convertvector(distance < most ? distance : most, Int4);
         };
-        std::uint8_t* group = out + from;
         for (std::int32_t g = 0; g < groups; ++g, group += 8) {
             const Int4 low = next_four(), high = next_four();
 #if defined(__SSE2__)
@@ -616,7 +638,7 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
         // Short segments (most of a boundary line) are measured over their whole box: working out
         // each row's stretch costs more than the few pixels it would spare.
         std::uint8_t* out = marks.distances.data() + std::size_t(first_row) * std::size_t(m_width);
-        for (std::int32_t row = first_row; row <= last_row; ++row, out += m_width) measure.row(out, row + 0.5 - ay, box_first, box_last);
+        measure.box(out, m_width, first_row + 0.5 - ay, last_row - first_row + 1, box_first, box_last);
         // A short segment's box lies in at most two columns and two rows of tiles.
         const std::int32_t first_column = box_first >> k_tile_shift, last_column = box_last >> k_tile_shift;
         for (std::int32_t band = first_row >> k_tile_shift; band <= last_row >> k_tile_shift; ++band)
