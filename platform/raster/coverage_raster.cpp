@@ -701,30 +701,31 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
 
 namespace {
 
-// Which of sixteen marks in a row are in reach (below 255), and which are at most `solid`.
+// Which of sixteen marks in a row give any coverage (are at most `seen`), and which give full
+// coverage (are at most `solid`).
 class MarkedRow {
 public:
-    MarkedRow(const std::uint8_t* marks, std::uint8_t solid) noexcept {
+    MarkedRow(const std::uint8_t* marks, std::uint8_t seen, std::uint8_t solid) noexcept {
 #if defined(__SSE2__)
         const __m128i m = _mm_loadu_si128(reinterpret_cast<const __m128i*>(marks));
-        m_bits = ~static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(m, _mm_set1_epi8(-1)))) & 0xFFFFu;
-        const __m128i limit = _mm_set1_epi8(static_cast<char>(solid));
-        m_solid = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(m, limit), limit)));
+        const __m128i seen_limit = _mm_set1_epi8(static_cast<char>(seen)), solid_limit = _mm_set1_epi8(static_cast<char>(solid));
+        m_seen = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(m, seen_limit), seen_limit)));
+        m_solid = static_cast<std::uint32_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(m, solid_limit), solid_limit)));
 #else
-        m_bits = m_solid = 0;
+        m_seen = m_solid = 0;
         for (int k = 0; k < 16; ++k) {
-            m_bits |= std::uint32_t(marks[k] != 255) << k;
+            m_seen |= std::uint32_t(marks[k] <= seen) << k;
             m_solid |= std::uint32_t(marks[k] <= solid) << k;
         }
 #endif
     }
-    bool none() const noexcept { return m_bits == 0; }
+    bool none() const noexcept { return m_seen == 0; }
     // Four bits for the four pixels from 4 * group on.
-    std::uint32_t marked(int group) const noexcept { return (m_bits >> (4 * group)) & 15u; }
+    std::uint32_t seen(int group) const noexcept { return (m_seen >> (4 * group)) & 15u; }
     std::uint32_t solid(int group) const noexcept { return (m_solid >> (4 * group)) & 15u; }
 
 private:
-    std::uint32_t m_bits, m_solid;
+    std::uint32_t m_seen, m_solid;
 };
 
 }  // namespace
@@ -746,6 +747,9 @@ void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeSt
     // four stores.
     std::uint8_t solid = 0;
     while (solid < 254 && coverage[solid + 1u] == 255) ++solid;
+    // Marks past `seen` give no coverage at this width (no mark at all, should even mark 0 give none).
+    std::uint8_t seen = 254;
+    while (seen > 0 && coverage[seen] == 0) --seen;
     const bool opaque = ink.opaque() && coverage[0] == 255;
     const std::uint32_t full = ink.scaled(255);
     for (const std::uint32_t tile : marks.tiles) {
@@ -757,10 +761,14 @@ void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeSt
             std::uint8_t* row = marks.distances.data() + std::size_t(y) * std::size_t(m_width);
             if (right - left == k_tile) {
                 // Lines are thin: most of a tile's row is out of reach, and is passed over whole.
-                const MarkedRow marked(row + left, solid);
-                if (marked.none()) continue;
+                const MarkedRow marked(row + left, seen, solid);
+                if (marked.none()) {
+                    // A narrower line than the marks were made for leaves the outer marks unseen.
+                    if (last_use) std::memset(row + left, 255, k_tile);
+                    continue;
+                }
                 for (int group = 0; group < k_tile / 4; ++group) {
-                    if (!marked.marked(group)) continue;
+                    if (!marked.seen(group)) continue;
                     const std::int32_t x = left + 4 * group;
                     if (opaque && marked.solid(group) == 15u) std::fill(line + x, line + x + 4, full);
                     else blend_four(line + x, ink_by_mark[row[x]], ink_by_mark[row[x + 1]], ink_by_mark[row[x + 2]], ink_by_mark[row[x + 3]]);

@@ -413,6 +413,24 @@ TEST_F(CoverageRasterTest, ALineLaysTheSameInkWhereverThePicturesEdgeCutsItsTile
             ASSERT_EQ(whole_tiles[std::size_t(y) * 32 + std::size_t(x)], cut_tile[std::size_t(y) * 24 + std::size_t(x)]) << x << ", " << y;
 }
 
+TEST_F(CoverageRasterTest, ANarrowLineLaidFromWideMarksLeavesNoneOfThemForTheNextStroke) {
+    // A road's line is laid from its casing's marks, which reach further than the line: the marks
+    // it leaves unpainted must be wiped all the same, or the next stroke through those tiles paints
+    // the old road's casing again.
+    m_raster.move_to(4, 20);
+    m_raster.line_to(60, 20);
+    stroke(9, LineCap::round);
+    m_raster.move_to(4, 20);
+    m_raster.line_to(60, 20);
+    stroke(2, LineCap::round);
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.move_to(0, 30);
+    m_raster.line_to(63, 30);
+    stroke(9, LineCap::round);
+    EXPECT_EQ(at(10, 22), k_white) << "two pixels from the first road, eight from the second";
+    EXPECT_EQ(at(10, 30), 0xFF000000u);
+}
+
 TEST_F(CoverageRasterTest, EveryRankOfRoadKeepsItsCasingsMarksUntilItsLineIsLaid) {
     // A street map strokes the casings of several road ranks, then their lines in the same order;
     // each line laid from its casing's kept marks looks as if it were measured afresh, and marks
