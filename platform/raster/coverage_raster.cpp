@@ -422,13 +422,15 @@ CoverageRaster::Marks& CoverageRaster::take_marks() {
         m_marks.emplace_back();
         chosen = &m_marks.back();
     }
-    const std::size_t size = std::size_t(m_width) * std::size_t(m_height);
     const std::size_t tiles = std::size_t(m_tile_columns) * std::size_t(m_tile_rows);
-    if (chosen->distances.size() != size || chosen->reached.size() != tiles) {
-        chosen->distances.assign(size, 255);
-        chosen->reached.assign(tiles, 0);
+    if (chosen->slot_of_tile.size() != tiles) {
+        chosen->slot_of_tile.assign(tiles, k_no_slot);
         chosen->tiles.clear();
         chosen->tiles.reserve(tiles);
+        // Room for every tile, so that the marks never move while a segment is being measured;
+        // only the tiles reached are ever written.
+        chosen->pool.clear();
+        chosen->pool.reserve(tiles * k_tile_bytes);
     } else {
         wipe(*chosen);
     }
@@ -436,27 +438,24 @@ CoverageRaster::Marks& CoverageRaster::take_marks() {
     return *chosen;
 }
 
-// Notes the tiles of one tile row from pixel column `left` to `right` as reached.
-void CoverageRaster::reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t left, std::int32_t right) {
-    std::uint8_t* reached = marks.reached.data() + std::size_t(tile_row) * std::size_t(m_tile_columns);
+// Gives the tiles of one tile row from tile column `first` to `last` their marks, all out of reach.
+void CoverageRaster::reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t first, std::int32_t last) {
+    std::uint32_t* slots = marks.slot_of_tile.data() + std::size_t(tile_row) * std::size_t(m_tile_columns);
     const std::uint32_t base = static_cast<std::uint32_t>(tile_row * m_tile_columns);
-    for (std::int32_t column = left >> k_tile_shift, last = right >> k_tile_shift; column <= last; ++column) {
-        if (reached[column]) continue;
-        reached[column] = 1;
+    for (std::int32_t column = first; column <= last; ++column) {
+        if (slots[column] != k_no_slot) continue;
+        const auto slot = static_cast<std::uint32_t>(marks.tiles.size());
+        slots[column] = slot;
         marks.tiles.push_back(base + static_cast<std::uint32_t>(column));
+        const std::size_t end = std::size_t(slot + 1) * k_tile_bytes;
+        if (marks.pool.size() < end) marks.pool.resize(end, 255);
+        else std::memset(marks.pool.data() + end - k_tile_bytes, 255, k_tile_bytes);
     }
 }
 
-// Sets the tiles reached back to out of reach.
+// Forgets the tiles reached: their marks are set out of reach when they are next reached.
 void CoverageRaster::wipe(Marks& marks) {
-    for (const std::uint32_t tile : marks.tiles) {
-        const std::int32_t top = static_cast<std::int32_t>(tile / std::uint32_t(m_tile_columns)) << k_tile_shift;
-        const std::int32_t left = static_cast<std::int32_t>(tile % std::uint32_t(m_tile_columns)) << k_tile_shift;
-        const std::int32_t bottom = std::min(m_height, top + k_tile), count = std::min(m_width - left, k_tile);
-        for (std::int32_t y = top; y < bottom; ++y)
-            std::memset(marks.distances.data() + std::size_t(y) * std::size_t(m_width) + left, 255, std::size_t(count));
-        marks.reached[tile] = 0;
-    }
+    for (const std::uint32_t tile : marks.tiles) marks.slot_of_tile[tile] = k_no_slot;
     marks.tiles.clear();
 }
 
@@ -533,56 +532,43 @@ using Int4 = std::int32_t __attribute__((vector_size(16)));
 // across the segment step by its direction from pixel to pixel, and the squared distance to the
 // nearest point is across squared plus how far along lies beyond an end. Every pixel in reach is
 // measured, since a narrower line may be laid from these marks later.
+//
+// Pixels go eight at a time, half a byte register of marks, from a multiple of eight: a group then
+// lies within one tile. The pixels a group takes in beyond the stretch asked for are out of reach,
+// or so near its edge that no line laid from the marks covers them; the marks keep the nearest.
 struct RoundMeasure {
     double ax, ay;
     float ux, uy, length, scale;
-    std::int32_t width;
 
-    // Measures pixels `left` to `right` of the row whose centre lies `py` below the segment's start.
-    void row(std::uint8_t* out, double py, std::int32_t left, std::int32_t right) const noexcept {
-        // Pixels go eight at a time, half a byte register of marks; the last eight may reach past
-        // the stretch (or start before it at the right edge of the picture), which is harmless:
-        // pixels out of reach mark 255.
-        std::int32_t from = left;
-        const std::int32_t groups = (right - left + 8) / 8;
-        if (from + groups * 8 > width) from = width - groups * 8;
-        const auto fy = static_cast<float>(py);
-        if (from < 0) {
-            for (std::int32_t x = left; x <= right; ++x) {
-                const auto fx = static_cast<float>(x + 0.5 - ax);
-                const float along = fx * ux + fy * uy, across = fx * uy - fy * ux;
-                const float beyond = along - std::min(std::max(along, 0.0f), length);
-                const auto mark = static_cast<std::uint8_t>(std::min((across * across + beyond * beyond) * scale, 255.0f));
-                out[x] = std::min(out[x], mark);
-            }
-            return;
-        }
-        const auto fx = static_cast<float>(from + 0.5 - ax);
+    // Measures pixels `left` to `right` of the row whose centre lies `py` below the segment's start;
+    // `at(x)` is where the mark of pixel x lies.
+    template <typename At>
+    void row(At at, double py, std::int32_t left, std::int32_t right) const noexcept {
+        const std::int32_t from = left & ~7;
+        const auto fx = static_cast<float>(from + 0.5 - ax), fy = static_cast<float>(py);
         const Float4 steps = {0.0f, 1.0f, 2.0f, 3.0f};
-        groups_of_eight(out + from, groups, fx * ux + fy * uy + steps * ux, fx * uy - fy * ux + steps * uy);
+        groups_of_eight(at, from, right, fx * ux + fy * uy + steps * ux, fx * uy - fy * ux + steps * uy);
     }
 
-    // Measures the pixels `left` to `right` of `rows` rows, the first of whose centres lies `py`
-    // below the segment's start: a short segment's box. From row to row the measures move by the
-    // direction's step, so a row starts with two additions.
-    void box(std::uint8_t* out, std::int32_t stride, double py, std::int32_t rows, std::int32_t left, std::int32_t right) const noexcept {
-        std::int32_t from = left;
-        const std::int32_t groups = (right - left + 8) / 8;
-        if (from + groups * 8 > width) from = width - groups * 8;
-        if (from < 0) {
-            for (std::int32_t r = 0; r < rows; ++r, out += stride) row(out, py + r, left, right);
-            return;
-        }
+    // Measures the pixels `left` to `right` of the rows `first` to `last`, the first of whose centres
+    // lies `py` below the segment's start: a short segment's box. From row to row the measures move
+    // by the direction's step, so a row starts with two additions. `at(y, x)` is where the mark of
+    // pixel x of row y lies.
+    template <typename At>
+    void box(At at, double py, std::int32_t first, std::int32_t last, std::int32_t left, std::int32_t right) const noexcept {
+        const std::int32_t from = left & ~7;
         const auto fx = static_cast<float>(from + 0.5 - ax), fy = static_cast<float>(py);
         const Float4 steps = {0.0f, 1.0f, 2.0f, 3.0f};
         Float4 along = fx * ux + fy * uy + steps * ux, across = fx * uy - fy * ux + steps * uy;
-        for (std::int32_t r = 0; r < rows; ++r, out += stride, along += uy, across -= ux) groups_of_eight(out + from, groups, along, across);
+        for (std::int32_t y = first; y <= last; ++y, along += uy, across -= ux)
+            groups_of_eight([&](std::int32_t x) { return at(y, x); }, from, right, along, across);
     }
 
 private:
-    // Marks `groups` groups of eight pixels from `group` on, given the first four pixels' measures
-    // along and across the segment.
-    [[gnu::always_inline]] void groups_of_eight(std::uint8_t* group, std::int32_t groups, Float4 along, Float4 across) const noexcept {
+    // Marks the groups of eight pixels from `from` until past `right`, given the first four pixels'
+    // measures along and across the segment.
+    template <typename At>
+    [[gnu::always_inline]] void groups_of_eight(At at, std::int32_t from, std::int32_t right, Float4 along, Float4 across) const noexcept {
         const float along_step = 4 * ux, across_step = 4 * uy;
         const Float4 zero = {}, end = zero + length, most = zero + 255.0f;
         auto next_four = [&]() noexcept {
@@ -593,14 +579,17 @@ private:
             across += across_step;
             return __builtin_convertvector(distance < most ? distance : most, Int4);
         };
-        for (std::int32_t g = 0; g < groups; ++g, group += 8) {
+        std::uint8_t* group = at(from);
+        for (std::int32_t x = from; x <= right; x += 8, group += 8) {
+            // The next tile's marks (tiles are sixteen pixels wide) lie elsewhere.
+            if ((x & 15) == 0 && x != from) group = at(x);
             const Int4 low = next_four(), high = next_four();
 #if defined(__SSE2__)
             // Marks are 0 to 255, so the saturating packs are exact.
             const __m128i words = _mm_packs_epi32(reinterpret_cast<const __m128i&>(low), reinterpret_cast<const __m128i&>(high));
             const __m128i marks = _mm_packus_epi16(words, words);
-            __m128i* at = reinterpret_cast<__m128i*>(group);
-            _mm_storel_epi64(at, _mm_min_epu8(_mm_loadl_epi64(at), marks));
+            __m128i* where = reinterpret_cast<__m128i*>(group);
+            _mm_storel_epi64(where, _mm_min_epu8(_mm_loadl_epi64(where), marks));
 #else
             for (int k = 0; k < 4; ++k) group[k] = std::min(group[k], static_cast<std::uint8_t>(low[k]));
             for (int k = 0; k < 4; ++k) group[k + 4] = std::min(group[k + 4], static_cast<std::uint8_t>(high[k]));
@@ -633,43 +622,28 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
     // just inside the reach.
     const double radius = (round || !antialias ? reach : std::sqrt(reach * reach + 0.25)) + 1.0 / 64;
     const double start = s.butt_start ? 0.0 : -1e30, end = s.butt_end ? length : 1e30;
-    const RoundMeasure measure{ax, ay, fux, fuy, fl, scale, m_width};
+    static_assert(k_tile == 16, "the measure moves to the next tile every sixteen pixels");
+    const RoundMeasure measure{ax, ay, fux, fuy, fl, scale};
     if (round && box_last - box_first < k_short_segment) {
         // Short segments (most of a boundary line) are measured over their whole box: working out
         // each row's stretch costs more than the few pixels it would spare.
-        std::uint8_t* out = marks.distances.data() + std::size_t(first_row) * std::size_t(m_width);
-        measure.box(out, m_width, first_row + 0.5 - ay, last_row - first_row + 1, box_first, box_last);
-        // A short segment's box lies in at most two columns and two rows of tiles.
-        const std::int32_t first_column = box_first >> k_tile_shift, last_column = box_last >> k_tile_shift;
         for (std::int32_t band = first_row >> k_tile_shift; band <= last_row >> k_tile_shift; ++band)
-            for (std::int32_t column = first_column; column <= last_column; ++column) {
-                const std::uint32_t tile = static_cast<std::uint32_t>(band * m_tile_columns + column);
-                if (marks.reached[tile]) continue;
-                marks.reached[tile] = 1;
-                marks.tiles.push_back(tile);
-            }
+            reach_tiles(marks, band, box_first >> k_tile_shift, box_last >> k_tile_shift);
+        measure.box([&](std::int32_t y, std::int32_t x) noexcept { return mark_at(marks, x, y); }, first_row + 0.5 - ay, first_row,
+                    last_row, box_first, box_last);
         return;
     }
     const RowSpans spans(ax, ay, bx, by, ux, uy, length, radius);
-    // The tiles reached, gathered over the rows of one tile row.
-    std::int32_t band = first_row >> k_tile_shift, band_left = m_width, band_right = -1;
     for (std::int32_t row = first_row; row <= last_row; ++row) {
         const double yc = row + 0.5;
-        if ((row >> k_tile_shift) != band) {
-            if (band_left <= band_right) reach_tiles(marks, band, band_left, band_right);
-            band = row >> k_tile_shift;
-            band_left = m_width;
-            band_right = -1;
-        }
         const double py = yc - ay;
         double lo, hi;
         if (!spans.span(yc, lo, hi)) continue;
         const std::int32_t left = std::max(box_first, ceil_int(std::clamp(lo, box_left - 1, box_right + 1) - 0.5));
         const std::int32_t right = std::min(box_last, floor_int(std::clamp(hi, box_left - 1, box_right + 1) - 0.5));
         if (left > right) continue;
-        band_left = std::min(band_left, left);
-        band_right = std::max(band_right, right);
-        std::uint8_t* out = marks.distances.data() + std::size_t(row) * std::size_t(m_width);
+        reach_tiles(marks, row >> k_tile_shift, left >> k_tile_shift, right >> k_tile_shift);
+        auto at = [&marks, row, this](std::int32_t x) noexcept { return mark_at(marks, x, row); };
         if (!round) {
             // A flat end cuts the line square at the end point: the share of the pixel's box along
             // the line that falls short of the end, marked as the distance that would give it.
@@ -690,13 +664,13 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
                     equivalent = distance;
                 }
                 const auto mark = static_cast<std::uint8_t>(std::min(equivalent * equivalent * scale, 254.0));
-                out[x] = std::min(out[x], mark);
+                std::uint8_t& kept = *at(x);
+                kept = std::min(kept, mark);
             }
             continue;
         }
-        measure.row(out, py, left, right);
+        measure.row(at, py, left, right);
     }
-    if (band_left <= band_right) reach_tiles(marks, band, band_left, band_right);
 }
 
 namespace {
@@ -752,36 +726,30 @@ void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeSt
     while (seen > 0 && coverage[seen] == 0) --seen;
     const bool opaque = ink.opaque() && coverage[0] == 255;
     const std::uint32_t full = ink.scaled(255);
-    for (const std::uint32_t tile : marks.tiles) {
+    for (std::size_t slot = 0; slot < marks.tiles.size(); ++slot) {
+        const std::uint32_t tile = marks.tiles[slot];
         const std::int32_t top = static_cast<std::int32_t>(tile / std::uint32_t(m_tile_columns)) << k_tile_shift;
         const std::int32_t left = static_cast<std::int32_t>(tile % std::uint32_t(m_tile_columns)) << k_tile_shift;
         const std::int32_t bottom = std::min(m_height, top + k_tile), right = std::min(m_width, left + k_tile);
-        for (std::int32_t y = top; y < bottom; ++y) {
-            std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
-            std::uint8_t* row = marks.distances.data() + std::size_t(y) * std::size_t(m_width);
+        const std::uint8_t* row = marks.pool.data() + slot * k_tile_bytes;
+        for (std::int32_t y = top; y < bottom; ++y, row += k_tile) {
+            std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride) + left;
             if (right - left == k_tile) {
                 // Lines are thin: most of a tile's row is out of reach, and is passed over whole.
-                const MarkedRow marked(row + left, seen, solid);
-                if (marked.none()) {
-                    // A narrower line than the marks were made for leaves the outer marks unseen.
-                    if (last_use) std::memset(row + left, 255, k_tile);
-                    continue;
-                }
+                const MarkedRow marked(row, seen, solid);
+                if (marked.none()) continue;
                 for (int group = 0; group < k_tile / 4; ++group) {
                     if (!marked.seen(group)) continue;
-                    const std::int32_t x = left + 4 * group;
+                    const int x = 4 * group;
                     if (opaque && marked.solid(group) == 15u) std::fill(line + x, line + x + 4, full);
                     else blend_four(line + x, ink_by_mark[row[x]], ink_by_mark[row[x + 1]], ink_by_mark[row[x + 2]], ink_by_mark[row[x + 3]]);
                 }
-                if (last_use) std::memset(row + left, 255, k_tile);
                 continue;
             }
-            for (std::int32_t x = left; x < right; ++x) {
+            for (std::int32_t x = 0; x < right - left; ++x)
                 if (const std::uint32_t c = coverage[row[x]]) ink.pixel(line[x], c);
-                if (last_use) row[x] = 255;
-            }
         }
-        if (last_use) marks.reached[tile] = 0;
+        if (last_use) marks.slot_of_tile[tile] = k_no_slot;
     }
     // Laid for the last time and wiped on the way: the next stroke finds the mask clean.
     if (last_use) marks.tiles.clear();

@@ -65,12 +65,13 @@ private:
     };
 
     // Distances of pixels from a stroked path (see stroke), kept with the path they measure.
-    // The mask is split into square tiles; only the tiles a stroke reached are laid and wiped, since
-    // a street network's box is most of the picture while its lines touch a small part of it.
+    // The mask is kept by square tiles, each tile's marks together (255 is out of reach), and only
+    // for the tiles a stroke reached: a street network's box is most of the picture while its lines
+    // touch a small part of it, and the marks of a stroke stay within the processor's caches.
     struct Marks {
-        std::vector<std::uint8_t> distances;  // width x height; 255 is out of reach
-        std::vector<std::uint8_t> reached;    // by tile: 1 if any pixel of it was marked
-        std::vector<std::uint32_t> tiles;     // the tiles reached, each once
+        std::vector<std::uint32_t> slot_of_tile;  // by tile: where in `pool` its marks are, if reached
+        std::vector<std::uint32_t> tiles;         // the tiles reached, each once, by slot
+        std::vector<std::uint8_t> pool;           // k_tile_bytes of marks for each slot
         double reach = 0;  // distance that mark 255 stands for
         float scale = 0;   // marks per squared pixel
         bool antialias = true;
@@ -90,6 +91,8 @@ private:
     static constexpr std::int32_t k_tile_shift = 4;  // tiles of 16 x 16 pixels
     static constexpr std::int32_t k_tile = 1 << k_tile_shift;
     static constexpr std::int32_t k_short_segment = 12;  // pixels of box width measured whole
+    static constexpr std::size_t k_tile_bytes = std::size_t(k_tile) * k_tile;
+    static constexpr std::uint32_t k_no_slot = ~0u;
 
     void add_edge(double x0, double y0, double x1, double y1);
     void add_inside_edge(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
@@ -99,7 +102,12 @@ private:
     // Gathers a subpath's drawable points into m_line; false if it has none.
     bool line_points(const Point* p, std::uint32_t count, bool closed);
     void stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias);
-    void reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t left, std::int32_t right);
+    void reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t first, std::int32_t last);
+    // Where the mark of pixel (x, y) lies; its tile has been reached.
+    std::uint8_t* mark_at(Marks& marks, std::int32_t x, std::int32_t y) const noexcept {
+        const std::uint32_t slot = marks.slot_of_tile[std::size_t(y >> k_tile_shift) * std::size_t(m_tile_columns) + std::size_t(x >> k_tile_shift)];
+        return marks.pool.data() + std::size_t(slot) * k_tile_bytes + std::size_t((y & (k_tile - 1)) * k_tile + (x & (k_tile - 1)));
+    }
     void wipe(Marks& marks);
     void lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use);
     void prepare(const PixelTarget& target);

@@ -401,16 +401,24 @@ TEST_F(CoverageRasterTest, ALineLaysTheSameInkWhereverThePicturesEdgeCutsItsTile
         for (const double w : {5.0, 2.0}) {  // a casing and its line, the second from the first's marks
             m_raster.move_to(12.3, 2);
             m_raster.line_to(21.6, 21.2);
+            m_raster.move_to(0.4, 3.7);
+            m_raster.line_to(4.2, 9.1);
+            m_raster.line_to(2.6, 20.5);
             m_raster.stroke({pixels.data(), width, 24, width}, {Colour{w > 3 ? 0xB0402010u : 0x60F0E0D0u}, w, LineCap::round}, true);
             m_raster.clear_path();
         }
         m_raster.forget_strokes();
         return pixels;
     };
-    const auto whole_tiles = paint(32), cut_tile = paint(24);
-    for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 24; ++x)
-            ASSERT_EQ(whole_tiles[std::size_t(y) * 32 + std::size_t(x)], cut_tile[std::size_t(y) * 24 + std::size_t(x)]) << x << ", " << y;
+    const auto whole_tiles = paint(32);
+    // Pictures narrower than a tile, or than the eight pixels measured at a time, too.
+    for (const int width : {24, 13, 5}) {
+        const auto cut_tile = paint(width);
+        for (int y = 0; y < 24; ++y)
+            for (int x = 0; x < width; ++x)
+                ASSERT_EQ(whole_tiles[std::size_t(y) * 32 + std::size_t(x)], cut_tile[std::size_t(y) * std::size_t(width) + std::size_t(x)])
+                    << "width " << width << ": " << x << ", " << y;
+    }
 }
 
 TEST_F(CoverageRasterTest, ANarrowLineLaidFromWideMarksLeavesNoneOfThemForTheNextStroke) {
