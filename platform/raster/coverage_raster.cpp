@@ -439,7 +439,8 @@ CoverageRaster::Marks& CoverageRaster::take_marks() {
 }
 
 // Gives the tiles of one tile row from tile column `first` to `last` their marks, all out of reach.
-void CoverageRaster::reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t first, std::int32_t last) {
+// Every segment comes here, mostly to find its tiles already reached: it is built into its caller.
+[[gnu::always_inline]] inline void CoverageRaster::reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t first, std::int32_t last) {
     std::uint32_t* slots = marks.slot_of_tile.data() + std::size_t(tile_row) * std::size_t(m_tile_columns);
     const std::uint32_t base = static_cast<std::uint32_t>(tile_row * m_tile_columns);
     for (std::int32_t column = first; column <= last; ++column) {
@@ -533,8 +534,7 @@ using Int4 = std::int32_t __attribute__((vector_size(16)));
 // nearest point is across squared plus how far along lies beyond an end. Every pixel in reach is
 // measured, since a narrower line may be laid from these marks later.
 //
-// Pixels go eight at a time, half a byte register of marks, from a multiple of eight: a group then
-// lies within one tile. The pixels a group takes in beyond the stretch asked for are out of reach,
+// Pixels go eight or four at a time from a multiple of four, so that a group lies within one tile. The pixels a group takes in beyond the stretch asked for are out of reach,
 // or so near its edge that no line laid from the marks covers them; the marks keep the nearest.
 struct RoundMeasure {
     double ax, ay;
@@ -544,10 +544,10 @@ struct RoundMeasure {
     // `at(x)` is where the mark of pixel x lies.
     template <typename At>
     void row(At at, double py, std::int32_t left, std::int32_t right) const noexcept {
-        const std::int32_t from = left & ~7;
+        const std::int32_t from = left & ~3;
         const auto fx = static_cast<float>(from + 0.5 - ax), fy = static_cast<float>(py);
         const Float4 steps = {0.0f, 1.0f, 2.0f, 3.0f};
-        groups_of_eight(at, from, right, fx * ux + fy * uy + steps * ux, fx * uy - fy * ux + steps * uy);
+        groups(at, from, right, fx * ux + fy * uy + steps * ux, fx * uy - fy * ux + steps * uy);
     }
 
     // Measures the pixels `left` to `right` of the rows `first` to `last`, the first of whose centres
@@ -556,19 +556,20 @@ struct RoundMeasure {
     // pixel x of row y lies.
     template <typename At>
     void box(At at, double py, std::int32_t first, std::int32_t last, std::int32_t left, std::int32_t right) const noexcept {
-        const std::int32_t from = left & ~7;
+        const std::int32_t from = left & ~3;
         const auto fx = static_cast<float>(from + 0.5 - ax), fy = static_cast<float>(py);
         const Float4 steps = {0.0f, 1.0f, 2.0f, 3.0f};
         Float4 along = fx * ux + fy * uy + steps * ux, across = fx * uy - fy * ux + steps * uy;
         for (std::int32_t y = first; y <= last; ++y, along += uy, across -= ux)
-            groups_of_eight([&](std::int32_t x) { return at(y, x); }, from, right, along, across);
+            groups([&](std::int32_t x) { return at(y, x); }, from, right, along, across);
     }
 
 private:
-    // Marks the groups of eight pixels from `from` until past `right`, given the first four pixels'
-    // measures along and across the segment.
+    // Marks the pixels from `from` (a multiple of four) until past `right`, given the first four
+    // pixels' measures along and across the segment: eight at a time, or four where fewer are left
+    // or eight would cross into the next tile (tiles are sixteen pixels wide).
     template <typename At>
-    [[gnu::always_inline]] void groups_of_eight(At at, std::int32_t from, std::int32_t right, Float4 along, Float4 across) const noexcept {
+    [[gnu::always_inline]] void groups(At at, std::int32_t from, std::int32_t right, Float4 along, Float4 across) const noexcept {
         const float along_step = 4 * ux, across_step = 4 * uy;
         const Float4 zero = {}, end = zero + length, most = zero + 255.0f;
         auto next_four = [&]() noexcept {
@@ -580,9 +581,24 @@ private:
             return __builtin_convertvector(distance < most ? distance : most, Int4);
         };
         std::uint8_t* group = at(from);
-        for (std::int32_t x = from; x <= right; x += 8, group += 8) {
-            // The next tile's marks (tiles are sixteen pixels wide) lie elsewhere.
+        for (std::int32_t x = from; x <= right;) {
             if ((x & 15) == 0 && x != from) group = at(x);
+            if (right - x < 4 || (x & 15) == 12) {
+                const Int4 four = next_four();
+#if defined(__SSE2__)
+                const __m128i words = _mm_packs_epi32(reinterpret_cast<const __m128i&>(four), reinterpret_cast<const __m128i&>(four));
+                std::uint32_t kept;
+                std::memcpy(&kept, group, 4);
+                const __m128i marks = _mm_min_epu8(_mm_cvtsi32_si128(static_cast<int>(kept)), _mm_packus_epi16(words, words));
+                const auto laid = static_cast<std::uint32_t>(_mm_cvtsi128_si32(marks));
+                std::memcpy(group, &laid, 4);
+#else
+                for (int k = 0; k < 4; ++k) group[k] = std::min(group[k], static_cast<std::uint8_t>(four[k]));
+#endif
+                x += 4;
+                group += 4;
+                continue;
+            }
             const Int4 low = next_four(), high = next_four();
 #if defined(__SSE2__)
             // Marks are 0 to 255, so the saturating packs are exact.
@@ -594,6 +610,8 @@ private:
             for (int k = 0; k < 4; ++k) group[k] = std::min(group[k], static_cast<std::uint8_t>(low[k]));
             for (int k = 0; k < 4; ++k) group[k + 4] = std::min(group[k + 4], static_cast<std::uint8_t>(high[k]));
 #endif
+            x += 8;
+            group += 8;
         }
     }
 };
