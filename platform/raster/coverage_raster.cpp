@@ -785,14 +785,28 @@ void CoverageRaster::forget_strokes() noexcept {
 
 namespace {
 
-// Squared distance from p to the segment a-b.
-inline double squared_distance_to_segment(double px, double py, double ax, double ay, double bx, double by) noexcept {
-    const double dx = bx - ax, dy = by - ay, qx = px - ax, qy = py - ay;
-    const double length2 = dx * dx + dy * dy;
-    const double t = length2 > 0 ? std::clamp((qx * dx + qy * dy) / length2, 0.0, 1.0) : 0.0;
-    const double ex = qx - t * dx, ey = qy - t * dy;
-    return ex * ex + ey * ey;
-}
+// Whether points lie within `near` of the segment from `a` to `b`; without a division, since every
+// point of a stroked path is tested against a chord or more.
+class Chord {
+public:
+    Chord(double ax, double ay, double bx, double by, double near) noexcept
+        : m_ax(ax), m_ay(ay), m_dx(bx - ax), m_dy(by - ay), m_near2(near * near),
+          m_length2(m_dx * m_dx + m_dy * m_dy), m_limit(m_near2 * m_length2) {}
+    bool near(double px, double py) const noexcept {
+        const double qx = px - m_ax, qy = py - m_ay;
+        const double along = qx * m_dx + qy * m_dy;
+        if (along <= 0) return qx * qx + qy * qy <= m_near2;
+        if (along >= m_length2) {
+            const double ex = qx - m_dx, ey = qy - m_dy;
+            return ex * ex + ey * ey <= m_near2;
+        }
+        const double across = qx * m_dy - qy * m_dx;
+        return across * across <= m_limit;
+    }
+
+private:
+    double m_ax, m_ay, m_dx, m_dy, m_near2, m_length2, m_limit;
+};
 
 }  // namespace
 
@@ -822,10 +836,9 @@ bool CoverageRaster::line_points(const Point* p, std::uint32_t count, bool close
             return;
         }
         const Point anchor = m_line.back();
-        bool near = m_run.size() - run_start < k_longest_run &&
-                    squared_distance_to_segment(candidate.x, candidate.y, anchor.x, anchor.y, q.x, q.y) <= k_near * k_near;
-        for (std::size_t k = run_start; near && k < m_run.size(); ++k)
-            near = squared_distance_to_segment(m_run[k].x, m_run[k].y, anchor.x, anchor.y, q.x, q.y) <= k_near * k_near;
+        const Chord chord(anchor.x, anchor.y, q.x, q.y, k_near);
+        bool near = m_run.size() - run_start < k_longest_run && chord.near(candidate.x, candidate.y);
+        for (std::size_t k = run_start; near && k < m_run.size(); ++k) near = chord.near(m_run[k].x, m_run[k].y);
         if (near) {
             m_run.push_back(candidate);
         } else {
