@@ -29,8 +29,8 @@ enum class FillRule : std::uint8_t { even_odd, non_zero };
 // path again, no wider (a road's line over its casing), is painted from the marks already made.
 //
 // The raster keeps its buffers between paints, so repeated paints allocate nothing once they have
-// grown to the size of the data; it holds up to ten picture-sized byte masks for that (fewer for
-// large pictures).
+// grown to the size of the data; it holds up to ten byte masks for that, each with room for the
+// whole picture but written only where strokes reach (fewer masks for large pictures).
 class CoverageRaster {
 public:
     void move_to(double x, double y);
