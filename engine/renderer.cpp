@@ -151,17 +151,22 @@ void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer 
         if (any) m_painter->fill(fill_colour(plain_colour, monochrome));
         return;
     }
-    // One path per palette colour: a few large fills are far cheaper than one fill per county.
-    for (std::size_t colour = 0; colour < palette.size(); ++colour) {
+    // One path per palette colour: a few large fills are far cheaper than one fill per county. Each
+    // pack is asked once for the areas in view, and each area's colour worked out once.
+    m_coloured.clear();
+    for (std::size_t p = 0; p < packs.size(); ++p) {
+        query(*packs[p], layer);
+        const auto& table = packs[p]->geometry(layer, m_band);
+        for (auto f : m_hits)
+            m_coloured.push_back({static_cast<std::uint32_t>(code_hash(packs[p]->area(table.attribute(f)).code) % palette.size()),
+                                  static_cast<std::uint32_t>(p), f});
+    }
+    for (std::uint32_t colour = 0; colour < palette.size(); ++colour) {
         bool any = false;
-        for (const PackView* pack : packs) {
-            query(*pack, layer);
-            const auto& table = pack->geometry(layer, m_band);
-            for (auto f : m_hits) {
-                if (code_hash(pack->area(table.attribute(f)).code) % palette.size() != colour) continue;
-                add_feature(table, f, true);
-                any = true;
-            }
+        for (const ColouredArea& area : m_coloured) {
+            if (area.colour != colour) continue;
+            add_feature(packs[area.pack]->geometry(layer, m_band), area.feature, true);
+            any = true;
         }
         if (any) m_painter->fill(rgb(palette[colour], alpha));
     }

@@ -88,6 +88,10 @@ private:
     detail::PixelBox m_safe_box{}, m_clip_box{};
 
     std::vector<std::uint32_t> m_hits;
+    struct ColouredArea {
+        std::uint32_t colour, pack, feature;
+    };
+    std::vector<ColouredArea> m_coloured;  // the areas in view with their shading colours
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
     // By level (ground, bridge, tunnel) and rank: engine/road_style.h.
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 27> m_roads_by_rank;
