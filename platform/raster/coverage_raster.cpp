@@ -534,8 +534,9 @@ using Int4 = std::int32_t __attribute__((vector_size(16)));
 // nearest point is across squared plus how far along lies beyond an end. Every pixel in reach is
 // measured, since a narrower line may be laid from these marks later.
 //
-// Pixels go eight or four at a time from a multiple of four, so that a group lies within one tile. The pixels a group takes in beyond the stretch asked for are out of reach,
-// or so near its edge that no line laid from the marks covers them; the marks keep the nearest.
+// Pixels go eight or four at a time from a multiple of four, so that a group lies within one tile.
+// The pixels a group takes in beyond the stretch asked for are out of reach, or so near its edge
+// that no line laid from the marks covers them; the marks keep the nearest.
 struct RoundMeasure {
     double ax, ay;
     float ux, uy, length, scale;
