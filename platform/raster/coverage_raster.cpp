@@ -529,6 +529,28 @@ private:
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = std::int32_t __attribute__((vector_size(16)));
 
+// Keeps at `group` the nearer of each of its `Count` marks (four or eight) and the new ones in
+// `low` and, for eight, `high`: the new marks are 0 to 255, so the saturating packs are exact.
+template <int Count>
+inline void keep_nearest(std::uint8_t* group, Int4 low, Int4 high) noexcept {
+    static_assert(Count == 4 || Count == 8);
+#if defined(__SSE2__)
+    const __m128i words = _mm_packs_epi32(reinterpret_cast<const __m128i&>(low), reinterpret_cast<const __m128i&>(high));
+    const __m128i marks = _mm_packus_epi16(words, words);
+    if constexpr (Count == 8) {
+        __m128i* where = reinterpret_cast<__m128i*>(group);
+        _mm_storel_epi64(where, _mm_min_epu8(_mm_loadl_epi64(where), marks));
+    } else {
+        std::uint32_t kept;
+        std::memcpy(&kept, group, 4);
+        const auto laid = static_cast<std::uint32_t>(_mm_cvtsi128_si32(_mm_min_epu8(_mm_cvtsi32_si128(static_cast<int>(kept)), marks)));
+        std::memcpy(group, &laid, 4);
+    }
+#else
+    for (int k = 0; k < Count; ++k) group[k] = std::min(group[k], static_cast<std::uint8_t>(k < 4 ? low[k] : high[k - 4]));
+#endif
+}
+
 // Marks a row of pixels with their squared distance from a segment with round ends: along and
 // across the segment step by its direction from pixel to pixel, and the squared distance to the
 // nearest point is across squared plus how far along lies beyond an end. Every pixel in reach is
@@ -586,31 +608,13 @@ private:
             if ((x & 15) == 0 && x != from) group = at(x);
             if (right - x < 4 || (x & 15) == 12) {
                 const Int4 four = next_four();
-#if defined(__SSE2__)
-                const __m128i words = _mm_packs_epi32(reinterpret_cast<const __m128i&>(four), reinterpret_cast<const __m128i&>(four));
-                std::uint32_t kept;
-                std::memcpy(&kept, group, 4);
-                const __m128i marks = _mm_min_epu8(_mm_cvtsi32_si128(static_cast<int>(kept)), _mm_packus_epi16(words, words));
-                const auto laid = static_cast<std::uint32_t>(_mm_cvtsi128_si32(marks));
-                std::memcpy(group, &laid, 4);
-#else
-                for (int k = 0; k < 4; ++k) group[k] = std::min(group[k], static_cast<std::uint8_t>(four[k]));
-#endif
+                keep_nearest<4>(group, four, four);
                 x += 4;
                 group += 4;
                 continue;
             }
             const Int4 low = next_four(), high = next_four();
-#if defined(__SSE2__)
-            // Marks are 0 to 255, so the saturating packs are exact.
-            const __m128i words = _mm_packs_epi32(reinterpret_cast<const __m128i&>(low), reinterpret_cast<const __m128i&>(high));
-            const __m128i marks = _mm_packus_epi16(words, words);
-            __m128i* where = reinterpret_cast<__m128i*>(group);
-            _mm_storel_epi64(where, _mm_min_epu8(_mm_loadl_epi64(where), marks));
-#else
-            for (int k = 0; k < 4; ++k) group[k] = std::min(group[k], static_cast<std::uint8_t>(low[k]));
-            for (int k = 0; k < 4; ++k) group[k + 4] = std::min(group[k + 4], static_cast<std::uint8_t>(high[k]));
-#endif
+            keep_nearest<8>(group, low, high);
             x += 8;
             group += 8;
         }
