@@ -27,7 +27,13 @@ std::string track_geojson(int vertices) {
         const double t = i / double(vertices);
         const double lon = -122.9 + 0.6 * t + 0.05 * std::sin(t * 400);
         const double lat = 45.3 + 0.4 * std::sin(t * 6.283) + 0.03 * std::cos(t * 900);
-        text += (i ? "," : "") + std::string("[") + std::to_string(lon) + "," + std::to_string(lat) + "]";
+        // Appended piece by piece: GCC 12 at -O3 takes the chain of temporaries for an overlapping copy.
+        if (i) text += ',';
+        text += '[';
+        text += std::to_string(lon);
+        text += ',';
+        text += std::to_string(lat);
+        text += ']';
     }
     return text + "]}}]}";
 }
