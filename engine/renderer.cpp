@@ -90,11 +90,8 @@ void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::
     const PointRun run = table.ring(feature, ring);
     const std::uint32_t count = run.size();
     if (count < 2) return;
-    const pack::UnitBox box = table.box(feature);
-    const bool safe = m_transform.x(box.west) >= m_safe_box.left && m_transform.x(box.east) <= m_safe_box.right &&
-                      m_transform.y(box.north) >= m_safe_box.top && m_transform.y(box.south) <= m_safe_box.bottom;
     platform::Painter& p = *m_painter;
-    if (safe) {
+    if (drawn_unclipped(table.box(feature))) {
         // Points closer than half a pixel to the last one drawn add nothing visible.
         UnitPoint first = run[0];
         double lx = m_transform.x(first.x), ly = m_transform.y(first.y);
@@ -127,6 +124,60 @@ void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::
             for (std::size_t i = m_starts[k] + 1; i < end; ++i) p.line_to(m_clipped[i].x, m_clipped[i].y);
         }
     }
+}
+
+bool Renderer::drawn_unclipped(const pack::UnitBox& box) const noexcept {
+    return m_transform.x(box.west) >= m_safe_box.left && m_transform.x(box.east) <= m_safe_box.right &&
+           m_transform.y(box.north) >= m_safe_box.top && m_transform.y(box.south) <= m_safe_box.bottom;
+}
+
+void Renderer::add_border_ring(const GeometryTable& table, const SharedEdges& shared, std::uint32_t feature, std::uint32_t ring) {
+    const PointRun run = table.ring(feature, ring);
+    const std::uint32_t count = run.size();
+    if (count < 2) return;
+    // A clipped ring is drawn whole: the feature on the other side of a border leaves the border
+    // to it only when it is itself drawn, and this one always is.
+    if (!drawn_unclipped(table.box(feature))) {
+        add_ring(table, feature, ring, true);
+        return;
+    }
+    // Of the two features sharing an edge, the one of the lower number draws it when both are in
+    // this stroke.
+    const std::uint32_t first = table.first_point(feature, ring);
+    auto left_to_other = [&](std::uint32_t edge) {
+        const std::uint32_t other = shared.other_feature(first + edge);
+        return other < feature && m_in_stroke[other] != 0;
+    };
+    platform::Painter& p = *m_painter;
+    bool open = false, whole = true;
+    bool skip_next = left_to_other(0);
+    double lx = 0, ly = 0;
+    for (std::uint32_t i = 0; i + 1 < count; ++i) {
+        const bool skip = skip_next;
+        skip_next = i + 2 < count && left_to_other(i + 1);
+        if (skip) {
+            open = false;
+            whole = false;
+            continue;
+        }
+        if (!open) {
+            const UnitPoint a = run[i];
+            lx = m_transform.x(a.x);
+            ly = m_transform.y(a.y);
+            p.move_to(lx, ly);
+            open = true;
+        }
+        const UnitPoint q = run[i + 1];
+        const double x = m_transform.x(q.x), y = m_transform.y(q.y);
+        // As in add_ring, points within half a pixel of the last one drawn are passed over; the
+        // end of every piece stays, where the other feature's piece takes over.
+        const bool piece_ends = i + 2 >= count || skip_next;
+        if (!piece_ends && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
+        p.line_to(x, y);
+        lx = x;
+        ly = y;
+    }
+    if (whole) p.close_path();
 }
 
 void Renderer::add_feature(const GeometryTable& table, std::uint32_t feature, bool closed) {
@@ -178,6 +229,26 @@ void Renderer::stroke_outlines(std::span<const PackView* const> packs, GeometryL
         query(*pack, layer);
         for (auto f : m_hits) add_feature(pack->geometry(layer, m_band), f, true);
         any = any || !m_hits.empty();
+    }
+    if (any) m_painter->stroke(style);
+}
+
+void Renderer::stroke_borders(std::span<const PackView* const> packs, GeometryLayer layer, StrokeStyle style) {
+    // The pieces of a ring are drawn with round ends: where two meet, or meet the other feature's
+    // piece, they make the round joint the whole ring would have had.
+    style.cap = platform::LineCap::round;
+    bool any = false;
+    for (const PackView* pack : packs) {
+        query(*pack, layer);
+        if (m_hits.empty()) continue;
+        const GeometryTable& table = pack->geometry(layer, m_band);
+        const SharedEdges& shared = pack->shared_edges(layer, m_band);
+        if (m_in_stroke.size() < table.size()) m_in_stroke.resize(table.size());
+        for (auto f : m_hits) m_in_stroke[f] = 1;
+        for (auto f : m_hits)
+            for (std::uint32_t r = 0; r < table.ring_count(f); ++r) add_border_ring(table, shared, f, r);
+        for (auto f : m_hits) m_in_stroke[f] = 0;
+        any = true;
     }
     if (any) m_painter->stroke(style);
 }
@@ -739,14 +810,14 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
     fill_areas(packs, GeometryLayer::water, false, 1.0, {}, monochrome, water);
     if (monochrome) stroke_outlines(packs, GeometryLayer::water, {k_black, 0.6, platform::LineCap::butt});
 
-    if (m_zoom >= 9) stroke_outlines(packs, GeometryLayer::minor_civil_division, {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), 0.4, platform::LineCap::butt});
+    if (m_zoom >= 9) stroke_borders(packs, GeometryLayer::minor_civil_division, {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), 0.4, platform::LineCap::butt});
     // Below this zoom the counties of the eastern states are a few pixels across, and their lines
     // merge into one grey mass over the country.
     if (m_zoom >= k_county_lines_zoom)
-        stroke_outlines(packs, GeometryLayer::county,
+        stroke_borders(packs, GeometryLayer::county,
                         {line_colour(style.colour(ids::COLOUR_COUNTY_LINES), monochrome), m_zoom < 5.5 ? 0.35 : m_zoom < 7 ? 0.5 : 0.8,
                          platform::LineCap::butt});
-    stroke_outlines(packs, GeometryLayer::state,
+    stroke_borders(packs, GeometryLayer::state,
                     {line_colour(style.colour(ids::COLOUR_STATE_LINES), monochrome), m_zoom < 7 ? 1.2 : 2.0, platform::LineCap::butt});
 
     paint_roads(packs, style, monochrome);

@@ -64,11 +64,16 @@ private:
 
     void add_ring(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool closed);
     void add_feature(const GeometryTable& table, std::uint32_t feature, bool closed);
+    // A ring of an outline, less the edges it shares with a feature that draws them in this stroke.
+    void add_border_ring(const GeometryTable& table, const SharedEdges& shared, std::uint32_t feature, std::uint32_t ring);
+    bool drawn_unclipped(const pack::UnitBox& box) const noexcept;
     void add_dashed_feature(const GeometryTable& table, std::uint32_t feature, double on, double off);
     void query(const PackView& pack, pack::GeometryLayer layer);
     void fill_areas(std::span<const PackView* const> packs, pack::GeometryLayer layer, bool by_code, double alpha,
                     std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour);
     void stroke_outlines(std::span<const PackView* const> packs, pack::GeometryLayer layer, const platform::StrokeStyle& style);
+    // The outlines of areas that tile the map (counties, states), each shared border drawn once.
+    void stroke_borders(std::span<const PackView* const> packs, pack::GeometryLayer layer, platform::StrokeStyle style);
     void paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome);
     void paint_arrows(const MapStyle& style, bool monochrome);
     void paint_found_outline(std::span<const PackView* const> packs, const MarkOnMap& mark, bool monochrome);
@@ -88,6 +93,7 @@ private:
     detail::PixelBox m_safe_box{}, m_clip_box{};
 
     std::vector<std::uint32_t> m_hits;
+    std::vector<std::uint8_t> m_in_stroke;  // by feature: drawn in the stroke being built
     struct ColouredArea {
         std::uint32_t colour, pack, feature;
     };

@@ -59,6 +59,11 @@ PointRun GeometryTable::ring(std::uint32_t feature, std::uint32_t ring) const no
     return {m_points + std::size_t(load<std::uint32_t>(r)) * pack::k_point_size, load<std::uint32_t>(r + 4)};
 }
 
+std::uint32_t GeometryTable::first_point(std::uint32_t feature, std::uint32_t ring) const noexcept {
+    const std::uint32_t first_ring = load<std::uint32_t>(m_features + std::size_t(feature) * pack::k_feature_size + 20);
+    return load<std::uint32_t>(m_rings + (std::size_t(first_ring) + ring) * pack::k_ring_size);
+}
+
 void GeometryTable::query(const pack::UnitBox& area, std::vector<std::uint32_t>& out) const {
     if (m_level_count == 0 || m_feature_count == 0) return;
     // Depth-first over the levels; a fixed stack, since the tree is at most a few levels deep.
@@ -249,6 +254,12 @@ PackView::PackView(std::span<const std::byte> bytes, const std::string& name) {
             table.m_level_count = level_count;
         }
     }
+}
+
+const SharedEdges& PackView::shared_edges(pack::GeometryLayer layer, std::uint32_t band) const {
+    const std::size_t table = static_cast<std::size_t>(layer) * pack::k_band_count + band;
+    std::call_once(m_shared_edges->found[table], [&] { m_shared_edges->edges[table] = SharedEdges(geometry(layer, band)); });
+    return m_shared_edges->edges[table];
 }
 
 std::string_view PackView::string_at(const std::byte* ref) const noexcept {

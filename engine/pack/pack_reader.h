@@ -3,12 +3,15 @@
 #include "engine/geo.h"
 #include "engine/feature_set.h"
 #include "engine/pack/pack_format.h"
+#include "engine/pack/shared_edges.h"
 #include "platform/mapped_file.h"
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <memory>
+#include <mutex>
 #include <span>
 #include <string>
 #include <string_view>
@@ -58,6 +61,8 @@ public:
     std::uint32_t attribute(std::uint32_t feature) const noexcept;
     std::uint32_t ring_count(std::uint32_t feature) const noexcept;
     PointRun ring(std::uint32_t feature, std::uint32_t ring) const noexcept;
+    // Where the ring's points begin in the table's point array.
+    std::uint32_t first_point(std::uint32_t feature, std::uint32_t ring) const noexcept;
 
     // Appends to `out` every feature whose box meets `area` (not cleared first). Allocates only
     // when `out` must grow.
@@ -132,6 +137,9 @@ public:
     const GeometryTable& geometry(pack::GeometryLayer layer, std::uint32_t band) const noexcept {
         return m_geometry[static_cast<std::size_t>(layer)][band];
     }
+    // The edges that features of a layer share, worked out on first use (a few milliseconds for
+    // the counties of a country) and kept for the life of the view and its copies.
+    const SharedEdges& shared_edges(pack::GeometryLayer layer, std::uint32_t band) const;
 
     std::uint32_t area_count() const noexcept { return m_area_count; }
     AreaAttributes area(std::uint32_t index) const noexcept;
@@ -161,6 +169,13 @@ private:
     const std::byte* m_phones = nullptr;
     std::uint32_t m_area_count = 0, m_road_count = 0, m_place_count = 0, m_range_count = 0, m_zip_count = 0,
                   m_phone_count = 0;
+
+    struct SharedEdgeCache {
+        static constexpr std::size_t k_tables = pack::k_geometry_layer_count * pack::k_band_count;
+        std::array<std::once_flag, k_tables> found;
+        std::array<SharedEdges, k_tables> edges;
+    };
+    std::shared_ptr<SharedEdgeCache> m_shared_edges = std::make_shared<SharedEdgeCache>();
 };
 
 // Every feature of the pack with its full-detail geometry, as the writer was given it in stored form

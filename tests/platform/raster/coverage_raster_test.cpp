@@ -190,6 +190,31 @@ TEST_F(CoverageRasterTest, ThinLinesAreFaintAndOverlapsAreNotPaintedTwice) {
     EXPECT_NEAR(total_ink(), once, 0.3);
 }
 
+TEST_F(CoverageRasterTest, AnOutlineCutIntoRoundEndedPiecesLaysTheSamePixelsAsWhole) {
+    // Two areas side by side, their shared side drawn once: the right one's outline comes in two
+    // pieces that stop where the shared side begins and ends. At every width, and translucent so
+    // that a pixel laid twice would show, the pixels are those of both outlines drawn whole.
+    const Colour grey{0x80404040u};
+    const double xs[] = {8.3, 30.6, 52.2}, top = 9.7, bottom = 47.4;
+    for (const double width : {0.35, 1.2, 3.0}) {
+        std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+        for (int left = 0; left < 2; ++left) rectangle(xs[left], top, xs[left + 1], bottom);
+        m_raster.stroke(target(), {grey, width, LineCap::butt}, true);
+        m_raster.clear_path();
+        const std::vector<std::uint32_t> whole = m_pixels;
+
+        std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+        rectangle(xs[0], top, xs[1], bottom);
+        m_raster.move_to(xs[1], top);
+        m_raster.line_to(xs[2], top);
+        m_raster.line_to(xs[2], bottom);
+        m_raster.line_to(xs[1], bottom);
+        m_raster.stroke(target(), {grey, width, LineCap::round}, true);
+        m_raster.clear_path();
+        EXPECT_EQ(m_pixels, whole) << "width " << width;
+    }
+}
+
 TEST_F(CoverageRasterTest, SharpTurnsJoinWithoutGaps) {
     // A zigzag of short segments: every pixel along the path's middle is inked to the full width.
     m_raster.move_to(5, 10);

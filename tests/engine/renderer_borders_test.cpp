@@ -1,0 +1,152 @@
+// The outlines of areas that tile the map: each border the two sides share is drawn once, and
+// every border is drawn.
+#include "engine/renderer.h"
+
+#include "engine/pack/pack_writer.h"
+#include "engine/sample_features.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <set>
+#include <utility>
+#include <vector>
+
+namespace tolm::engine {
+namespace {
+
+using Spot = std::pair<long, long>;  // a point in whole hundredths of a pixel
+using Side = std::pair<Spot, Spot>;  // its two ends, the lesser first
+
+Side side_of(Spot a, Spot b) { return a < b ? Side{a, b} : Side{b, a}; }
+
+// Keeps, for each stroke, the straight pieces of its path and the style it was stroked in.
+class StrokeRecorder : public platform::Painter {
+public:
+    struct Stroke {
+        platform::StrokeStyle style;
+        std::vector<Side> sides;
+    };
+    void set_antialias(bool) override {}
+    void clear(platform::Colour) override {}
+    void move_to(double x, double y) override { m_last = spot(x, y), m_first = m_last; }
+    void line_to(double x, double y) override {
+        const Spot next = spot(x, y);
+        if (next != m_last) m_sides.push_back(side_of(m_last, next));
+        m_last = next;
+    }
+    void close_path() override { line_to(m_first.first / 100.0, m_first.second / 100.0); }
+    void fill(platform::Colour) override { m_sides.clear(); }
+    void fill_and_stroke(platform::Colour, const platform::StrokeStyle&) override { m_sides.clear(); }
+    void stroke(const platform::StrokeStyle& style) override {
+        strokes.push_back({style, std::move(m_sides)});
+        m_sides.clear();
+    }
+    platform::TextExtent measure_text(std::string_view text, const platform::TextStyle&) override {
+        return {7.0 * static_cast<double>(text.size()), 12, 9};
+    }
+    void draw_text(double, double, double, std::string_view, const platform::TextStyle&) override {}
+    void draw_image(const platform::ImageView&, double, double, double, double) override {}
+    void flush() override {}
+
+    std::vector<Stroke> strokes;
+
+private:
+    static Spot spot(double x, double y) { return {std::lround(x * 100), std::lround(y * 100)}; }
+    Spot m_first{}, m_last{};
+    std::vector<Side> m_sides;
+};
+
+// A state of three by three counties. The middle county's top bends where the county above it
+// runs straight, so the two sides of that border are not the same edges, and both are drawn.
+FeatureSet county_grid() {
+    FeatureSet set;
+    set.areas.push_back({AreaKind::state, "Gridland", "93", "GL", {testing::square(-102, 37, 3)}});
+    for (int row = 0; row < 3; ++row) {
+        for (int column = 0; column < 3; ++column) {
+            const double west = -102 + column, south = 37 + row;
+            Ring ring = testing::square(west, south, 1);
+            if (row == 1 && column == 1) ring = {{west, south}, {west + 1, south}, {west + 1, south + 1}, {west + 0.5, south + 0.9}, {west, south + 1}, {west, south}};
+            set.areas.push_back({AreaKind::county, "C" + std::to_string(row * 3 + column), "93" + std::to_string(100 + row * 3 + column), "GL", {ring}});
+        }
+    }
+    return set;
+}
+
+class RendererBorders : public ::testing::Test {
+protected:
+    RendererBorders() : m_bytes(build_pack(county_grid())) {
+        m_pack = std::make_unique<PackView>(std::span(reinterpret_cast<const std::byte*>(m_bytes.data()), m_bytes.size()), "grid");
+    }
+
+    // The county line stroke of a paint of the view.
+    StrokeRecorder::Stroke county_lines(const MapView& view) {
+        StrokeRecorder recorder;
+        const PackView* packs[] = {m_pack.get()};
+        MapStyle style;
+        Renderer renderer;
+        renderer.paint(recorder, view, packs, style, false);
+        const platform::Colour colour = platform::Colour::from_bgr(static_cast<std::uint32_t>(style.colour(ids::COLOUR_COUNTY_LINES)));
+        for (auto& stroke : recorder.strokes)
+            if (stroke.style.colour.argb == colour.argb && stroke.style.width < 1) return stroke;
+        ADD_FAILURE() << "no county lines";
+        return {};
+    }
+    // Every side of every county ring, in the view's pixels.
+    static std::vector<Side> ring_sides(const MapView& view) {
+        std::vector<Side> sides;
+        for (const AreaFeature& area : county_grid().areas) {
+            if (area.kind != AreaKind::county) continue;
+            const Ring& ring = area.rings[0];
+            auto spot = [&](const LonLat& p) { return Spot{std::lround(view.to_pixel_x(p.lon) * 100), std::lround(view.to_pixel_y(p.lat) * 100)}; };
+            for (std::size_t i = 0; i + 1 < ring.size(); ++i) sides.push_back(side_of(spot(ring[i]), spot(ring[i + 1])));
+        }
+        return sides;
+    }
+
+    std::string m_bytes;
+    std::unique_ptr<PackView> m_pack;
+};
+
+TEST_F(RendererBorders, EachSharedBorderIsDrawnOnceAndEveryOtherSideAsBefore) {
+    MapView view;
+    view.set_size(600, 500);
+    view.show_rectangle(-102.5, 40.5, -98.5, 36.5);
+    ASSERT_GE(view.zoom(), 4.5) << "county lines are drawn";
+    const auto lines = county_lines(view);
+    EXPECT_EQ(lines.style.cap, platform::LineCap::round) << "pieces of a ring meet as its joints would";
+
+    const std::vector<Side> expected = ring_sides(view);
+    const std::set<Side> distinct(expected.begin(), expected.end());
+    // 36 sides of nine squares, one of them bent in two; twelve inner borders of the grid, one of
+    // them not shared since the two sides differ: 37 - 11 sides to draw.
+    ASSERT_EQ(expected.size(), 37u);
+    ASSERT_EQ(distinct.size(), 26u);
+    std::multiset<Side> drawn(lines.sides.begin(), lines.sides.end());
+    for (const Side& side : distinct) EXPECT_EQ(drawn.count(side), 1u) << "side " << side.first.first << "," << side.first.second;
+    EXPECT_EQ(drawn.size(), distinct.size()) << "nothing drawn but the sides";
+}
+
+TEST_F(RendererBorders, AreasCutByTheEdgeOfTheMapAreDrawnWholeAndLeaveNoBorderUndrawn) {
+    // The left and top counties run out of the view; only part of the grid is inside.
+    MapView view;
+    view.set_size(500, 500);
+    view.show_rectangle(-101.6, 39.6, -98.6, 36.6);
+    const auto lines = county_lines(view);
+    const std::set<Side> drawn(lines.sides.begin(), lines.sides.end());
+    int checked = 0;
+    const double width = view.width(), height = view.height();
+    for (const Side& side : ring_sides(view)) {
+        // Sides wholly inside the picture are drawn as they are; a clipped area's sides may be cut.
+        const auto inside = [&](const Spot& s) { return s.first >= 0 && s.first <= width * 100 && s.second >= 0 && s.second <= height * 100; };
+        if (inside(side.first) && inside(side.second)) {
+            EXPECT_EQ(drawn.count(side), 1u) << side.first.first << "," << side.first.second;
+            ++checked;
+        }
+    }
+    EXPECT_GE(checked, 10);
+}
+
+}  // namespace
+}  // namespace tolm::engine
