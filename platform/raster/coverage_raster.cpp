@@ -1,6 +1,7 @@
 #include "platform/raster/coverage_raster.h"
 
 #include <algorithm>
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -529,6 +530,23 @@ private:
 using Float4 = float __attribute__((vector_size(16)));
 using Int4 = std::int32_t __attribute__((vector_size(16)));
 
+// Lane by lane the lesser and the greater of four floats: one instruction each with SSE, where
+// the plain comparisons take a compare and three logical steps.
+inline Float4 least(Float4 a, Float4 b) noexcept {
+#if defined(__SSE2__)
+    return std::bit_cast<Float4>(_mm_min_ps(std::bit_cast<__m128>(a), std::bit_cast<__m128>(b)));
+#else
+    return a < b ? a : b;
+#endif
+}
+inline Float4 greatest(Float4 a, Float4 b) noexcept {
+#if defined(__SSE2__)
+    return std::bit_cast<Float4>(_mm_max_ps(std::bit_cast<__m128>(a), std::bit_cast<__m128>(b)));
+#else
+    return a > b ? a : b;
+#endif
+}
+
 // Keeps at `group` the nearer of each of its `Count` marks (four or eight) and the new ones in
 // `low` and, for eight, `high`: the new marks are 0 to 255, so the saturating packs are exact.
 template <int Count>
@@ -596,12 +614,11 @@ private:
         const float along_step = 4 * ux, across_step = 4 * uy;
         const Float4 zero = {}, end = zero + length, most = zero + 255.0f;
         auto next_four = [&]() noexcept {
-            const Float4 clamped = along < zero ? zero : (along > end ? end : along);
-            const Float4 beyond = along - clamped;
+            const Float4 beyond = along - least(greatest(along, zero), end);
             const Float4 distance = (across * across + beyond * beyond) * scale;
             along += along_step;
             across += across_step;
-            return __builtin_convertvector(distance < most ? distance : most, Int4);
+            return __builtin_convertvector(least(distance, most), Int4);
         };
         std::uint8_t* group = at(from);
         for (std::int32_t x = from; x <= right;) {

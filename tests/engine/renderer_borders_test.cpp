@@ -68,7 +68,11 @@ FeatureSet county_grid() {
             const double west = -102 + column, south = 37 + row;
             Ring ring = testing::square(west, south, 1);
             if (row == 1 && column == 1) ring = {{west, south}, {west + 1, south}, {west + 1, south + 1}, {west + 0.5, south + 0.9}, {west, south + 1}, {west, south}};
-            set.areas.push_back({AreaKind::county, "C" + std::to_string(row * 3 + column), "93" + std::to_string(100 + row * 3 + column), "GL", {ring}});
+            // Appended, not added: GCC 12 at -O3 takes a literal plus a temporary for an overlapping copy.
+            std::string name = "C", code = "93";
+            name += std::to_string(row * 3 + column);
+            code += std::to_string(100 + row * 3 + column);
+            set.areas.push_back({AreaKind::county, name, code, "GL", {ring}});
         }
     }
     return set;

@@ -29,8 +29,10 @@ std::map<std::string, std::string> others_of(const FeatureSet& set) {
             const PointRun run = table.ring(f, r);
             for (std::uint32_t i = 0; i + 1 < run.size(); ++i) {
                 const LonLat a = run.lon_lat(i), b = run.lon_lat(i + 1);
-                const std::string key = name(f) + ": " + std::to_string(a.lon) + "," + std::to_string(a.lat) + " -> " +
-                                        std::to_string(b.lon) + "," + std::to_string(b.lat);
+                std::string key = name(f);
+                for (const std::string& part : {std::string(": "), std::to_string(a.lon), std::string(","), std::to_string(a.lat),
+                                                std::string(" -> "), std::to_string(b.lon), std::string(","), std::to_string(b.lat)})
+                    key += part;
                 const std::uint32_t other = shared.other_feature(table.first_point(f, r) + i);
                 result[key] = other == SharedEdges::k_none ? "" : name(other);
             }
