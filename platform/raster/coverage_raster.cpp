@@ -89,15 +89,17 @@ inline void blend_four(std::uint32_t* dst, std::uint32_t s0, std::uint32_t s1, s
 }
 
 // Coverage 0 to 255 of a pixel from its accumulated area in 1/256ths of a pixel, signed by winding.
-inline std::uint32_t to_coverage(std::int32_t area, FillRule rule, bool antialias) noexcept {
+// The rule and the antialiasing are fixed for a fill, and its sweep is built once for each.
+template <FillRule Rule, bool Antialias>
+inline std::uint32_t to_coverage(std::int32_t area) noexcept {
     std::int32_t a = area < 0 ? -area : area;
-    if (rule == FillRule::even_odd) {
+    if constexpr (Rule == FillRule::even_odd) {
         a &= 511;
         if (a > 256) a = 512 - a;
-    } else if (a > 256) {
-        a = 256;
+    } else {
+        a = std::min(a, 256);
     }
-    if (!antialias) return a >= 128 ? 255u : 0u;
+    if constexpr (!Antialias) return a >= 128 ? 255u : 0u;
     return static_cast<std::uint32_t>((a * 255 + 128) >> 8);
 }
 
@@ -357,41 +359,50 @@ void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rul
         if (sub.count > 1) add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
     }
     const Ink ink(colour);
-    // Each row's cells came in the order of the edges. They are summed into a row of totals by x,
-    // with a bit for each x that has one, and the bits give the cells back in order: no sorting,
-    // and cells of the same pixel are joined on the way.
-    for (std::int32_t y = m_top; y <= m_bottom; ++y) {
-        auto& cells = m_rows[static_cast<std::size_t>(y)];
-        if (cells.empty()) continue;
-        std::uint32_t first_word = ~0u, last_word = 0;
-        for (const Cell& c : cells) {
-            const auto x = static_cast<std::uint32_t>(c.x);
-            m_cover_by_x[x] += c.cover;
-            m_area_by_x[x] += c.area;
-            m_touched[x >> 6] |= std::uint64_t{1} << (x & 63);
-            first_word = std::min(first_word, x >> 6);
-            last_word = std::max(last_word, x >> 6);
-        }
-        cells.clear();
-        std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
-        std::int32_t carried = 0, previous = -1;
-        for (std::uint32_t w = first_word; w <= last_word; ++w) {
-            std::uint64_t bits = m_touched[w];
-            m_touched[w] = 0;
-            for (; bits; bits &= bits - 1) {
-                const std::int32_t x = static_cast<std::int32_t>(w * 64 + static_cast<std::uint32_t>(__builtin_ctzll(bits)));
-                if (x > previous + 1 && carried != 0)
-                    if (const auto c = to_coverage(carried, rule, antialias)) ink.span(line + previous + 1, x - previous - 1, c);
-                const std::int32_t cover = m_cover_by_x[std::size_t(x)], area = m_area_by_x[std::size_t(x)];
-                m_cover_by_x[std::size_t(x)] = 0;
-                m_area_by_x[std::size_t(x)] = 0;
-                if (const auto c = to_coverage(carried + cover - (area >> 9), rule, antialias)) ink.pixel(line[x], c);
-                carried += cover;
-                previous = x;
+    auto sweep = [&]<FillRule Rule, bool Antialias>() {
+        // Each row's cells came in the order of the edges. They are summed into a row of totals by x,
+        // with a bit for each x that has one, and the bits give the cells back in order: no sorting,
+        // and cells of the same pixel are joined on the way.
+        for (std::int32_t y = m_top; y <= m_bottom; ++y) {
+            auto& cells = m_rows[static_cast<std::size_t>(y)];
+            if (cells.empty()) continue;
+            std::uint32_t first_word = ~0u, last_word = 0;
+            for (const Cell& c : cells) {
+                const auto x = static_cast<std::uint32_t>(c.x);
+                m_cover_by_x[x] += c.cover;
+                m_area_by_x[x] += c.area;
+                m_touched[x >> 6] |= std::uint64_t{1} << (x & 63);
+                first_word = std::min(first_word, x >> 6);
+                last_word = std::max(last_word, x >> 6);
             }
+            cells.clear();
+            std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
+            std::int32_t carried = 0, previous = -1;
+            for (std::uint32_t w = first_word; w <= last_word; ++w) {
+                std::uint64_t bits = m_touched[w];
+                m_touched[w] = 0;
+                for (; bits; bits &= bits - 1) {
+                    const std::int32_t x = static_cast<std::int32_t>(w * 64 + static_cast<std::uint32_t>(__builtin_ctzll(bits)));
+                    if (x > previous + 1 && carried != 0)
+                        if (const auto c = to_coverage<Rule, Antialias>(carried)) ink.span(line + previous + 1, x - previous - 1, c);
+                    const std::int32_t cover = m_cover_by_x[std::size_t(x)], area = m_area_by_x[std::size_t(x)];
+                    m_cover_by_x[std::size_t(x)] = 0;
+                    m_area_by_x[std::size_t(x)] = 0;
+                    if (const auto c = to_coverage<Rule, Antialias>(carried + cover - (area >> 9))) ink.pixel(line[x], c);
+                    carried += cover;
+                    previous = x;
+                }
+            }
+            if (previous + 1 < m_width && carried != 0)
+                if (const auto c = to_coverage<Rule, Antialias>(carried)) ink.span(line + previous + 1, m_width - previous - 1, c);
         }
-        if (previous + 1 < m_width && carried != 0)
-            if (const auto c = to_coverage(carried, rule, antialias)) ink.span(line + previous + 1, m_width - previous - 1, c);
+    };
+    if (rule == FillRule::even_odd) {
+        if (antialias) sweep.template operator()<FillRule::even_odd, true>();
+        else sweep.template operator()<FillRule::even_odd, false>();
+    } else {
+        if (antialias) sweep.template operator()<FillRule::non_zero, true>();
+        else sweep.template operator()<FillRule::non_zero, false>();
     }
 }
 
