@@ -754,8 +754,14 @@ public:
 #endif
     }
     bool none() const noexcept { return m_seen == 0; }
+    // A bit for each group of four with a mark seen, the first group lowest.
+    std::uint32_t groups_seen() const noexcept {
+        std::uint32_t any = m_seen | (m_seen >> 1);
+        any = (any | (any >> 2)) & 0x1111u;
+        // Bits 0, 4, 8 and 12 land, without carries, on bits 9 to 12.
+        return ((any * 0x249u) >> 9) & 15u;
+    }
     // Four bits for the four pixels from 4 * group on.
-    std::uint32_t seen(int group) const noexcept { return (m_seen >> (4 * group)) & 15u; }
     std::uint32_t solid(int group) const noexcept { return (m_solid >> (4 * group)) & 15u; }
 
 private:
@@ -798,8 +804,8 @@ void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeSt
                 // Lines are thin: most of a tile's row is out of reach, and is passed over whole.
                 const MarkedRow marked(row, seen, solid);
                 if (marked.none()) continue;
-                for (int group = 0; group < k_tile / 4; ++group) {
-                    if (!marked.seen(group)) continue;
+                for (std::uint32_t groups = marked.groups_seen(); groups; groups &= groups - 1) {
+                    const int group = __builtin_ctz(groups);
                     const int x = 4 * group;
                     if (opaque && marked.solid(group) == 15u) std::fill(line + x, line + x + 4, full);
                     else blend_four(line + x, ink_by_mark[row[x]], ink_by_mark[row[x + 1]], ink_by_mark[row[x + 2]], ink_by_mark[row[x + 3]]);
