@@ -114,6 +114,8 @@ inline std::int32_t ceil_int(double v) noexcept {
     const auto i = static_cast<std::int32_t>(v);
     return i + (v > i ? 1 : 0);
 }
+// A coordinate inside the picture in the fills' fixed point, 1/256 of a pixel.
+inline std::int32_t to_fixed(double v) noexcept { return static_cast<std::int32_t>(v * 256 + 0.5); }
 // Far outside the picture every coordinate is as good as this one, and it converts to int safely.
 inline double tame(double v) noexcept { return std::clamp(v, -1.0e8, 1.0e8); }
 
@@ -310,7 +312,7 @@ void CoverageRaster::add_inside_edge(std::int32_t x1, std::int32_t y1, std::int3
 void CoverageRaster::add_edge(double x0, double y0, double x1, double y1) {
     if (!finite(x0, y0, x1, y1) || y0 == y1) return;
     const double w = m_width, h = m_height;
-    auto fixed = [](double v) { return static_cast<std::int32_t>(v * 256 + 0.5); };
+    auto fixed = to_fixed;
     if (x0 >= 0 && x0 <= w && x1 >= 0 && x1 <= w && y0 >= 0 && y0 <= h && y1 >= 0 && y1 <= h) {
         add_inside_edge(fixed(x0), fixed(y0), fixed(x1), fixed(y1));
         return;
@@ -353,11 +355,29 @@ void CoverageRaster::add_edge(double x0, double y0, double x1, double y1) {
 void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias) {
     if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels) return;
     prepare(target);
+    const double width = m_width, height = m_height;
     for (const Subpath& sub : m_subpaths) {
         const Point* p = m_points.data() + sub.first;
+        if (sub.count < 2) continue;
+        // Most subpaths lie wholly inside the picture (a NaN fails the test): each point is taken
+        // to fixed point once, and the edges need no cutting.
+        bool inside = true;
+        for (std::uint32_t i = 0; i < sub.count && inside; ++i) inside = p[i].x >= 0 && p[i].x <= width && p[i].y >= 0 && p[i].y <= height;
+        if (inside) {
+            const std::int32_t first_x = to_fixed(p[0].x), first_y = to_fixed(p[0].y);
+            std::int32_t x = first_x, y = first_y;
+            for (std::uint32_t i = 1; i < sub.count; ++i) {
+                const std::int32_t next_x = to_fixed(p[i].x), next_y = to_fixed(p[i].y);
+                add_inside_edge(x, y, next_x, next_y);
+                x = next_x;
+                y = next_y;
+            }
+            add_inside_edge(x, y, first_x, first_y);
+            continue;
+        }
         for (std::uint32_t i = 0; i + 1 < sub.count; ++i) add_edge(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
         // A fill closes every subpath.
-        if (sub.count > 1) add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
+        add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
     }
     const Ink ink(colour);
     auto sweep = [&]<FillRule Rule, bool Antialias>() {
