@@ -96,14 +96,16 @@ void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::
         UnitPoint first = run[0];
         double lx = m_transform.x(first.x), ly = m_transform.y(first.y);
         p.move_to(lx, ly);
+        m_path.clear();
         for (std::uint32_t i = 1; i < count; ++i) {
             const UnitPoint q = run[i];
             const double x = m_transform.x(q.x), y = m_transform.y(q.y);
             if (i + 1 < count && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
-            p.line_to(x, y);
+            m_path.push_back({x, y});
             lx = x;
             ly = y;
         }
+        p.lines_to(m_path);
         if (closed) p.close_path();
         return;
     }
@@ -152,10 +154,13 @@ void Renderer::add_border_ring(const GeometryTable& table, const SharedEdges& sh
     bool open = false, whole = true;
     bool skip_next = left_to_other(0);
     double lx = 0, ly = 0;
+    m_path.clear();
     for (std::uint32_t i = 0; i + 1 < count; ++i) {
         const bool skip = skip_next;
         skip_next = i + 2 < count && left_to_other(i + 1);
         if (skip) {
+            if (open) p.lines_to(m_path);
+            m_path.clear();
             open = false;
             whole = false;
             continue;
@@ -173,10 +178,11 @@ void Renderer::add_border_ring(const GeometryTable& table, const SharedEdges& sh
         // end of every piece stays, where the other feature's piece takes over.
         const bool piece_ends = i + 2 >= count || skip_next;
         if (!piece_ends && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
-        p.line_to(x, y);
+        m_path.push_back({x, y});
         lx = x;
         ly = y;
     }
+    if (open) p.lines_to(m_path);
     if (whole) p.close_path();
 }
 

@@ -105,6 +105,7 @@ private:
     std::vector<std::string_view> m_two_way_names;
     std::vector<std::array<double, 4>> m_arrows;  // x, y and the direction of travel
     std::vector<detail::PixelPoint> m_points, m_clipped, m_scratch;
+    std::vector<platform::PathPoint> m_path;  // a ring's points after its first, for the painter
     std::vector<std::size_t> m_starts;
     std::vector<LabelBox> m_labels;
     // What of the found item's pin or dot labels keep clear of; empty when there is none in view.

@@ -54,6 +54,11 @@ struct ImageView {
     std::int32_t stride = 0;  // in pixels
 };
 
+// A point of a path, in pixels.
+struct PathPoint {
+    double x, y;
+};
+
 // Paths are built with move_to/line_to/close_path and consumed by fill or stroke. Coordinates are
 // pixels, (0, 0) at the top left.
 class Painter {
@@ -65,6 +70,10 @@ public:
 
     virtual void move_to(double x, double y) = 0;
     virtual void line_to(double x, double y) = 0;
+    // line_to each of the points in turn: a map's rings come a few thousand points at a time.
+    virtual void lines_to(std::span<const PathPoint> points) {
+        for (const PathPoint& p : points) line_to(p.x, p.y);
+    }
     virtual void close_path() = 0;
     // Fills the current path (even-odd rule) and starts a new one.
     virtual void fill(Colour colour) = 0;

@@ -146,6 +146,14 @@ void CoverageRaster::line_to(double x, double y) {
     ++m_subpaths.back().count;
 }
 
+void CoverageRaster::lines_to(std::span<const PathPoint> points) {
+    if (points.empty()) return;
+    // The first point starts the subpath where line_to would; the rest follow it.
+    line_to(points[0].x, points[0].y);
+    m_points.insert(m_points.end(), points.begin() + 1, points.end());
+    m_subpaths.back().count += static_cast<std::uint32_t>(points.size() - 1);
+}
+
 void CoverageRaster::close_path() {
     if (!m_open) return;
     m_subpaths.back().closed = true;

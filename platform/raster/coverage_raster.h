@@ -5,6 +5,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 namespace tolm::platform {
@@ -35,6 +36,7 @@ class CoverageRaster {
 public:
     void move_to(double x, double y);
     void line_to(double x, double y);
+    void lines_to(std::span<const PathPoint> points);
     void close_path();
     void clear_path() noexcept;
     bool path_empty() const noexcept { return m_points.empty(); }
@@ -47,9 +49,7 @@ public:
     void forget_strokes() noexcept;
 
 private:
-    struct Point {
-        double x, y;
-    };
+    using Point = PathPoint;
     struct Subpath {
         std::uint32_t first, count;
         bool closed;

@@ -22,6 +22,7 @@ public:
     void set_antialias(bool on) override { m_antialias = on; }
     void move_to(double x, double y) override { m_raster->move_to(x, y); }
     void line_to(double x, double y) override { m_raster->line_to(x, y); }
+    void lines_to(std::span<const PathPoint> points) override { m_raster->lines_to(points); }
     void close_path() override { m_raster->close_path(); }
     void fill(Colour colour) override;
     void fill_and_stroke(Colour fill, const StrokeStyle& stroke) override;
