@@ -133,56 +133,50 @@ bool Renderer::drawn_unclipped(const pack::UnitBox& box) const noexcept {
            m_transform.y(box.north) >= m_safe_box.top && m_transform.y(box.south) <= m_safe_box.bottom;
 }
 
-void Renderer::add_border_ring(const GeometryTable& table, const SharedEdges& shared, std::uint32_t feature, std::uint32_t ring) {
+template <typename LeftOut>
+void Renderer::add_ring_pieces(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool for_fill, LeftOut left_out) {
     const PointRun run = table.ring(feature, ring);
     const std::uint32_t count = run.size();
     if (count < 2) return;
-    // A clipped ring is drawn whole: the feature on the other side of a border leaves the border
-    // to it only when it is itself drawn, and this one always is.
-    if (!drawn_unclipped(table.box(feature))) {
+    // A clipped ring is added whole: the feature on the other side of a border leaves it out only
+    // when this one does too (a fill) or draws it (a stroke), and clipped rings never leave any out.
+    // So is a ring that does not end where it starts, which pieces would leave open.
+    const UnitPoint start = run[0], end = run[count - 1];
+    if (!drawn_unclipped(table.box(feature)) || start.x != end.x || start.y != end.y) {
         add_ring(table, feature, ring, true);
         return;
     }
-    // Of the two features sharing an edge, the one of the lower number draws it when both are in
-    // this stroke.
     const std::uint32_t first = table.first_point(feature, ring);
-    auto left_to_other = [&](std::uint32_t edge) {
-        const std::uint32_t other = shared.other_feature(first + edge);
-        return other < feature && m_in_stroke[other] != 0;
-    };
     platform::Painter& p = *m_painter;
-    bool open = false, whole = true;
-    bool skip_next = left_to_other(0);
-    double lx = 0, ly = 0;
-    m_path.clear();
-    for (std::uint32_t i = 0; i + 1 < count; ++i) {
-        const bool skip = skip_next;
-        skip_next = i + 2 < count && left_to_other(i + 1);
-        if (skip) {
-            if (open) p.lines_to(m_path);
-            m_path.clear();
-            open = false;
+    bool whole = true;
+    for (std::uint32_t from = 0; from + 1 < count;) {
+        if (left_out(first + from)) {
+            ++from;
             whole = false;
             continue;
         }
-        if (!open) {
-            const UnitPoint a = run[i];
-            lx = m_transform.x(a.x);
-            ly = m_transform.y(a.y);
-            p.move_to(lx, ly);
-            open = true;
-        }
-        const UnitPoint q = run[i + 1];
-        const double x = m_transform.x(q.x), y = m_transform.y(q.y);
+        // The piece runs over the edges from `from` that stay, to point `to`.
+        std::uint32_t to = from + 1;
+        while (to + 1 < count && !left_out(first + to)) ++to;
+        const UnitPoint a = run[from];
+        double lx = m_transform.x(a.x), ly = m_transform.y(a.y);
+        // A fill takes a ring that loses no edge as one piece ending where it began.
+        if (for_fill) p.begin_piece(lx, ly);
+        else p.move_to(lx, ly);
+        m_path.clear();
         // As in add_ring, points within half a pixel of the last one drawn are passed over; the
         // end of every piece stays, where the other feature's piece takes over.
-        const bool piece_ends = i + 2 >= count || skip_next;
-        if (!piece_ends && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
-        m_path.push_back({x, y});
-        lx = x;
-        ly = y;
+        for (std::uint32_t k = from + 1; k <= to; ++k) {
+            const UnitPoint q = run[k];
+            const double x = m_transform.x(q.x), y = m_transform.y(q.y);
+            if (k < to && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
+            m_path.push_back({x, y});
+            lx = x;
+            ly = y;
+        }
+        p.lines_to(m_path);
+        from = to;
     }
-    if (open) p.lines_to(m_path);
     if (whole) p.close_path();
 }
 
@@ -210,23 +204,39 @@ void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer 
     }
     // One path per palette colour: a few large fills are far cheaper than one fill per county. Each
     // pack is asked once for the areas in view, and each area's colour worked out once.
+    // Two unclipped neighbours of one colour leave out the border they share, and their fill
+    // covers both as one area: a border between counties is walked by no fill at all.
     m_coloured.clear();
+    if (m_colour_of.size() < packs.size()) m_colour_of.resize(packs.size());
     for (std::size_t p = 0; p < packs.size(); ++p) {
         query(*packs[p], layer);
         const auto& table = packs[p]->geometry(layer, m_band);
-        for (auto f : m_hits)
-            m_coloured.push_back({static_cast<std::uint32_t>(code_hash(packs[p]->area(table.attribute(f)).code) % palette.size()),
-                                  static_cast<std::uint32_t>(p), f});
+        auto& colour_of = m_colour_of[p];
+        if (colour_of.size() < table.size()) colour_of.resize(table.size(), k_no_colour);
+        for (auto f : m_hits) {
+            const auto colour = static_cast<std::uint32_t>(code_hash(packs[p]->area(table.attribute(f)).code) % palette.size());
+            m_coloured.push_back({colour, static_cast<std::uint32_t>(p), f});
+            if (drawn_unclipped(table.box(f))) colour_of[f] = static_cast<std::uint8_t>(colour);
+        }
     }
     for (std::uint32_t colour = 0; colour < palette.size(); ++colour) {
         bool any = false;
         for (const ColouredArea& area : m_coloured) {
             if (area.colour != colour) continue;
-            add_feature(packs[area.pack]->geometry(layer, m_band), area.feature, true);
+            const GeometryTable& table = packs[area.pack]->geometry(layer, m_band);
+            const SharedEdges& shared = packs[area.pack]->shared_edges(layer, m_band);
+            const auto& colour_of = m_colour_of[area.pack];
+            auto same_colour_beyond = [&](std::uint32_t point) {
+                const std::uint32_t other = shared.other_feature(point);
+                return other != SharedEdges::k_none && colour_of[other] == colour;
+            };
+            for (std::uint32_t r = 0; r < table.ring_count(area.feature); ++r)
+                add_ring_pieces(table, area.feature, r, true, same_colour_beyond);
             any = true;
         }
         if (any) m_painter->fill(rgb(palette[colour], alpha));
     }
+    for (const ColouredArea& area : m_coloured) m_colour_of[area.pack][area.feature] = k_no_colour;
 }
 
 void Renderer::stroke_outlines(std::span<const PackView* const> packs, GeometryLayer layer, const StrokeStyle& style) {
@@ -251,8 +261,15 @@ void Renderer::stroke_borders(std::span<const PackView* const> packs, GeometryLa
         const SharedEdges& shared = pack->shared_edges(layer, m_band);
         if (m_in_stroke.size() < table.size()) m_in_stroke.resize(table.size());
         for (auto f : m_hits) m_in_stroke[f] = 1;
-        for (auto f : m_hits)
-            for (std::uint32_t r = 0; r < table.ring_count(f); ++r) add_border_ring(table, shared, f, r);
+        // Of the two features sharing an edge, the one of the lower number draws it when both are in
+        // this stroke.
+        for (auto f : m_hits) {
+            auto drawn_by_other = [&](std::uint32_t point) {
+                const std::uint32_t other = shared.other_feature(point);
+                return other < f && m_in_stroke[other] != 0;
+            };
+            for (std::uint32_t r = 0; r < table.ring_count(f); ++r) add_ring_pieces(table, f, r, false, drawn_by_other);
+        }
         for (auto f : m_hits) m_in_stroke[f] = 0;
         any = true;
     }

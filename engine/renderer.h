@@ -64,8 +64,10 @@ private:
 
     void add_ring(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool closed);
     void add_feature(const GeometryTable& table, std::uint32_t feature, bool closed);
-    // A ring of an outline, less the edges it shares with a feature that draws them in this stroke.
-    void add_border_ring(const GeometryTable& table, const SharedEdges& shared, std::uint32_t feature, std::uint32_t ring);
+    // A ring less the edges `left_out` names by their first point: in pieces (for a fill, pieces it
+    // leaves open), or whole and closed when it loses none.
+    template <typename LeftOut>
+    void add_ring_pieces(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool for_fill, LeftOut left_out);
     bool drawn_unclipped(const pack::UnitBox& box) const noexcept;
     void add_dashed_feature(const GeometryTable& table, std::uint32_t feature, double on, double off);
     void query(const PackView& pack, pack::GeometryLayer layer);
@@ -98,6 +100,9 @@ private:
         std::uint32_t colour, pack, feature;
     };
     std::vector<ColouredArea> m_coloured;  // the areas in view with their shading colours
+    static constexpr std::uint8_t k_no_colour = 255;
+    // By pack and feature: the shading colour of an unclipped area in view, else k_no_colour.
+    std::vector<std::vector<std::uint8_t>> m_colour_of;
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
     // By level (ground, bridge, tunnel) and rank: engine/road_style.h.
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 27> m_roads_by_rank;

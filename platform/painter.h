@@ -69,6 +69,10 @@ public:
     virtual void clear(Colour colour) = 0;
 
     virtual void move_to(double x, double y) = 0;
+    // Starts a subpath that a fill leaves open: one piece of an outline whose other pieces close
+    // it. Two areas filled in one colour leave out the border they share, and their pieces together
+    // outline both as one. A stroke draws a piece as any open subpath.
+    virtual void begin_piece(double x, double y) = 0;
     virtual void line_to(double x, double y) = 0;
     // line_to each of the points in turn: a map's rings come a few thousand points at a time.
     virtual void lines_to(std::span<const PathPoint> points) {

@@ -131,6 +131,11 @@ void CoverageRaster::move_to(double x, double y) {
     m_open = true;
 }
 
+void CoverageRaster::begin_piece(double x, double y) {
+    move_to(x, y);
+    m_subpaths.back().piece = true;
+}
+
 void CoverageRaster::line_to(double x, double y) {
     if (!m_open) {
         // After close_path a line carries on from the start of the closed subpath; with no
@@ -380,12 +385,12 @@ void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rul
                 x = next_x;
                 y = next_y;
             }
-            add_inside_edge(x, y, first_x, first_y);
+            if (!sub.piece) add_inside_edge(x, y, first_x, first_y);
             continue;
         }
         for (std::uint32_t i = 0; i + 1 < sub.count; ++i) add_edge(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
-        // A fill closes every subpath.
-        add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
+        // A fill closes every subpath but the pieces of outlines.
+        if (!sub.piece) add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
     }
     const Ink ink(colour);
     auto sweep = [&]<FillRule Rule, bool Antialias>() {

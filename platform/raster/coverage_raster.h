@@ -35,6 +35,8 @@ enum class FillRule : std::uint8_t { even_odd, non_zero };
 class CoverageRaster {
 public:
     void move_to(double x, double y);
+    // A subpath that fill() does not close (see Painter::begin_piece).
+    void begin_piece(double x, double y);
     void line_to(double x, double y);
     void lines_to(std::span<const PathPoint> points);
     void close_path();
@@ -53,6 +55,7 @@ private:
     struct Subpath {
         std::uint32_t first, count;
         bool closed;
+        bool piece = false;  // left open by fills
     };
     struct Cell {
         std::int32_t x;

@@ -21,6 +21,7 @@ public:
 
     void set_antialias(bool on) override { m_antialias = on; }
     void move_to(double x, double y) override { m_raster->move_to(x, y); }
+    void begin_piece(double x, double y) override { m_raster->begin_piece(x, y); }
     void line_to(double x, double y) override { m_raster->line_to(x, y); }
     void lines_to(std::span<const PathPoint> points) override { m_raster->lines_to(points); }
     void close_path() override { m_raster->close_path(); }

@@ -33,6 +33,7 @@ public:
     void set_antialias(bool) override {}
     void clear(platform::Colour) override {}
     void move_to(double x, double y) override { current.points.push_back({x, y}); }
+    void begin_piece(double x, double y) override { current.points.push_back({x, y}); }
     void line_to(double x, double y) override { current.points.push_back({x, y}); }
     void close_path() override {}
     void fill(platform::Colour c) override { end("fill", c, 0); }

@@ -31,13 +31,17 @@ public:
     void set_antialias(bool) override {}
     void clear(platform::Colour) override {}
     void move_to(double x, double y) override { m_last = spot(x, y), m_first = m_last; }
+    void begin_piece(double x, double y) override { move_to(x, y); }
     void line_to(double x, double y) override {
         const Spot next = spot(x, y);
         if (next != m_last) m_sides.push_back(side_of(m_last, next));
         m_last = next;
     }
     void close_path() override { line_to(m_first.first / 100.0, m_first.second / 100.0); }
-    void fill(platform::Colour) override { m_sides.clear(); }
+    void fill(platform::Colour colour) override {
+        fills.push_back({colour, std::move(m_sides)});
+        m_sides.clear();
+    }
     void fill_and_stroke(platform::Colour, const platform::StrokeStyle&) override { m_sides.clear(); }
     void stroke(const platform::StrokeStyle& style) override {
         strokes.push_back({style, std::move(m_sides)});
@@ -51,6 +55,11 @@ public:
     void flush() override {}
 
     std::vector<Stroke> strokes;
+    struct Fill {
+        platform::Colour colour;
+        std::vector<Side> sides;
+    };
+    std::vector<Fill> fills;
 
 private:
     static Spot spot(double x, double y) { return {std::lround(x * 100), std::lround(y * 100)}; }
@@ -130,6 +139,55 @@ TEST_F(RendererBorders, EachSharedBorderIsDrawnOnceAndEveryOtherSideAsBefore) {
     std::multiset<Side> drawn(lines.sides.begin(), lines.sides.end());
     for (const Side& side : distinct) EXPECT_EQ(drawn.count(side), 1u) << "side " << side.first.first << "," << side.first.second;
     EXPECT_EQ(drawn.size(), distinct.size()) << "nothing drawn but the sides";
+}
+
+TEST(RendererShading, NeighboursShadedAlikeLeaveOutTheirBorderAndOthersKeepIt) {
+    // Two counties side by side, with codes tried until one pair shares a shading colour and
+    // another does not. The fill of a colour holds each side of its counties once, less the border
+    // of two counties it holds both of.
+    bool saw_same = false, saw_different = false;
+    for (int code = 2; code < 40 && !(saw_same && saw_different); ++code) {
+        FeatureSet set;
+        set.areas.push_back({AreaKind::state, "Pairland", "94", "PL", {testing::square(-102, 37, 2)}});
+        std::string second = "94";
+        second += std::to_string(100 + code);
+        set.areas.push_back({AreaKind::county, "West", "94101", "PL", {testing::square(-102, 37, 1)}});
+        set.areas.push_back({AreaKind::county, "East", second, "PL", {testing::square(-101, 37, 1)}});
+        const std::string bytes = build_pack(set);
+        const PackView pack(std::span(reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()), "pair");
+        const PackView* packs[] = {&pack};
+        MapView view;
+        view.set_size(500, 400);
+        view.show_rectangle(-102.5, 38.5, -100.5, 36.5);
+        MapStyle style;
+        style.shade_states = false;
+        StrokeRecorder recorder;
+        Renderer renderer;
+        renderer.paint(recorder, view, packs, style, false);
+
+        auto spot = [&](double lon, double lat) { return Spot{std::lround(view.to_pixel_x(lon) * 100), std::lround(view.to_pixel_y(lat) * 100)}; };
+        const Side border = side_of(spot(-101, 37), spot(-101, 38)), west_side = side_of(spot(-102, 37), spot(-102, 38)),
+                   east_side = side_of(spot(-100, 37), spot(-100, 38));
+        std::vector<std::multiset<Side>> county_fills;
+        for (const auto& fill : recorder.fills) {
+            std::multiset<Side> sides(fill.sides.begin(), fill.sides.end());
+            if (sides.count(west_side) || sides.count(east_side)) county_fills.push_back(std::move(sides));
+        }
+        if (county_fills.size() == 1) {
+            saw_same = true;
+            EXPECT_EQ(county_fills[0].count(border), 0u) << "code " << second;
+            EXPECT_EQ(county_fills[0].size(), 6u) << "the six outer sides of the pair, each once";
+        } else {
+            ASSERT_EQ(county_fills.size(), 2u);
+            saw_different = true;
+            for (const auto& sides : county_fills) {
+                EXPECT_EQ(sides.count(border), 1u) << "code " << second;
+                EXPECT_EQ(sides.size(), 4u);
+            }
+        }
+    }
+    EXPECT_TRUE(saw_same);
+    EXPECT_TRUE(saw_different);
 }
 
 TEST_F(RendererBorders, AreasCutByTheEdgeOfTheMapAreDrawnWholeAndLeaveNoBorderUndrawn) {

@@ -47,6 +47,7 @@ public:
     void set_antialias(bool) override {}
     void clear(platform::Colour) override {}
     void move_to(double, double) override {}
+    void begin_piece(double, double) override {}
     void line_to(double, double) override {}
     void close_path() override {}
     void fill(platform::Colour) override {}

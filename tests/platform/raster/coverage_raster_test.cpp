@@ -215,6 +215,43 @@ TEST_F(CoverageRasterTest, AnOutlineCutIntoRoundEndedPiecesLaysTheSamePixelsAsWh
     }
 }
 
+TEST_F(CoverageRasterTest, PiecesOfOutlinesAreLeftOpenByAFillAndTogetherFillAsOneArea) {
+    // A square as one closed path, built point by point and by lines_to.
+    rectangle(10.3, 12.6, 40.8, 44.1);
+    fill();
+    const std::vector<std::uint32_t> square = m_pixels;
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    const PathPoint rest[] = {{40.8, 12.6}, {40.8, 44.1}, {10.3, 44.1}};
+    m_raster.move_to(10.3, 12.6);
+    m_raster.lines_to(rest);
+    fill();
+    EXPECT_EQ(m_pixels, square) << "lines_to is line_to point by point";
+
+    // The same square as two halves that leave out the side they share, in pieces: one area.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.begin_piece(25.5, 12.6);
+    const PathPoint right[] = {{40.8, 12.6}, {40.8, 44.1}, {25.5, 44.1}};
+    m_raster.lines_to(right);
+    m_raster.begin_piece(25.5, 44.1);
+    const PathPoint left[] = {{10.3, 44.1}, {10.3, 12.6}, {25.5, 12.6}};
+    m_raster.lines_to(left);
+    fill();
+    EXPECT_EQ(m_pixels, square);
+
+    // A piece alone is not closed: what it leaves open is no edge, as a closed path's last side is.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.begin_piece(25.5, 12.6);
+    m_raster.lines_to(right);
+    fill();
+    const std::vector<std::uint32_t> open = m_pixels;
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.move_to(25.5, 12.6);
+    m_raster.lines_to(right);
+    fill();
+    EXPECT_NE(m_pixels, open);
+    EXPECT_EQ(at(30, 30), 0xFF000000u) << "the closed half";
+}
+
 TEST_F(CoverageRasterTest, SharpTurnsJoinWithoutGaps) {
     // A zigzag of short segments: every pixel along the path's middle is inked to the full width.
     m_raster.move_to(5, 10);
