@@ -768,7 +768,9 @@ bool Renderer::join_stretches(Stretch& stretch, const Stretch& other) {
     const detail::PixelPoint ends[2] = {stretch.a, stretch.b}, other_ends[2] = {other.a, other.b};
     for (int e = 0; e < 2; ++e) {
         for (int o = 0; o < 2; ++o) {
-            if (distance(ends[e].x - other_ends[o].x, ends[e].y - other_ends[o].y) > k_meet) continue;
+            // Squared, as most pairs are far apart and need no root taken.
+            const double gap_x = ends[e].x - other_ends[o].x, gap_y = ends[e].y - other_ends[o].y;
+            if (gap_x * gap_x + gap_y * gap_y > k_meet * k_meet) continue;
             const detail::PixelPoint from = ends[1 - e], to = other_ends[1 - o];
             const double length = distance(to.x - from.x, to.y - from.y);
             if (length <= std::max(stretch.length, other.length)) return false;  // folds back on itself

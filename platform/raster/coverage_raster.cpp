@@ -803,15 +803,26 @@ private:
 
 }  // namespace
 
+const CoverageRaster::CoverageTable& CoverageRaster::coverage_table(float scale, double half_width, bool antialias) {
+    for (const CoverageTable& table : m_coverage_tables)
+        if (table.scale == scale && table.half_width == half_width && table.antialias == antialias) return table;
+    CoverageTable& table = m_coverage_tables[m_next_coverage_table];
+    m_next_coverage_table = (m_next_coverage_table + 1) % m_coverage_tables.size();
+    table.scale = scale;
+    table.half_width = half_width;
+    table.antialias = antialias;
+    for (std::size_t mark = 0; mark < 255; ++mark) {
+        const double distance = std::sqrt((static_cast<double>(mark) + 0.5) / scale);
+        table.coverage[mark] = antialias ? static_cast<std::uint8_t>(across_share(distance, half_width) * 255 + 0.5)
+                                         : (distance <= std::max(half_width, 0.5) ? 255 : 0);
+    }
+    table.coverage[255] = 0;
+    return table;
+}
+
 void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use) {
     // Coverage by mark for this width.
-    const double half_width = style.width / 2;
-    std::array<std::uint8_t, 256> coverage{};
-    for (std::size_t mark = 0; mark < 255; ++mark) {
-        const double distance = std::sqrt((static_cast<double>(mark) + 0.5) / marks.scale);
-        coverage[mark] = antialias ? static_cast<std::uint8_t>(across_share(distance, half_width) * 255 + 0.5)
-                                   : (distance <= std::max(half_width, 0.5) ? 255 : 0);
-    }
+    const auto& coverage = coverage_table(marks.scale, style.width / 2, antialias).coverage;
     const Ink ink(style.colour);
     // The colour to lay at each mark, scaled by its coverage; 255 (out of reach) lays nothing.
     std::array<std::uint32_t, 256> ink_by_mark{};

@@ -113,6 +113,15 @@ private:
     }
     void wipe(Marks& marks);
     void lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use);
+    // A line's coverage by mark, for marks of one scale laid at one width: a paint lays a few
+    // dozen lines in a handful of widths, and each table costs 255 square roots.
+    struct CoverageTable {
+        float scale = 0;
+        double half_width = -1;
+        bool antialias = false;
+        std::array<std::uint8_t, 256> coverage{};
+    };
+    const CoverageTable& coverage_table(float scale, double half_width, bool antialias);
     void prepare(const PixelTarget& target);
 
     std::vector<Point> m_points;
@@ -129,6 +138,8 @@ private:
     std::vector<Marks> m_marks;             // the stroke being marked and strokes kept for another use
     std::size_t m_kept_marks = 0;           // how many masks this size of picture may keep
     std::uint64_t m_clock = 0;
+    std::array<CoverageTable, 16> m_coverage_tables;
+    std::size_t m_next_coverage_table = 0;  // the one replaced next, round the ring
 };
 
 }  // namespace tolm::platform
