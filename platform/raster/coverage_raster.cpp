@@ -472,6 +472,7 @@ CoverageRaster::Marks& CoverageRaster::take_marks() {
     if (chosen->slot_of_tile.size() != tiles) {
         chosen->slot_of_tile.assign(tiles, k_no_slot);
         chosen->tiles.clear();
+        chosen->reached_row = -1;
         chosen->tiles.reserve(tiles);
         // Room for every tile, so that the marks never move while a segment is being measured;
         // only the tiles reached are ever written.
@@ -487,6 +488,10 @@ CoverageRaster::Marks& CoverageRaster::take_marks() {
 // Gives the tiles of one tile row from tile column `first` to `last` their marks, all out of reach.
 // Every segment comes here, mostly to find its tiles already reached: it is built into its caller.
 [[gnu::always_inline]] inline void CoverageRaster::reach_tiles(Marks& marks, std::int32_t tile_row, std::int32_t first, std::int32_t last) {
+    if (tile_row == marks.reached_row && first >= marks.reached_first && last <= marks.reached_last) return;
+    marks.reached_row = tile_row;
+    marks.reached_first = first;
+    marks.reached_last = last;
     std::uint32_t* slots = marks.slot_of_tile.data() + std::size_t(tile_row) * std::size_t(m_tile_columns);
     const std::uint32_t base = static_cast<std::uint32_t>(tile_row * m_tile_columns);
     for (std::int32_t column = first; column <= last; ++column) {
@@ -504,6 +509,7 @@ CoverageRaster::Marks& CoverageRaster::take_marks() {
 void CoverageRaster::wipe(Marks& marks) {
     for (const std::uint32_t tile : marks.tiles) marks.slot_of_tile[tile] = k_no_slot;
     marks.tiles.clear();
+    marks.reached_row = -1;
 }
 
 namespace {
@@ -862,7 +868,10 @@ void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeSt
         if (last_use) marks.slot_of_tile[tile] = k_no_slot;
     }
     // Laid for the last time and wiped on the way: the next stroke finds the mask clean.
-    if (last_use) marks.tiles.clear();
+    if (last_use) {
+        marks.tiles.clear();
+        marks.reached_row = -1;
+    }
 }
 
 bool CoverageRaster::Marks::traced(const std::vector<Point>& points, const std::vector<Subpath>& subs) const noexcept {

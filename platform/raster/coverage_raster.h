@@ -75,6 +75,8 @@ private:
         std::vector<std::uint32_t> slot_of_tile;  // by tile: where in `pool` its marks are, if reached
         std::vector<std::uint32_t> tiles;         // the tiles reached, each once, by slot
         std::vector<std::uint8_t> pool;           // k_tile_bytes of marks for each slot
+        // The tiles of one tile row last made sure of (a path's next segment mostly lies in them).
+        std::int32_t reached_row = -1, reached_first = 0, reached_last = -1;
         double reach = 0;  // distance that mark 255 stands for
         float scale = 0;   // marks per squared pixel
         bool antialias = true;
