@@ -86,16 +86,41 @@ void Renderer::project_line(const PointRun& run) {
     }
 }
 
+void Renderer::begin_subpath(double x, double y) {
+    if (m_keeping) {
+        m_keeping->starts.push_back(static_cast<std::uint32_t>(m_keeping->points.size()));
+        m_keeping->points.push_back({x, y});
+    } else {
+        m_painter->move_to(x, y);
+    }
+}
+
+void Renderer::continue_subpath(std::span<const platform::PathPoint> points) {
+    if (m_keeping) m_keeping->points.insert(m_keeping->points.end(), points.begin(), points.end());
+    else m_painter->lines_to(points);
+}
+
+void Renderer::paint_kept(const KeptPath& path) {
+    platform::Painter& p = *m_painter;
+    for (std::size_t k = 0; k < path.starts.size(); ++k) {
+        const std::size_t first = path.starts[k], end = k + 1 < path.starts.size() ? path.starts[k + 1] : path.points.size();
+        p.move_to(path.points[first].x, path.points[first].y);
+        p.lines_to(std::span(path.points).subspan(first + 1, end - first - 1));
+    }
+}
+
 void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool closed) {
     const PointRun run = table.ring(feature, ring);
     const std::uint32_t count = run.size();
     if (count < 2) return;
+    // Kept paths hold lines only.
+    if (closed && m_keeping) return;
     platform::Painter& p = *m_painter;
     if (drawn_unclipped(table.box(feature))) {
         // Points closer than half a pixel to the last one drawn add nothing visible.
         UnitPoint first = run[0];
         double lx = m_transform.x(first.x), ly = m_transform.y(first.y);
-        p.move_to(lx, ly);
+        begin_subpath(lx, ly);
         m_path.clear();
         for (std::uint32_t i = 1; i < count; ++i) {
             const UnitPoint q = run[i];
@@ -105,7 +130,7 @@ void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::
             lx = x;
             ly = y;
         }
-        p.lines_to(m_path);
+        continue_subpath(m_path);
         if (closed) p.close_path();
         return;
     }
@@ -122,8 +147,10 @@ void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::
         detail::clip_line(m_points, m_clip_box, m_clipped, m_starts);
         for (std::size_t k = 0; k < m_starts.size(); ++k) {
             const std::size_t end = k + 1 < m_starts.size() ? m_starts[k + 1] : m_clipped.size();
-            p.move_to(m_clipped[m_starts[k]].x, m_clipped[m_starts[k]].y);
-            for (std::size_t i = m_starts[k] + 1; i < end; ++i) p.line_to(m_clipped[i].x, m_clipped[i].y);
+            begin_subpath(m_clipped[m_starts[k]].x, m_clipped[m_starts[k]].y);
+            m_path.clear();
+            for (std::size_t i = m_starts[k] + 1; i < end; ++i) m_path.push_back({m_clipped[i].x, m_clipped[i].y});
+            continue_subpath(m_path);
         }
     }
 }
@@ -312,6 +339,7 @@ void Renderer::add_dashed_feature(const GeometryTable& table, std::uint32_t feat
 void Renderer::paint_roads(std::span<const PackView* const> packs, const MapStyle& style, bool monochrome) {
     for (auto& bucket : m_roads_by_class) bucket.clear();
     for (auto& bucket : m_roads_by_rank) bucket.clear();
+    for (auto& kept : m_rank_paths) kept.made = false;
     m_oneway.clear();
     for (const PackView* pack : packs) {
         query(*pack, GeometryLayer::road);
@@ -339,12 +367,20 @@ void Renderer::paint_roads(std::span<const PackView* const> packs, const MapStyl
                 if (pass == 0 && !look.cased) continue;
                 if (pass == 2 && look.centre_width <= 0) continue;
                 const DashPattern dash = pass == 0 ? look.casing_dash : pass == 1 ? look.fill_dash : DashPattern{};
-                for (const auto& [pack, f] : bucket) {
-                    const auto& table = pack->geometry(GeometryLayer::road, m_band);
-                    if (dash.dashed())
-                        add_dashed_feature(table, f, dash.on, dash.off);
-                    else
-                        add_feature(table, f, false);
+                if (dash.dashed()) {
+                    for (const auto& [pack, f] : bucket) add_dashed_feature(pack->geometry(GeometryLayer::road, m_band), f, dash.on, dash.off);
+                } else {
+                    // A rank's casing, fill and centre line follow one path: it is worked out once.
+                    KeptPath& kept = m_rank_paths[base + r];
+                    if (!kept.made) {
+                        kept.points.clear();
+                        kept.starts.clear();
+                        m_keeping = &kept;
+                        for (const auto& [pack, f] : bucket) add_feature(pack->geometry(GeometryLayer::road, m_band), f, false);
+                        m_keeping = nullptr;
+                        kept.made = true;
+                    }
+                    paint_kept(kept);
                 }
                 if (pass == 0)
                     m_painter->stroke({look.casing, look.casing_width, dash.dashed() ? platform::LineCap::butt : platform::LineCap::round});

@@ -62,6 +62,16 @@ private:
         double x, y;
     };
 
+    // A road rank's path, worked out for its first pass and painted again for the others.
+    struct KeptPath {
+        std::vector<platform::PathPoint> points;
+        std::vector<std::uint32_t> starts;  // where each subpath begins in `points`
+        bool made = false;                  // in this paint
+    };
+    // add_ring's lines go to the painter, or while m_keeping is set into that path.
+    void begin_subpath(double x, double y);
+    void continue_subpath(std::span<const platform::PathPoint> points);
+    void paint_kept(const KeptPath& path);
     void add_ring(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool closed);
     void add_feature(const GeometryTable& table, std::uint32_t feature, bool closed);
     // A ring less the edges `left_out` names by their first point: in pieces (for a fill, pieces it
@@ -106,6 +116,8 @@ private:
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
     // By level (ground, bridge, tunnel) and rank: engine/road_style.h.
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 27> m_roads_by_rank;
+    std::array<KeptPath, 27> m_rank_paths;  // by the same index as m_roads_by_rank
+    KeptPath* m_keeping = nullptr;
     std::vector<std::pair<const PackView*, std::uint32_t>> m_oneway;
     std::vector<std::string_view> m_two_way_names;
     std::vector<std::array<double, 4>> m_arrows;  // x, y and the direction of travel
