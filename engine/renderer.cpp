@@ -692,22 +692,26 @@ void Renderer::paint_labels(std::span<const PackView* const> packs, const MapSty
             if ((name.empty() && !shielded) || table.ring_count(f) == 0) continue;
             project_line(table.ring(f, 0));
             // The longest nearly straight stretch of the piece.
-            double best = 0;
+            // Compared squared, to take no root for each point of every road.
+            double best_squared = 0;
             detail::PixelPoint a{}, b{};
             std::size_t first = 0;
             const double k_straight = std::cos(0.15);  // the most a stretch may turn, as a cosine
             for (std::size_t i = 0; i + 1 < m_points.size(); ++i) {
                 const double hx = m_points[i + 1].x - m_points[i].x, hy = m_points[i + 1].y - m_points[i].y;
                 const double sx = m_points[first + 1].x - m_points[first].x, sy = m_points[first + 1].y - m_points[first].y;
-                if (hx * sx + hy * sy < k_straight * std::sqrt((hx * hx + hy * hy) * (sx * sx + sy * sy))) first = i;
-                const double length = distance(m_points[i + 1].x - m_points[first].x, m_points[i + 1].y - m_points[first].y);
-                if (length > best) {
-                    best = length;
+                const double along = hx * sx + hy * sy;
+                if (along < 0 || along * along < k_straight * k_straight * ((hx * hx + hy * hy) * (sx * sx + sy * sy))) first = i;
+                const double lx = m_points[i + 1].x - m_points[first].x, ly = m_points[i + 1].y - m_points[first].y;
+                const double length_squared = lx * lx + ly * ly;
+                if (length_squared > best_squared) {
+                    best_squared = length_squared;
                     a = m_points[first];
                     b = m_points[i + 1];
                 }
             }
-            if (best <= 1) continue;
+            if (best_squared <= 1) continue;
+            const double best = std::sqrt(best_squared);
             if (!name.empty()) m_stretches.push_back({name, a, b, best, static_cast<std::uint8_t>(c), true, false});
             if (shielded) m_stretches.push_back({road.ref, a, b, best, static_cast<std::uint8_t>(c), true, true});
         }
