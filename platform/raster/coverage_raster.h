@@ -115,8 +115,8 @@ private:
     }
     void wipe(Marks& marks);
     void lay(const PixelTarget& target, Marks& marks, const StrokeStyle& style, bool antialias, bool last_use);
-    // A line's coverage by mark, for marks of one scale laid at one width: a paint lays a few
-    // dozen lines in a handful of widths, and each table costs 255 square roots.
+    // A line's coverage by mark, for marks of one scale laid at one width: a street view lays
+    // some seventy lines in about thirty pairs of the two, and each table costs 255 square roots.
     struct CoverageTable {
         float scale = 0;
         double half_width = -1;
@@ -140,7 +140,7 @@ private:
     std::vector<Marks> m_marks;             // the stroke being marked and strokes kept for another use
     std::size_t m_kept_marks = 0;           // how many masks this size of picture may keep
     std::uint64_t m_clock = 0;
-    std::array<CoverageTable, 16> m_coverage_tables;
+    std::array<CoverageTable, 48> m_coverage_tables;
     std::size_t m_next_coverage_table = 0;  // the one replaced next, round the ring
 };
 
