@@ -830,6 +830,9 @@ bool Renderer::join_stretches(Stretch& stretch, const Stretch& other) {
 void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<const PackView* const> packs,
                      const MapStyle& style, bool monochrome, const Layers& layers) {
     if (m_painter_seen != &painter) m_measured.fill({});  // another painter may have other fonts
+    // Marks are taken off as each layer is done; a paint cut short by an error may have left some.
+    for (auto& colours : m_colour_of) std::fill(colours.begin(), colours.end(), k_no_colour);
+    std::fill(m_in_stroke.begin(), m_in_stroke.end(), std::uint8_t{0});
     m_painter_seen = &painter;
     m_painter = &painter;
     m_width = view.width();

@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cmath>
 #include <set>
+#include <stdexcept>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -188,6 +190,73 @@ TEST(RendererShading, NeighboursShadedAlikeLeaveOutTheirBorderAndOthersKeepIt) {
     }
     EXPECT_TRUE(saw_same);
     EXPECT_TRUE(saw_different);
+}
+
+// Paints two counties side by side, the east one's code ending in `code`, and gives the fills that
+// hold either county's outer side.
+struct PairFills {
+    std::vector<std::multiset<Side>> fills;
+    Side border;
+};
+PairFills paint_pair(int code, double west, double north, double east, double south, platform::Painter* painter = nullptr) {
+    FeatureSet set;
+    set.areas.push_back({AreaKind::state, "Pairland", "94", "PL", {testing::square(-105, 36, 6)}});
+    std::string second = "94";
+    second += std::to_string(100 + code);
+    set.areas.push_back({AreaKind::county, "West", "94101", "PL", {{{-104, 37}, {-101, 37}, {-101, 38}, {-104, 38}, {-104, 37}}}});
+    set.areas.push_back({AreaKind::county, "East", second, "PL", {{{-101, 37}, {-100.7, 37}, {-100.7, 38}, {-101, 38}, {-101, 37}}}});
+    const std::string bytes = build_pack(set);
+    const PackView pack(std::span(reinterpret_cast<const std::byte*>(bytes.data()), bytes.size()), "pair");
+    const PackView* packs[] = {&pack};
+    MapView view;
+    view.set_size(500, 400);
+    view.show_rectangle(west, north, east, south);
+    MapStyle style;
+    style.shade_states = false;
+    StrokeRecorder recorder;
+    static Renderer renderer;  // one renderer for every paint, as the engine keeps it
+    try {
+        renderer.paint(painter ? *painter : recorder, view, packs, style, false);
+    } catch (const std::runtime_error&) {
+    }
+    auto spot = [&](double lon, double lat) { return Spot{std::lround(view.to_pixel_x(lon) * 100), std::lround(view.to_pixel_y(lat) * 100)}; };
+    PairFills result{{}, side_of(spot(-101, 37), spot(-101, 38))};
+    const Side east_side = side_of(spot(-100.7, 37), spot(-100.7, 38));
+    for (const auto& fill : recorder.fills) {
+        std::multiset<Side> sides(fill.sides.begin(), fill.sides.end());
+        if (sides.count(east_side)) result.fills.push_back(std::move(sides));
+    }
+    return result;
+}
+
+// Fails the second fill it is given (the first of the counties, after the state's), as a paint
+// cut short by an error would.
+class FailingFill : public StrokeRecorder {
+public:
+    void fill(platform::Colour colour) override {
+        if (++m_fills == 2) throw std::runtime_error("the fill failed");
+        StrokeRecorder::fill(colour);
+    }
+
+private:
+    int m_fills = 0;
+};
+
+TEST(RendererShading, APaintCutShortLeavesNoMarkForTheNext) {
+    // A code whose county shares the west one's colour: their border is left out of their fill.
+    int code = 2;
+    for (; code < 40; ++code)
+        if (const PairFills pair = paint_pair(code, -104.5, 38.5, -100.5, 36.5); pair.fills.size() == 1 && pair.fills[0].count(pair.border) == 0)
+            break;
+    ASSERT_LT(code, 40);
+    // A paint that fails in the counties' fill, after their marks were taken.
+    FailingFill failing;
+    paint_pair(code, -104.5, 38.5, -100.5, 36.5, &failing);
+    // Close in on the border: the west county runs far beyond the map and is drawn whole, so the
+    // east one must keep its side of the border, or its fill would run open to the right.
+    const PairFills close = paint_pair(code, -101.02, 37.52, -100.97, 37.48);
+    ASSERT_EQ(close.fills.size(), 1u);
+    EXPECT_EQ(close.fills[0].count(close.border), 1u);
 }
 
 TEST_F(RendererBorders, AreasCutByTheEdgeOfTheMapAreDrawnWholeAndLeaveNoBorderUndrawn) {
