@@ -12,6 +12,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <tuple>
 #include <unordered_map>
 #include <utility>
 #include <vector>
@@ -116,7 +117,7 @@ private:
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
     // By level (ground, bridge, tunnel) and rank: engine/road_style.h.
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 27> m_roads_by_rank;
-    std::array<KeptPath, 27> m_rank_paths;  // by the same index as m_roads_by_rank
+    std::array<KeptPath, std::tuple_size_v<decltype(m_roads_by_rank)>> m_rank_paths;  // by the same index
     KeptPath* m_keeping = nullptr;
     std::vector<std::pair<const PackView*, std::uint32_t>> m_oneway;
     std::vector<std::string_view> m_two_way_names;
