@@ -40,6 +40,22 @@ void check_size(std::uint64_t width, std::uint64_t height, const std::string& na
                        " pixels is too large; at most 50 million pixels and 32767 a side are read");
 }
 
+// The PNG decoder makes room for a chunk's image data as its length claims, before it reads the
+// data: a damaged length asks for up to 2 GB, whatever the file's size. A PNG whose chunks do not
+// each end within the file is refused first; the chunks are walked up to IEND.
+bool png_chunks_fit(std::string_view bytes) {
+    static constexpr std::string_view k_signature("\x89PNG\r\n\x1a\n", 8);
+    if (!bytes.starts_with(k_signature)) return true;
+    const auto at = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])); };
+    for (std::size_t p = k_signature.size(); p + 8 <= bytes.size();) {
+        const std::uint64_t length = (at(p) << 24) | (at(p + 1) << 16) | (at(p + 2) << 8) | at(p + 3);
+        if (length + 12 > bytes.size() - p) return false;
+        if (bytes.substr(p + 4, 4) == "IEND") return true;
+        p += static_cast<std::size_t>(length) + 12;
+    }
+    return true;
+}
+
 // The JPEG decoder writes each Huffman table's code lengths into a fixed array of 257 without
 // checking that the table's 16 counts add up to at most 256 values: a damaged file makes it write
 // past the array. Its markers are walked here as the decoder walks them (segments by their length,
@@ -162,6 +178,7 @@ Bitmap decode_picture(std::string_view bytes, const std::string& name) {
     const int length = static_cast<int>(bytes.size());
     int width = 0, height = 0, channels = 0;
     if (!jpeg_tables_fit(bytes)) fail(name, "damaged: a Huffman table of the JPEG holds more than 256 codes");
+    if (!png_chunks_fit(bytes)) fail(name, "damaged: a chunk of the PNG runs past the end of the file");
     if (!stbi_info_from_memory(data, length, &width, &height, &channels))
         fail(name, std::string("not a BMP, GIF, JPG or PNG picture, or damaged: ") + stbi_failure_reason());
     check_size(static_cast<std::uint64_t>(width), static_cast<std::uint64_t>(height), name);

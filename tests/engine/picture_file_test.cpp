@@ -158,6 +158,23 @@ TEST(PictureReader, AJpegHuffmanTableOfTooManyCodesIsRefused) {
     EXPECT_EQ(decode_picture(sound, "Town.jpg").width, 8);
 }
 
+// A PNG chunk whose length claims more than the file holds made the decoder ask for 2 GB before
+// reading it (found by fuzzing): refused first, wherever the chunk lies, and a sound PNG still reads.
+TEST(PictureReader, APngChunkLongerThanTheFileIsRefusedBeforeItIsDecoded) {
+    const std::size_t iend = k_png.size() - 12;
+    // A second image chunk claiming a billion bytes, before the end chunk.
+    const std::string claims_too_much = k_png.substr(0, iend) + "\x40\x00\x00\x00IDAT\x78\x9c"s + k_png.substr(iend);
+    EXPECT_NE(error_of([&] { decode_picture(claims_too_much, "long.png"); }).find("runs past the end"), std::string::npos);
+    // The image chunk's own length raised past the end of the file.
+    std::string long_data = k_png;
+    ASSERT_EQ(long_data.substr(37, 4), "IDAT");
+    long_data[35] = '\x10';
+    EXPECT_NE(error_of([&] { decode_picture(long_data, "data.png"); }).find("runs past the end"), std::string::npos);
+    EXPECT_EQ(decode_picture(k_png, "a.png").width, 2);
+    const auto fuzzed = tolm::test::read_bytes(std::string(TOLM_SOURCE_DIR) + "/tests/fuzz/corpus/picture/png-chunk-too-long.png");
+    EXPECT_NE(error_of([&] { decode_picture(fuzzed, "fuzzed.png"); }).find("runs past the end"), std::string::npos);
+}
+
 TEST(PictureReader, APictureTooLargeIsRefusedBeforeItIsDecoded) {
     const std::string error = error_of([] { decode_picture(k_huge_png, "huge.png"); });
     EXPECT_NE(error.find("too large"), std::string::npos) << error;
