@@ -561,5 +561,36 @@ TEST_F(CoverageRasterTest, OneRasterServesPicturesOfAnySize) {
     EXPECT_NEAR(total_ink(), 14 * 2, 0.3);
 }
 
+TEST_F(CoverageRasterTest, TheWidestPictureFillsExactlyAndAWiderOneIsLeftAlone) {
+    // Edges as long as the widest picture painters allow take the fixed-point walk to its largest
+    // products: the slanted triangle still covers its exact area.
+    constexpr std::int32_t width = k_max_paint_side, height = 3;
+    std::vector<std::uint32_t> wide(std::size_t(width) * height, k_white);
+    auto triangle = [&] {
+        m_raster.move_to(0, 0);
+        m_raster.line_to(width, height);
+        m_raster.line_to(0, height);
+        m_raster.close_path();
+    };
+    triangle();
+    m_raster.fill({wide.data(), width, height, width}, k_black, FillRule::non_zero, true);
+    m_raster.clear_path();
+    double covered = 0;
+    for (const std::uint32_t pixel : wide) covered += 1.0 - ((pixel >> 16) & 0xFF) / 255.0;
+    EXPECT_NEAR(covered, width * height / 2.0, width * height * 0.002);
+    EXPECT_EQ(wide[std::size_t(2) * width], 0xFF000000u);
+    EXPECT_EQ(wide[std::size_t(width) - 1], k_white);
+
+    // Painters refuse anything wider; the raster leaves it be rather than overflow its walk, as
+    // twice that width would.
+    std::vector<std::uint32_t> wider(std::size_t(2 * width) * height, k_white);
+    m_raster.move_to(0, 0);
+    m_raster.line_to(2 * width, height);
+    m_raster.line_to(0, height);
+    m_raster.close_path();
+    m_raster.fill({wider.data(), 2 * width, height, 2 * width}, k_black, FillRule::non_zero, true);
+    EXPECT_TRUE(std::all_of(wider.begin(), wider.end(), [](std::uint32_t p) { return p == k_white; }));
+}
+
 }  // namespace
 }  // namespace tolm::platform
