@@ -161,13 +161,13 @@ bool Renderer::drawn_unclipped(const pack::UnitBox& box) const noexcept {
 }
 
 template <typename LeftOut>
-void Renderer::add_ring_pieces(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool for_fill, LeftOut left_out) {
+void Renderer::add_ring_pieces(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, LeftOut left_out) {
     const PointRun run = table.ring(feature, ring);
     const std::uint32_t count = run.size();
     if (count < 2) return;
     // A clipped ring is added whole: the feature on the other side of a border leaves it out only
-    // when this one does too (a fill) or draws it (a stroke), and clipped rings never leave any out.
-    // So is a ring that does not end where it starts, which pieces would leave open.
+    // when this one draws it, and clipped rings never leave any out. So is a ring that does not end
+    // where it starts.
     const UnitPoint start = run[0], end = run[count - 1];
     if (!drawn_unclipped(table.box(feature)) || start.x != end.x || start.y != end.y) {
         add_ring(table, feature, ring, true);
@@ -187,9 +187,7 @@ void Renderer::add_ring_pieces(const GeometryTable& table, std::uint32_t feature
         while (to + 1 < count && !left_out(first + to)) ++to;
         const UnitPoint a = run[from];
         double lx = m_transform.x(a.x), ly = m_transform.y(a.y);
-        // A fill takes a ring that loses no edge as one piece ending where it began.
-        if (for_fill) p.begin_piece(lx, ly);
-        else p.move_to(lx, ly);
+        p.move_to(lx, ly);
         m_path.clear();
         // As in add_ring, points within half a pixel of the last one drawn are passed over; the
         // end of every piece stays, where the other feature's piece takes over.
@@ -205,6 +203,58 @@ void Renderer::add_ring_pieces(const GeometryTable& table, std::uint32_t feature
         from = to;
     }
     if (whole) p.close_path();
+}
+
+void Renderer::add_shaded_ring(const GeometryTable& table, const SharedEdges& shared, std::span<const std::uint8_t> shade_of,
+                               std::uint32_t feature, std::uint32_t ring, std::uint8_t shade) {
+    const PointRun run = table.ring(feature, ring);
+    const std::uint32_t count = run.size();
+    if (count < 2) return;
+    platform::Painter& p = *m_painter;
+    m_path.clear();
+    m_beyond.clear();
+    // A clipped ring bounds its own area alone, as does one that does not end where it starts; the
+    // areas beyond draw their own side of its borders.
+    const UnitPoint start = run[0], end = run[count - 1];
+    if (shade_of[feature] == k_no_colour || start.x != end.x || start.y != end.y) {
+        project_line(run);
+        detail::clip_ring(m_points, m_clip_box, m_clipped, m_scratch);
+        if (m_clipped.size() < 3) return;
+        for (std::size_t i = 1; i < m_clipped.size(); ++i) m_path.push_back({m_clipped[i].x, m_clipped[i].y});
+        m_beyond.assign(m_path.size(), platform::k_edge_alone);
+        p.begin_shaded(m_clipped[0].x, m_clipped[0].y, shade);
+        p.shaded_lines_to(m_path, m_beyond);
+        return;
+    }
+    // Each edge shared with another unclipped area in view is given by the lower-numbered of the
+    // two, with the other's shade beyond it; between two areas of one shade it cancels out and
+    // neither gives it.
+    const std::uint32_t first = table.first_point(feature, ring);
+    auto beyond_edge = [&](std::uint32_t from) -> std::uint8_t {
+        const std::uint32_t other = shared.other_feature(first + from);
+        if (other == SharedEdges::k_none || shade_of[other] == k_no_colour) return platform::k_edge_alone;
+        if (shade_of[other] == shade || other < feature) return platform::k_edge_left_out;
+        return shade_of[other];
+    };
+    UnitPoint a = run[0];
+    double lx = m_transform.x(a.x), ly = m_transform.y(a.y);
+    p.begin_shaded(lx, ly, shade);
+    std::uint8_t edge = beyond_edge(0);  // what lies beyond the edge to the next point kept
+    for (std::uint32_t k = 1; k < count; ++k) {
+        const std::uint8_t next = k + 1 < count ? beyond_edge(k) : platform::k_edge_alone;
+        // A run of edges left out needs only its ends; within a run of edges alike, points within
+        // half a pixel of the last one kept add nothing visible, as in add_ring.
+        if (k + 1 < count && next == edge && edge == platform::k_edge_left_out) continue;
+        const UnitPoint q = run[k];
+        const double x = m_transform.x(q.x), y = m_transform.y(q.y);
+        if (k + 1 < count && next == edge && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
+        m_path.push_back({x, y});
+        m_beyond.push_back(edge);
+        lx = x;
+        ly = y;
+        edge = next;
+    }
+    p.shaded_lines_to(m_path, m_beyond);
 }
 
 void Renderer::add_feature(const GeometryTable& table, std::uint32_t feature, bool closed) {
@@ -229,10 +279,9 @@ void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer 
         if (any) m_painter->fill(fill_colour(plain_colour, monochrome));
         return;
     }
-    // One path per palette colour: a few large fills are far cheaper than one fill per county. Each
-    // pack is asked once for the areas in view, and each area's colour worked out once.
-    // Two unclipped neighbours of one colour leave out the border they share, and their fill
-    // covers both as one area: a border between counties is walked by no fill at all.
+    // All the palette's colours in one shaded fill, each area's colour worked out once. A border
+    // of two unclipped areas in view is walked once for both, and not at all between two of one
+    // colour.
     m_coloured.clear();
     if (m_colour_of.size() < packs.size()) m_colour_of.resize(packs.size());
     for (std::size_t p = 0; p < packs.size(); ++p) {
@@ -246,24 +295,17 @@ void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer 
             if (drawn_unclipped(table.box(f))) colour_of[f] = static_cast<std::uint8_t>(colour);
         }
     }
-    for (std::uint32_t colour = 0; colour < palette.size(); ++colour) {
-        bool any = false;
-        for (const ColouredArea& area : m_coloured) {
-            if (area.colour != colour) continue;
-            const GeometryTable& table = packs[area.pack]->geometry(layer, m_band);
-            const SharedEdges& shared = packs[area.pack]->shared_edges(layer, m_band);
-            const auto& colour_of = m_colour_of[area.pack];
-            auto same_colour_beyond = [&](std::uint32_t point) {
-                const std::uint32_t other = shared.other_feature(point);
-                return other != SharedEdges::k_none && colour_of[other] == colour;
-            };
-            for (std::uint32_t r = 0; r < table.ring_count(area.feature); ++r)
-                add_ring_pieces(table, area.feature, r, true, same_colour_beyond);
-            any = true;
-        }
-        if (any) m_painter->fill(rgb(palette[colour], alpha));
+    for (const ColouredArea& area : m_coloured) {
+        const GeometryTable& table = packs[area.pack]->geometry(layer, m_band);
+        const SharedEdges& shared = packs[area.pack]->shared_edges(layer, m_band);
+        for (std::uint32_t r = 0; r < table.ring_count(area.feature); ++r)
+            add_shaded_ring(table, shared, m_colour_of[area.pack], area.feature, r, static_cast<std::uint8_t>(area.colour));
     }
     for (const ColouredArea& area : m_coloured) m_colour_of[area.pack][area.feature] = k_no_colour;
+    if (m_coloured.empty()) return;
+    m_shade_colours.clear();
+    for (const std::uint32_t colour : palette) m_shade_colours.push_back(rgb(colour, alpha));
+    m_painter->fill_shades(m_shade_colours);
 }
 
 void Renderer::stroke_outlines(std::span<const PackView* const> packs, GeometryLayer layer, const StrokeStyle& style) {
@@ -295,7 +337,7 @@ void Renderer::stroke_borders(std::span<const PackView* const> packs, GeometryLa
                 const std::uint32_t other = shared.other_feature(point);
                 return other < f && m_in_stroke[other] != 0;
             };
-            for (std::uint32_t r = 0; r < table.ring_count(f); ++r) add_ring_pieces(table, f, r, false, drawn_by_other);
+            for (std::uint32_t r = 0; r < table.ring_count(f); ++r) add_ring_pieces(table, f, r, drawn_by_other);
         }
         for (auto f : m_hits) m_in_stroke[f] = 0;
         any = true;

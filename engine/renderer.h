@@ -78,7 +78,11 @@ private:
     // A ring less the edges `left_out` names by their first point: in pieces (for a fill, pieces it
     // leaves open), or whole and closed when it loses none.
     template <typename LeftOut>
-    void add_ring_pieces(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, bool for_fill, LeftOut left_out);
+    void add_ring_pieces(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, LeftOut left_out);
+    // A ring of an area in `shade`, its edges marked with what lies beyond them (Painter::begin_shaded);
+    // `shade_of` gives the shade of each unclipped area in view, by feature.
+    void add_shaded_ring(const GeometryTable& table, const SharedEdges& shared, std::span<const std::uint8_t> shade_of, std::uint32_t feature,
+                         std::uint32_t ring, std::uint8_t shade);
     bool drawn_unclipped(const pack::UnitBox& box) const noexcept;
     void add_dashed_feature(const GeometryTable& table, std::uint32_t feature, double on, double off);
     void query(const PackView& pack, pack::GeometryLayer layer);
@@ -114,6 +118,8 @@ private:
     static constexpr std::uint8_t k_no_colour = 255;
     // By pack and feature: the shading colour of an unclipped area in view, else k_no_colour.
     std::vector<std::vector<std::uint8_t>> m_colour_of;
+    std::vector<platform::Colour> m_shade_colours;
+    std::vector<std::uint8_t> m_beyond;  // by point of m_path: what lies beyond the edge to it
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
     // By level (ground, bridge, tunnel) and rank: engine/road_style.h.
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 27> m_roads_by_rank;

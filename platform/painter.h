@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <span>
@@ -59,6 +60,12 @@ struct PathPoint {
     double x, y;
 };
 
+// Shades of one fill_shades are numbered from 0, below k_most_shades. An edge of a shaded area
+// bounds that area alone, or another shade's area too, or is left to the area beyond it.
+inline constexpr std::size_t k_most_shades = 15;
+inline constexpr std::uint8_t k_edge_alone = 255;
+inline constexpr std::uint8_t k_edge_left_out = 254;
+
 // Paths are built with move_to/line_to/close_path and consumed by fill or stroke. Coordinates are
 // pixels, (0, 0) at the top left.
 class Painter {
@@ -69,10 +76,6 @@ public:
     virtual void clear(Colour colour) = 0;
 
     virtual void move_to(double x, double y) = 0;
-    // Starts a subpath that a fill leaves open: one piece of an outline whose other pieces close
-    // it. Two areas filled in one colour leave out the border they share, and their pieces together
-    // outline both as one. A stroke draws a piece as any open subpath.
-    virtual void begin_piece(double x, double y) = 0;
     virtual void line_to(double x, double y) = 0;
     // line_to each of the points in turn: a map's rings come a few thousand points at a time.
     virtual void lines_to(std::span<const PathPoint> points) {
@@ -81,6 +84,17 @@ public:
     virtual void close_path() = 0;
     // Fills the current path (even-odd rule) and starts a new one.
     virtual void fill(Colour colour) = 0;
+
+    // Areas that tile the map in a few shades (counties, states) are filled together. Each area's
+    // ring is a subpath of its shade, begun with begin_shaded. An edge that two areas in view share
+    // is given by one of them with the other's shade beyond it, and bounds both; the other leaves
+    // it out. fill_shades fills every subpath in its shade's colour, the colours laid in their
+    // order (even-odd, as fill), and starts a new path.
+    virtual void begin_shaded(double x, double y, std::uint8_t shade) = 0;
+    // Edges to each of `points` in turn; beyond[i] tells of the edge that ends at points[i]: a
+    // shade, k_edge_alone or k_edge_left_out.
+    virtual void shaded_lines_to(std::span<const PathPoint> points, std::span<const std::uint8_t> beyond) = 0;
+    virtual void fill_shades(std::span<const Colour> colours) = 0;
     // Fills the current path and then strokes it, and starts a new one.
     virtual void fill_and_stroke(Colour fill, const StrokeStyle& stroke) = 0;
     virtual void stroke(const StrokeStyle& style) = 0;

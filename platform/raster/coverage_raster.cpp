@@ -27,6 +27,7 @@ inline std::uint32_t scale(std::uint32_t p, std::uint32_t f) noexcept {
 // coverage is worked out once per fill or stroke, not once per pixel.
 class Ink {
 public:
+    Ink() noexcept = default;
     explicit Ink(Colour colour) noexcept {
         const std::uint32_t a = colour.argb >> 24;
         const std::uint32_t premultiplied = (colour.argb & 0xFF000000u) | (scale(colour.argb, a) & 0x00FFFFFFu);
@@ -131,9 +132,10 @@ void CoverageRaster::move_to(double x, double y) {
     m_open = true;
 }
 
-void CoverageRaster::begin_piece(double x, double y) {
+void CoverageRaster::begin_shaded(double x, double y, std::uint8_t shade) {
     move_to(x, y);
-    m_subpaths.back().piece = true;
+    m_subpaths.back().shade = std::min<std::uint8_t>(shade, k_most_shades - 1);
+    m_beyond.resize(m_points.size(), k_edge_alone);
 }
 
 void CoverageRaster::line_to(double x, double y) {
@@ -159,6 +161,17 @@ void CoverageRaster::lines_to(std::span<const PathPoint> points) {
     m_subpaths.back().count += static_cast<std::uint32_t>(points.size() - 1);
 }
 
+void CoverageRaster::shaded_lines_to(std::span<const PathPoint> points, std::span<const std::uint8_t> beyond) {
+    if (!m_open || m_subpaths.back().shade == k_unshaded) {
+        lines_to(points);
+        return;
+    }
+    m_points.insert(m_points.end(), points.begin(), points.end());
+    m_subpaths.back().count += static_cast<std::uint32_t>(points.size());
+    m_beyond.insert(m_beyond.end(), beyond.begin(), beyond.begin() + static_cast<std::ptrdiff_t>(std::min(beyond.size(), points.size())));
+    m_beyond.resize(m_points.size(), k_edge_alone);
+}
+
 void CoverageRaster::close_path() {
     if (!m_open) return;
     m_subpaths.back().closed = true;
@@ -167,6 +180,7 @@ void CoverageRaster::close_path() {
 
 void CoverageRaster::clear_path() noexcept {
     m_points.clear();
+    m_beyond.clear();
     m_subpaths.clear();
     m_open = false;
 }
@@ -200,6 +214,7 @@ void CoverageRaster::prepare(const PixelTarget& target) {
 [[gnu::always_inline]] inline void CoverageRaster::add_cell(std::int32_t row, std::int32_t x, std::int32_t cover, std::int32_t area) {
     if (x >= m_width || cover == 0) return;
     auto& cells = m_rows[static_cast<std::size_t>(row)];
+    x |= m_cell_tag;
     if (!cells.empty() && cells.back().x == x) {
         cells.back().cover += cover;
         cells.back().area += area;
@@ -351,16 +366,26 @@ void CoverageRaster::add_edge(double x0, double y0, double x1, double y1) {
     }
 }
 
-void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias) {
-    // Painters refuse larger pictures; the fixed-point walk below relies on it.
-    if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels || target.width > k_max_paint_side ||
-        target.height > k_max_paint_side)
-        return;
-    prepare(target);
+void CoverageRaster::add_path_edges(bool shaded) {
     const double width = m_width, height = m_height;
     for (const Subpath& sub : m_subpaths) {
         const Point* p = m_points.data() + sub.first;
         if (sub.count < 2) continue;
+        // In a shaded fill each edge's cells carry the subpath's shade and the one beyond the edge;
+        // an edge left to the area beyond, or bounding another area of the same shade, cancels out.
+        // A subpath given no shade takes the first.
+        const bool with_shades = shaded;
+        const std::uint8_t shade = sub.shade == k_unshaded ? 0 : sub.shade;
+        const std::int32_t own = with_shades ? std::int32_t{shade} << k_shade_shift : 0;
+        m_cell_tag = own | (with_shades ? k_no_shade_beyond << (k_shade_shift + 4) : 0);
+        auto walked = [&](std::uint32_t i) {
+            if (!with_shades) return true;
+            const std::size_t point = std::size_t(sub.first) + i;
+            const std::uint8_t beyond = point < m_beyond.size() ? m_beyond[point] : k_edge_alone;
+            if (beyond == k_edge_left_out || beyond == shade) return false;
+            m_cell_tag = own | (beyond < k_most_shades ? std::int32_t{beyond} : k_no_shade_beyond) << (k_shade_shift + 4);
+            return true;
+        };
         // Most subpaths lie wholly inside the picture (a NaN fails the test): each point is taken
         // to fixed point once, and the edges need no cutting.
         bool inside = true;
@@ -370,17 +395,30 @@ void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rul
             std::int32_t x = first_x, y = first_y;
             for (std::uint32_t i = 1; i < sub.count; ++i) {
                 const std::int32_t next_x = to_fixed(p[i].x), next_y = to_fixed(p[i].y);
-                add_inside_edge(x, y, next_x, next_y);
+                if (walked(i)) add_inside_edge(x, y, next_x, next_y);
                 x = next_x;
                 y = next_y;
             }
-            if (!sub.piece) add_inside_edge(x, y, first_x, first_y);
+            // A fill closes every subpath; the closing edge is the subpath's own.
+            if (with_shades) m_cell_tag = own | k_no_shade_beyond << (k_shade_shift + 4);
+            add_inside_edge(x, y, first_x, first_y);
             continue;
         }
-        for (std::uint32_t i = 0; i + 1 < sub.count; ++i) add_edge(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
-        // A fill closes every subpath but the pieces of outlines.
-        if (!sub.piece) add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
+        for (std::uint32_t i = 0; i + 1 < sub.count; ++i)
+            if (walked(i + 1)) add_edge(p[i].x, p[i].y, p[i + 1].x, p[i + 1].y);
+        if (with_shades) m_cell_tag = own | k_no_shade_beyond << (k_shade_shift + 4);
+        add_edge(p[sub.count - 1].x, p[sub.count - 1].y, p[0].x, p[0].y);
     }
+    m_cell_tag = 0;
+}
+
+void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias) {
+    // Painters refuse larger pictures; the fixed-point walk below relies on it.
+    if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels || target.width > k_max_paint_side ||
+        target.height > k_max_paint_side)
+        return;
+    prepare(target);
+    add_path_edges(false);
     const Ink ink(colour);
     auto sweep = [&]<FillRule Rule, bool Antialias>() {
         // Each row's cells came in the order of the edges. They are summed into a row of totals by x,
@@ -418,6 +456,97 @@ void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rul
             }
             if (previous + 1 < m_width && carried != 0)
                 if (const auto c = to_coverage<Rule, Antialias>(carried)) ink.span(line + previous + 1, m_width - previous - 1, c);
+        }
+    };
+    if (rule == FillRule::even_odd) {
+        if (antialias) sweep.template operator()<FillRule::even_odd, true>();
+        else sweep.template operator()<FillRule::even_odd, false>();
+    } else {
+        if (antialias) sweep.template operator()<FillRule::non_zero, true>();
+        else sweep.template operator()<FillRule::non_zero, false>();
+    }
+}
+
+void CoverageRaster::fill_shades(const PixelTarget& target, std::span<const Colour> colours, FillRule rule, bool antialias) {
+    if (m_points.empty() || colours.empty() || target.width <= 0 || target.height <= 0 || !target.pixels ||
+        target.width > k_max_paint_side || target.height > k_max_paint_side)
+        return;
+    prepare(target);
+    constexpr std::size_t stride = k_most_shades + 1;  // the totals of one pixel, by shade
+    if (m_shades_at.size() != std::size_t(m_width)) {
+        m_shade_cover.assign(std::size_t(m_width) * stride, 0);
+        m_shade_area.assign(std::size_t(m_width) * stride, 0);
+        m_shades_at.assign(std::size_t(m_width), 0);
+    }
+    add_path_edges(true);
+    const std::size_t shades = std::min(colours.size(), k_most_shades);
+    std::array<Ink, k_most_shades> inks;
+    for (std::size_t k = 0; k < shades; ++k) inks[k] = Ink(colours[k]);
+    // Subpaths of a shade with no colour are left out.
+    const std::uint32_t coloured = (1u << shades) - 1;
+    auto sweep = [&]<FillRule Rule, bool Antialias>() {
+        std::array<std::int32_t, stride> carried{};
+        for (std::int32_t y = m_top; y <= m_bottom; ++y) {
+            auto& cells = m_rows[static_cast<std::size_t>(y)];
+            if (cells.empty()) continue;
+            // As in fill, summed by x; each cell adds to its shade and takes from the one beyond.
+            std::uint32_t first_word = ~0u, last_word = 0;
+            for (const Cell& c : cells) {
+                const auto x = static_cast<std::uint32_t>(c.x) & ((1u << k_shade_shift) - 1);
+                const auto own = (static_cast<std::uint32_t>(c.x) >> k_shade_shift) & 15u;
+                const auto beyond = (static_cast<std::uint32_t>(c.x) >> (k_shade_shift + 4)) & 15u;
+                std::int32_t* cover = m_shade_cover.data() + std::size_t(x) * stride;
+                std::int32_t* area = m_shade_area.data() + std::size_t(x) * stride;
+                cover[own] += c.cover;
+                area[own] += c.area;
+                cover[beyond] -= c.cover;
+                area[beyond] -= c.area;
+                m_shades_at[x] |= static_cast<std::uint16_t>((1u << own) | (1u << beyond));
+                m_touched[x >> 6] |= std::uint64_t{1} << (x & 63);
+                first_word = std::min(first_word, x >> 6);
+                last_word = std::max(last_word, x >> 6);
+            }
+            cells.clear();
+            std::uint32_t* line = target.pixels + std::size_t(y) * std::size_t(target.stride);
+            // The shades whose areas the row is inside, and how far.
+            std::uint32_t inside = 0;
+            std::int32_t previous = -1;
+            auto span_to = [&](std::int32_t end) {
+                for (std::uint32_t open = inside & coloured; open; open &= open - 1) {
+                    const int shade = __builtin_ctz(open);
+                    if (const auto c = to_coverage<Rule, Antialias>(carried[std::size_t(shade)])) inks[std::size_t(shade)].span(line + previous + 1, end - previous - 1, c);
+                }
+            };
+            for (std::uint32_t w = first_word; w <= last_word; ++w) {
+                std::uint64_t bits = m_touched[w];
+                m_touched[w] = 0;
+                for (; bits; bits &= bits - 1) {
+                    const std::int32_t x = static_cast<std::int32_t>(w * 64 + static_cast<std::uint32_t>(__builtin_ctzll(bits)));
+                    if (x > previous + 1 && inside) span_to(x);
+                    std::int32_t* cover = m_shade_cover.data() + std::size_t(x) * stride;
+                    std::int32_t* area = m_shade_area.data() + std::size_t(x) * stride;
+                    const std::uint32_t here = m_shades_at[std::size_t(x)];
+                    m_shades_at[std::size_t(x)] = 0;
+                    // The cells of edges with no shade beyond took their share from a spare total.
+                    cover[k_no_shade_beyond] = 0;
+                    area[k_no_shade_beyond] = 0;
+                    // Every shade with a cell here or an area around, in the order of the colours.
+                    for (std::uint32_t laid = (here | inside) & ~(1u << k_no_shade_beyond); laid; laid &= laid - 1) {
+                        const auto shade = static_cast<std::size_t>(__builtin_ctz(laid));
+                        const std::int32_t total = carried[shade] + cover[shade] - (area[shade] >> 9);
+                        if (shade < shades)
+                            if (const auto c = to_coverage<Rule, Antialias>(total)) inks[shade].pixel(line[x], c);
+                        carried[shade] += cover[shade];
+                        cover[shade] = 0;
+                        area[shade] = 0;
+                        if (carried[shade] != 0) inside |= 1u << shade;
+                        else inside &= ~(1u << shade);
+                    }
+                    previous = x;
+                }
+            }
+            if (inside) span_to(m_width);
+            for (std::uint32_t open = inside; open; open &= open - 1) carried[std::size_t(__builtin_ctz(open))] = 0;
         }
     };
     if (rule == FillRule::even_odd) {

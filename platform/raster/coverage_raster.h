@@ -35,16 +35,21 @@ enum class FillRule : std::uint8_t { even_odd, non_zero };
 class CoverageRaster {
 public:
     void move_to(double x, double y);
-    // A subpath that fill() does not close (see Painter::begin_piece).
-    void begin_piece(double x, double y);
     void line_to(double x, double y);
     void lines_to(std::span<const PathPoint> points);
     void close_path();
     void clear_path() noexcept;
     bool path_empty() const noexcept { return m_points.empty(); }
 
+    // Shaded areas' rings, for fill_shades (see Painter::begin_shaded).
+    void begin_shaded(double x, double y, std::uint8_t shade);
+    void shaded_lines_to(std::span<const PathPoint> points, std::span<const std::uint8_t> beyond);
+
     // Fill and stroke leave the path in place; the caller clears it.
     void fill(const PixelTarget& target, Colour colour, FillRule rule, bool antialias);
+    // Fills the shaded subpaths in one sweep, each shade in its colour, the colours laid in their
+    // order at every pixel: as if each shade were filled in turn, with every shared edge walked once.
+    void fill_shades(const PixelTarget& target, std::span<const Colour> colours, FillRule rule, bool antialias);
     // Joins are round; `style.cap` shapes the two ends of each open subpath.
     void stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias);
     // Forgets the strokes kept for painting again: the pixels they were laid on may change.
@@ -52,16 +57,22 @@ public:
 
 private:
     using Point = PathPoint;
+    static constexpr std::uint8_t k_unshaded = 255;
     struct Subpath {
         std::uint32_t first, count;
         bool closed;
-        bool piece = false;  // left open by fills
+        std::uint8_t shade = k_unshaded;
     };
     struct Cell {
+        // The pixel's x, and for a shaded fill from bit k_shade_shift the shade and the shade beyond
+        // the edge (k_no_shade_beyond for none), four bits each.
         std::int32_t x;
         std::int32_t cover;  // signed height (1/256 pixel) of edges crossing the cell
         std::int32_t area;   // twice the signed area (1/65536 pixel) they leave to their left within it
     };
+    static constexpr std::int32_t k_shade_shift = 14;  // pictures are at most 16,384 pixels wide
+    static constexpr std::int32_t k_no_shade_beyond = 15;
+    static_assert(k_most_shades <= k_no_shade_beyond && k_max_paint_side <= (1 << k_shade_shift));
     struct Segment {
         double ax, ay, bx, by;
         bool butt_start, butt_end;
@@ -99,6 +110,8 @@ private:
     static constexpr std::size_t k_tile_bytes = std::size_t(k_tile) * k_tile;
     static constexpr std::uint32_t k_no_slot = ~0u;
 
+    // The edges of every subpath into cells; a shaded path's cells carry their shades.
+    void add_path_edges(bool shaded);
     void add_edge(double x0, double y0, double x1, double y1);
     void add_inside_edge(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
     void add_row_piece(std::int32_t row, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2);
@@ -127,6 +140,7 @@ private:
     void prepare(const PixelTarget& target);
 
     std::vector<Point> m_points;
+    std::vector<std::uint8_t> m_beyond;  // of shaded paths, by point: what lies beyond the edge to it
     std::vector<Subpath> m_subpaths;
     bool m_open = false;  // the last subpath takes further line_to calls
     std::vector<Point> m_line, m_run;  // a stroked subpath's points, and those it leaves out
@@ -136,6 +150,10 @@ private:
     std::vector<std::vector<Cell>> m_rows;  // fill cells by row
     std::vector<std::int32_t> m_cover_by_x, m_area_by_x;  // one row's cells summed by x
     std::vector<std::uint64_t> m_touched;                // a bit for each x with a cell
+    std::int32_t m_cell_tag = 0;                         // added to the x of each cell laid
+    // A shaded fill's row by x and shade (k_most_shades + 1 to a pixel), and the shades at each x.
+    std::vector<std::int32_t> m_shade_cover, m_shade_area;
+    std::vector<std::uint16_t> m_shades_at;
     std::int32_t m_top = 0, m_bottom = -1;  // rows with fill cells
     std::vector<Marks> m_marks;             // the stroke being marked and strokes kept for another use
     std::size_t m_kept_marks = 0;           // how many masks this size of picture may keep

@@ -44,6 +44,13 @@ void RasterPainter::fill(Colour colour) {
     after_raster();
 }
 
+void RasterPainter::fill_shades(std::span<const Colour> colours) {
+    before_raster();
+    m_raster->fill_shades(pixels(), colours, FillRule::even_odd, m_antialias);
+    m_raster->clear_path();
+    after_raster();
+}
+
 void RasterPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
     before_raster();
     m_raster->fill(pixels(), fill_colour, FillRule::even_odd, m_antialias);

@@ -21,11 +21,15 @@ public:
 
     void set_antialias(bool on) override { m_antialias = on; }
     void move_to(double x, double y) override { m_raster->move_to(x, y); }
-    void begin_piece(double x, double y) override { m_raster->begin_piece(x, y); }
     void line_to(double x, double y) override { m_raster->line_to(x, y); }
     void lines_to(std::span<const PathPoint> points) override { m_raster->lines_to(points); }
     void close_path() override { m_raster->close_path(); }
     void fill(Colour colour) override;
+    void begin_shaded(double x, double y, std::uint8_t shade) override { m_raster->begin_shaded(x, y, shade); }
+    void shaded_lines_to(std::span<const PathPoint> points, std::span<const std::uint8_t> beyond) override {
+        m_raster->shaded_lines_to(points, beyond);
+    }
+    void fill_shades(std::span<const Colour> colours) override;
     void fill_and_stroke(Colour fill, const StrokeStyle& stroke) override;
     void stroke(const StrokeStyle& style) override;
     // A stroke is painted from the marks of an earlier one only within one picture.

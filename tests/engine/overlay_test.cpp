@@ -33,10 +33,14 @@ public:
     void set_antialias(bool) override {}
     void clear(platform::Colour) override {}
     void move_to(double x, double y) override { current.points.push_back({x, y}); }
-    void begin_piece(double x, double y) override { current.points.push_back({x, y}); }
     void line_to(double x, double y) override { current.points.push_back({x, y}); }
     void close_path() override {}
     void fill(platform::Colour c) override { end("fill", c, 0); }
+    void begin_shaded(double x, double y, std::uint8_t) override { current.points.push_back({x, y}); }
+    void shaded_lines_to(std::span<const platform::PathPoint> points, std::span<const std::uint8_t>) override {
+        for (const auto& p : points) current.points.push_back({p.x, p.y});
+    }
+    void fill_shades(std::span<const platform::Colour> colours) override { end("shades", colours.empty() ? platform::Colour{} : colours[0], 0); }
     void fill_and_stroke(platform::Colour c, const platform::StrokeStyle& s) override { end("fill+stroke", c, s.width); }
     void stroke(const platform::StrokeStyle& s) override { end("stroke", s.colour, s.width); }
     platform::TextExtent measure_text(std::string_view text, const platform::TextStyle&) override {

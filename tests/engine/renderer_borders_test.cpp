@@ -33,7 +33,6 @@ public:
     void set_antialias(bool) override {}
     void clear(platform::Colour) override {}
     void move_to(double x, double y) override { m_last = spot(x, y), m_first = m_last; }
-    void begin_piece(double x, double y) override { move_to(x, y); }
     void line_to(double x, double y) override {
         const Spot next = spot(x, y);
         if (next != m_last) m_sides.push_back(side_of(m_last, next));
@@ -41,8 +40,29 @@ public:
     }
     void close_path() override { line_to(m_first.first / 100.0, m_first.second / 100.0); }
     void fill(platform::Colour colour) override {
-        fills.push_back({colour, std::move(m_sides)});
+        fills.push_back({colour, std::move(m_sides), {}});
         m_sides.clear();
+    }
+    // A shaded fill keeps the sides given, each with its area's shade and what lies beyond it;
+    // sides left to the area beyond are not given.
+    void begin_shaded(double x, double y, std::uint8_t shade) override {
+        move_to(x, y);
+        m_shade = shade;
+    }
+    void shaded_lines_to(std::span<const platform::PathPoint> points, std::span<const std::uint8_t> beyond) override {
+        for (std::size_t i = 0; i < points.size(); ++i) {
+            const Spot next = spot(points[i].x, points[i].y);
+            if (next != m_last && beyond[i] != platform::k_edge_left_out) {
+                m_sides.push_back(side_of(m_last, next));
+                m_shades.push_back({m_shade, beyond[i]});
+            }
+            m_last = next;
+        }
+    }
+    void fill_shades(std::span<const platform::Colour> colours) override {
+        fills.push_back({colours[0], std::move(m_sides), std::move(m_shades)});
+        m_sides.clear();
+        m_shades.clear();
     }
     void fill_and_stroke(platform::Colour, const platform::StrokeStyle&) override { m_sides.clear(); }
     void stroke(const platform::StrokeStyle& style) override {
@@ -60,6 +80,7 @@ public:
     struct Fill {
         platform::Colour colour;
         std::vector<Side> sides;
+        std::vector<std::pair<std::uint8_t, std::uint8_t>> shades;  // of a shaded fill, by side: own, beyond
     };
     std::vector<Fill> fills;
 
@@ -67,6 +88,8 @@ private:
     static Spot spot(double x, double y) { return {std::lround(x * 100), std::lround(y * 100)}; }
     Spot m_first{}, m_last{};
     std::vector<Side> m_sides;
+    std::uint8_t m_shade = 0;
+    std::vector<std::pair<std::uint8_t, std::uint8_t>> m_shades;
 };
 
 // A state of three by three counties. The middle county's top bends where the county above it
@@ -143,10 +166,10 @@ TEST_F(RendererBorders, EachSharedBorderIsDrawnOnceAndEveryOtherSideAsBefore) {
     EXPECT_EQ(drawn.size(), distinct.size()) << "nothing drawn but the sides";
 }
 
-TEST(RendererShading, NeighboursShadedAlikeLeaveOutTheirBorderAndOthersKeepIt) {
+TEST(RendererShading, ABorderIsGivenOnceWithTheShadeBeyondAndNotAtAllBetweenNeighboursShadedAlike) {
     // Two counties side by side, with codes tried until one pair shares a shading colour and
-    // another does not. The fill of a colour holds each side of its counties once, less the border
-    // of two counties it holds both of.
+    // another does not. The shaded fill holds each outer side of the two once, and their border
+    // once with the other county's shade beyond it, or not at all when they are shaded alike.
     bool saw_same = false, saw_different = false;
     for (int code = 2; code < 40 && !(saw_same && saw_different); ++code) {
         FeatureSet set;
@@ -168,25 +191,32 @@ TEST(RendererShading, NeighboursShadedAlikeLeaveOutTheirBorderAndOthersKeepIt) {
         renderer.paint(recorder, view, packs, style, false);
 
         auto spot = [&](double lon, double lat) { return Spot{std::lround(view.to_pixel_x(lon) * 100), std::lround(view.to_pixel_y(lat) * 100)}; };
-        const Side border = side_of(spot(-101, 37), spot(-101, 38)), west_side = side_of(spot(-102, 37), spot(-102, 38)),
-                   east_side = side_of(spot(-100, 37), spot(-100, 38));
-        std::vector<std::multiset<Side>> county_fills;
-        for (const auto& fill : recorder.fills) {
-            std::multiset<Side> sides(fill.sides.begin(), fill.sides.end());
-            if (sides.count(west_side) || sides.count(east_side)) county_fills.push_back(std::move(sides));
-        }
-        if (county_fills.size() == 1) {
+        const Side border = side_of(spot(-101, 37), spot(-101, 38)), west_side = side_of(spot(-102, 37), spot(-102, 38));
+        const StrokeRecorder::Fill* counties = nullptr;
+        for (const auto& fill : recorder.fills)
+            if (std::count(fill.sides.begin(), fill.sides.end(), west_side) != 0) counties = &fill;
+        ASSERT_NE(counties, nullptr);
+        ASSERT_EQ(counties->shades.size(), counties->sides.size()) << "the counties are one shaded fill";
+        std::set<std::uint8_t> shades;
+        for (const auto& [own, beyond] : counties->shades) shades.insert(own);
+        const auto given = std::find(counties->sides.begin(), counties->sides.end(), border);
+        if (shades.size() == 1) {
             saw_same = true;
-            EXPECT_EQ(county_fills[0].count(border), 0u) << "code " << second;
-            EXPECT_EQ(county_fills[0].size(), 6u) << "the six outer sides of the pair, each once";
+            EXPECT_EQ(given, counties->sides.end()) << "code " << second;
+            EXPECT_EQ(counties->sides.size(), 6u) << "the six outer sides of the pair, each once";
         } else {
-            ASSERT_EQ(county_fills.size(), 2u);
             saw_different = true;
-            for (const auto& sides : county_fills) {
-                EXPECT_EQ(sides.count(border), 1u) << "code " << second;
-                EXPECT_EQ(sides.size(), 4u);
-            }
+            ASSERT_NE(given, counties->sides.end()) << "code " << second;
+            const auto [own, beyond] = counties->shades[std::size_t(given - counties->sides.begin())];
+            EXPECT_NE(own, beyond);
+            EXPECT_TRUE(shades.count(beyond)) << "the other county's shade lies beyond";
+            EXPECT_EQ(std::count(counties->sides.begin(), counties->sides.end(), border), 1) << "given by one of the two";
+            EXPECT_EQ(counties->sides.size(), 7u);
         }
+        for (std::size_t i = 0; i < counties->sides.size(); ++i)
+            if (counties->sides[i] != border) {
+                EXPECT_EQ(counties->shades[i].second, platform::k_edge_alone);
+            }
     }
     EXPECT_TRUE(saw_same);
     EXPECT_TRUE(saw_different);
@@ -229,17 +259,11 @@ PairFills paint_pair(int code, double west, double north, double east, double so
     return result;
 }
 
-// Fails the second fill it is given (the first of the counties, after the state's), as a paint
-// cut short by an error would.
+// Fails in the counties' shaded fill once their shades are marked, as a paint cut short by an
+// error would.
 class FailingFill : public StrokeRecorder {
 public:
-    void fill(platform::Colour colour) override {
-        if (++m_fills == 2) throw std::runtime_error("the fill failed");
-        StrokeRecorder::fill(colour);
-    }
-
-private:
-    int m_fills = 0;
+    void begin_shaded(double, double, std::uint8_t) override { throw std::runtime_error("the fill failed"); }
 };
 
 TEST(RendererShading, APaintCutShortLeavesNoMarkForTheNext) {

@@ -47,10 +47,12 @@ public:
     void set_antialias(bool) override {}
     void clear(platform::Colour) override {}
     void move_to(double, double) override {}
-    void begin_piece(double, double) override {}
     void line_to(double, double) override {}
     void close_path() override {}
     void fill(platform::Colour) override {}
+    void begin_shaded(double, double, std::uint8_t) override {}
+    void shaded_lines_to(std::span<const platform::PathPoint>, std::span<const std::uint8_t>) override {}
+    void fill_shades(std::span<const platform::Colour>) override {}
     void fill_and_stroke(platform::Colour, const platform::StrokeStyle&) override {}
     void stroke(const platform::StrokeStyle&) override {}
     platform::TextExtent measure_text(std::string_view, const platform::TextStyle&) override { return {}; }

@@ -215,8 +215,7 @@ TEST_F(CoverageRasterTest, AnOutlineCutIntoRoundEndedPiecesLaysTheSamePixelsAsWh
     }
 }
 
-TEST_F(CoverageRasterTest, PiecesOfOutlinesAreLeftOpenByAFillAndTogetherFillAsOneArea) {
-    // A square as one closed path, built point by point and by lines_to.
+TEST_F(CoverageRasterTest, LinesToIsLineToPointByPoint) {
     rectangle(10.3, 12.6, 40.8, 44.1);
     fill();
     const std::vector<std::uint32_t> square = m_pixels;
@@ -225,31 +224,81 @@ TEST_F(CoverageRasterTest, PiecesOfOutlinesAreLeftOpenByAFillAndTogetherFillAsOn
     m_raster.move_to(10.3, 12.6);
     m_raster.lines_to(rest);
     fill();
-    EXPECT_EQ(m_pixels, square) << "lines_to is line_to point by point";
-
-    // The same square as two halves that leave out the side they share, in pieces: one area.
-    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
-    m_raster.begin_piece(25.5, 12.6);
-    const PathPoint right[] = {{40.8, 12.6}, {40.8, 44.1}, {25.5, 44.1}};
-    m_raster.lines_to(right);
-    m_raster.begin_piece(25.5, 44.1);
-    const PathPoint left[] = {{10.3, 44.1}, {10.3, 12.6}, {25.5, 12.6}};
-    m_raster.lines_to(left);
-    fill();
     EXPECT_EQ(m_pixels, square);
+}
 
-    // A piece alone is not closed: what it leaves open is no edge, as a closed path's last side is.
+// The largest difference of any channel of any pixel.
+int largest_difference(const std::vector<std::uint32_t>& a, const std::vector<std::uint32_t>& b) {
+    int most = 0;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (int shift = 0; shift < 32; shift += 8)
+            most = std::max(most, std::abs(int((a[i] >> shift) & 0xFF) - int((b[i] >> shift) & 0xFF)));
+    return most;
+}
+
+TEST_F(CoverageRasterTest, ShadedAreasFillAsIfEachShadeWereFilledInTurn) {
+    // Four areas that tile a band: west and middle-west in shade 0, middle-east in shade 1, east
+    // (running out of the picture) in shade 2; the borders slant, and the colours are translucent,
+    // so that a border walked wrongly or a colour laid out of turn would show.
+    const Colour colours[] = {Colour{0x80C04020u}, Colour{0x6020A040u}, Colour{0x902040C0u}};
+    const PathPoint top_left{3.2, 8.7}, bottom_left{4.9, 55.1};
+    const PathPoint cuts_top[] = {{19.4, 8.7}, {33.6, 8.7}, {47.1, 8.7}}, cuts_bottom[] = {{17.8, 55.1}, {36.2, 55.1}, {49.9, 55.1}};
+    const PathPoint far_top{90, 8.7}, far_bottom{90, 55.1};
+    struct Area {
+        std::vector<PathPoint> ring;  // clockwise, first point repeated last
+        std::uint8_t shade;
+    };
+    const std::vector<Area> areas = {
+        {{top_left, cuts_top[0], cuts_bottom[0], bottom_left, top_left}, 0},
+        {{cuts_top[0], cuts_top[1], cuts_bottom[1], cuts_bottom[0], cuts_top[0]}, 0},
+        {{cuts_top[1], cuts_top[2], cuts_bottom[2], cuts_bottom[1], cuts_top[1]}, 1},
+        {{cuts_top[2], far_top, far_bottom, cuts_bottom[2], cuts_top[2]}, 2},
+    };
+    // Each shade filled in turn, its areas' rings whole.
+    for (std::uint8_t shade = 0; shade < 3; ++shade) {
+        for (const Area& area : areas) {
+            if (area.shade != shade) continue;
+            m_raster.move_to(area.ring[0].x, area.ring[0].y);
+            m_raster.lines_to(std::span(area.ring).subspan(1));
+            m_raster.close_path();
+        }
+        fill(colours[shade]);
+    }
+    const std::vector<std::uint32_t> in_turn = m_pixels;
+
+    // One shaded fill, the areas given in reverse: each border (edge 2 of the area to its west, the
+    // edge to that ring's third point) given once, by the western area, with the eastern area's
+    // shade beyond it, or by neither between two areas of one shade.
     std::fill(m_pixels.begin(), m_pixels.end(), k_white);
-    m_raster.begin_piece(25.5, 12.6);
-    m_raster.lines_to(right);
-    fill();
-    const std::vector<std::uint32_t> open = m_pixels;
+    for (std::size_t k = areas.size(); k-- > 0;) {
+        const Area& area = areas[k];
+        std::vector<std::uint8_t> beyond(area.ring.size() - 1, k_edge_alone);
+        if (k + 1 < areas.size()) beyond[1] = areas[k + 1].shade == area.shade ? k_edge_left_out : areas[k + 1].shade;
+        if (k > 0) beyond[3] = k_edge_left_out;
+        m_raster.begin_shaded(area.ring[0].x, area.ring[0].y, area.shade);
+        m_raster.shaded_lines_to(std::span(area.ring).subspan(1), beyond);
+    }
+    m_raster.fill_shades(target(), colours, FillRule::even_odd, true);
+    m_raster.clear_path();
+    // Walked once, a border's cells round the same for both sides: a level of difference at most.
+    EXPECT_LE(largest_difference(m_pixels, in_turn), 1);
+    EXPECT_NE(at(40, 30), k_white);
+    EXPECT_EQ(at(1, 30), k_white);
+
+    // A shade given no colour is not painted, and the rest are as before.
     std::fill(m_pixels.begin(), m_pixels.end(), k_white);
-    m_raster.move_to(25.5, 12.6);
-    m_raster.lines_to(right);
-    fill();
-    EXPECT_NE(m_pixels, open);
-    EXPECT_EQ(at(30, 30), 0xFF000000u) << "the closed half";
+    m_raster.begin_shaded(10, 10, 0);
+    const PathPoint square[] = {{20, 10}, {20, 20}, {10, 20}};
+    const std::uint8_t alone[] = {k_edge_alone, k_edge_alone, k_edge_alone};
+    m_raster.shaded_lines_to(square, alone);
+    m_raster.begin_shaded(30, 10, 5);
+    const PathPoint other[] = {{40, 10}, {40, 20}, {30, 20}};
+    m_raster.shaded_lines_to(other, alone);
+    m_raster.fill_shades(target(), std::span(colours).first(1), FillRule::even_odd, true);
+    m_raster.clear_path();
+    EXPECT_NE(at(15, 15), k_white);
+    EXPECT_EQ(at(35, 15), k_white);
+    EXPECT_EQ(at(25, 15), k_white);
 }
 
 TEST_F(CoverageRasterTest, SharpTurnsJoinWithoutGaps) {
