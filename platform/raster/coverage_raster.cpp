@@ -260,11 +260,12 @@ inline std::int32_t step_share(std::int32_t lift, std::int32_t rem, std::int32_t
         return;
     }
     // Across cells: the height spent in each is stepped without rounding drift.
-    const bool rightwards = x2 > x1;
-    const std::int32_t dx = rightwards ? x2 - x1 : x1 - x2;
+    // The direction picked by masks, not branches: 0 rightwards, all ones leftwards.
+    const std::int32_t leftwards = (x2 - x1) >> 31;
+    const std::int32_t dx = ((x2 - x1) ^ leftwards) - leftwards;
     const std::int32_t dy = y2 - y1;
-    const std::int32_t first = rightwards ? 256 : 0, step = rightwards ? 1 : -1;
-    const std::int32_t p = (rightwards ? 256 - fraction1 : fraction1) * dy;
+    const std::int32_t first = 256 & ~leftwards, step = 1 | leftwards;
+    const std::int32_t p = (fraction1 + ((256 - 2 * fraction1) & ~leftwards)) * dy;
     std::int32_t delta, mod;
     divide(p, dx, delta, mod);
     add_cell(row, cell1, delta, (fraction1 + first) * delta);
@@ -299,10 +300,10 @@ void CoverageRaster::add_inside_edge(std::int32_t x1, std::int32_t y1, std::int3
         return;
     }
     const std::int32_t dx = x2 - x1;
-    const bool downwards = y2 > y1;
-    const std::int32_t dy = downwards ? y2 - y1 : y1 - y2;
-    const std::int32_t first = downwards ? 256 : 0, step = downwards ? 1 : -1;
-    const std::int32_t p = (downwards ? 256 - (y1 & 255) : y1 & 255) * dx;
+    const std::int32_t upwards = (y2 - y1) >> 31;  // as leftwards in add_row_piece
+    const std::int32_t dy = ((y2 - y1) ^ upwards) - upwards;
+    const std::int32_t first = 256 & ~upwards, step = 1 | upwards;
+    const std::int32_t p = ((y1 & 255) + ((256 - 2 * (y1 & 255)) & ~upwards)) * dx;
     std::int32_t delta, mod;
     divide(p, dy, delta, mod);
     std::int32_t x_from = x1 + delta;
@@ -472,20 +473,20 @@ void CoverageRaster::fill_shades(const PixelTarget& target, std::span<const Colo
         target.width > k_max_paint_side || target.height > k_max_paint_side)
         return;
     prepare(target);
-    constexpr std::size_t stride = k_most_shades + 1;  // the totals of one pixel, by shade
     if (m_shades_at.size() != std::size_t(m_width)) {
-        m_shade_cover.assign(std::size_t(m_width) * stride, 0);
-        m_shade_area.assign(std::size_t(m_width) * stride, 0);
+        m_shade_totals.assign(std::size_t(m_width) * (k_most_shades + 1), {});
         m_shades_at.assign(std::size_t(m_width), 0);
     }
     add_path_edges(true);
     const std::size_t shades = std::min(colours.size(), k_most_shades);
     std::array<Ink, k_most_shades> inks;
     for (std::size_t k = 0; k < shades; ++k) inks[k] = Ink(colours[k]);
-    // Subpaths of a shade with no colour are left out.
+    // A pixel's totals by shade, and one more that takes the shares of no shade: what lies beyond
+    // an edge of one area only, and subpaths of a shade with no colour, which are left out.
+    const std::uint32_t spare = static_cast<std::uint32_t>(shades), stride = spare + 1;
     const std::uint32_t coloured = (1u << shades) - 1;
     auto sweep = [&]<FillRule Rule, bool Antialias>() {
-        std::array<std::int32_t, stride> carried{};
+        std::array<std::int32_t, k_most_shades + 1> carried{};
         for (std::int32_t y = m_top; y <= m_bottom; ++y) {
             auto& cells = m_rows[static_cast<std::size_t>(y)];
             if (cells.empty()) continue;
@@ -493,14 +494,13 @@ void CoverageRaster::fill_shades(const PixelTarget& target, std::span<const Colo
             std::uint32_t first_word = ~0u, last_word = 0;
             for (const Cell& c : cells) {
                 const auto x = static_cast<std::uint32_t>(c.x) & ((1u << k_shade_shift) - 1);
-                const auto own = (static_cast<std::uint32_t>(c.x) >> k_shade_shift) & 15u;
-                const auto beyond = (static_cast<std::uint32_t>(c.x) >> (k_shade_shift + 4)) & 15u;
-                std::int32_t* cover = m_shade_cover.data() + std::size_t(x) * stride;
-                std::int32_t* area = m_shade_area.data() + std::size_t(x) * stride;
-                cover[own] += c.cover;
-                area[own] += c.area;
-                cover[beyond] -= c.cover;
-                area[beyond] -= c.area;
+                const auto own = std::min((static_cast<std::uint32_t>(c.x) >> k_shade_shift) & 15u, spare);
+                const auto beyond = std::min((static_cast<std::uint32_t>(c.x) >> (k_shade_shift + 4)) & 15u, spare);
+                ShadeTotal* totals = m_shade_totals.data() + std::size_t(x) * stride;
+                totals[own].cover += c.cover;
+                totals[own].area += c.area;
+                totals[beyond].cover -= c.cover;
+                totals[beyond].area -= c.area;
                 m_shades_at[x] |= static_cast<std::uint16_t>((1u << own) | (1u << beyond));
                 m_touched[x >> 6] |= std::uint64_t{1} << (x & 63);
                 first_word = std::min(first_word, x >> 6);
@@ -512,7 +512,7 @@ void CoverageRaster::fill_shades(const PixelTarget& target, std::span<const Colo
             std::uint32_t inside = 0;
             std::int32_t previous = -1;
             auto span_to = [&](std::int32_t end) {
-                for (std::uint32_t open = inside & coloured; open; open &= open - 1) {
+                for (std::uint32_t open = inside; open; open &= open - 1) {
                     const int shade = __builtin_ctz(open);
                     if (const auto c = to_coverage<Rule, Antialias>(carried[std::size_t(shade)])) inks[std::size_t(shade)].span(line + previous + 1, end - previous - 1, c);
                 }
@@ -523,22 +523,17 @@ void CoverageRaster::fill_shades(const PixelTarget& target, std::span<const Colo
                 for (; bits; bits &= bits - 1) {
                     const std::int32_t x = static_cast<std::int32_t>(w * 64 + static_cast<std::uint32_t>(__builtin_ctzll(bits)));
                     if (x > previous + 1 && inside) span_to(x);
-                    std::int32_t* cover = m_shade_cover.data() + std::size_t(x) * stride;
-                    std::int32_t* area = m_shade_area.data() + std::size_t(x) * stride;
+                    ShadeTotal* totals = m_shade_totals.data() + std::size_t(x) * stride;
                     const std::uint32_t here = m_shades_at[std::size_t(x)];
                     m_shades_at[std::size_t(x)] = 0;
-                    // The cells of edges with no shade beyond took their share from a spare total.
-                    cover[k_no_shade_beyond] = 0;
-                    area[k_no_shade_beyond] = 0;
+                    totals[spare] = {};
                     // Every shade with a cell here or an area around, in the order of the colours.
-                    for (std::uint32_t laid = (here | inside) & ~(1u << k_no_shade_beyond); laid; laid &= laid - 1) {
+                    for (std::uint32_t laid = (here | inside) & coloured; laid; laid &= laid - 1) {
                         const auto shade = static_cast<std::size_t>(__builtin_ctz(laid));
-                        const std::int32_t total = carried[shade] + cover[shade] - (area[shade] >> 9);
-                        if (shade < shades)
-                            if (const auto c = to_coverage<Rule, Antialias>(total)) inks[shade].pixel(line[x], c);
-                        carried[shade] += cover[shade];
-                        cover[shade] = 0;
-                        area[shade] = 0;
+                        const ShadeTotal total = totals[shade];
+                        totals[shade] = {};
+                        if (const auto c = to_coverage<Rule, Antialias>(carried[shade] + total.cover - (total.area >> 9))) inks[shade].pixel(line[x], c);
+                        carried[shade] += total.cover;
                         if (carried[shade] != 0) inside |= 1u << shade;
                         else inside &= ~(1u << shade);
                     }

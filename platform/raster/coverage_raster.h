@@ -151,8 +151,11 @@ private:
     std::vector<std::int32_t> m_cover_by_x, m_area_by_x;  // one row's cells summed by x
     std::vector<std::uint64_t> m_touched;                // a bit for each x with a cell
     std::int32_t m_cell_tag = 0;                         // added to the x of each cell laid
-    // A shaded fill's row by x and shade (k_most_shades + 1 to a pixel), and the shades at each x.
-    std::vector<std::int32_t> m_shade_cover, m_shade_area;
+    // A shaded fill's row of totals by x and shade, and the shades with cells at each x.
+    struct ShadeTotal {
+        std::int32_t cover = 0, area = 0;
+    };
+    std::vector<ShadeTotal> m_shade_totals;
     std::vector<std::uint16_t> m_shades_at;
     std::int32_t m_top = 0, m_bottom = -1;  // rows with fill cells
     std::vector<Marks> m_marks;             // the stroke being marked and strokes kept for another use
