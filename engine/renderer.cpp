@@ -28,6 +28,8 @@ constexpr std::uint32_t k_state_palette[] = {0xF6E3B4, 0xD9EDC2, 0xF4CFD6, 0xF0D
 constexpr std::uint32_t k_county_palette[] = {0xE9C46A, 0x8AB17D, 0xE76F51, 0xC9A46B, 0xB392AC, 0xF4A261};
 constexpr std::uint32_t k_place_palette[] = {0xE8A0A0};
 constexpr std::uint32_t k_mcd_palette[] = {0x9CC8A0, 0xD8B58A};
+static_assert(std::size(k_state_palette) <= platform::k_most_shades && std::size(k_county_palette) <= platform::k_most_shades,
+              "a layer's shading is one fill");
 
 // Where the land beyond the nation gets its country's name: a few points inside each neighbour, the
 // first in view taken, so that a state view near a border names the country across it.
@@ -269,19 +271,10 @@ void Renderer::query(const PackView& pack, GeometryLayer layer) {
 
 void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer layer, bool by_code, double alpha,
                           std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour) {
-    if (!by_code || monochrome) {
-        bool any = false;
-        for (const PackView* pack : packs) {
-            query(*pack, layer);
-            for (auto f : m_hits) add_feature(pack->geometry(layer, m_band), f, true);
-            any = any || !m_hits.empty();
-        }
-        if (any) m_painter->fill(fill_colour(plain_colour, monochrome));
-        return;
-    }
-    // All the palette's colours in one shaded fill, each area's colour worked out once. A border
-    // of two unclipped areas in view is walked once for both, and not at all between two of one
-    // colour.
+    // One shaded fill for the layer, each area's colour worked out once. A border of two unclipped
+    // areas in view is walked once for both, and not at all between two of one colour: the pieces
+    // of a lake or a sea cut along the packs' cells fill as one.
+    const bool shaded = by_code && !monochrome && !palette.empty();
     m_coloured.clear();
     if (m_colour_of.size() < packs.size()) m_colour_of.resize(packs.size());
     for (std::size_t p = 0; p < packs.size(); ++p) {
@@ -290,7 +283,7 @@ void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer 
         auto& colour_of = m_colour_of[p];
         if (colour_of.size() < table.size()) colour_of.resize(table.size(), k_no_colour);
         for (auto f : m_hits) {
-            const auto colour = static_cast<std::uint32_t>(code_hash(packs[p]->area(table.attribute(f)).code) % palette.size());
+            const auto colour = shaded ? static_cast<std::uint32_t>(code_hash(packs[p]->area(table.attribute(f)).code) % palette.size()) : 0u;
             m_coloured.push_back({colour, static_cast<std::uint32_t>(p), f});
             if (drawn_unclipped(table.box(f))) colour_of[f] = static_cast<std::uint8_t>(colour);
         }
@@ -304,7 +297,11 @@ void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer 
     for (const ColouredArea& area : m_coloured) m_colour_of[area.pack][area.feature] = k_no_colour;
     if (m_coloured.empty()) return;
     m_shade_colours.clear();
-    for (const std::uint32_t colour : palette) m_shade_colours.push_back(rgb(colour, alpha));
+    if (shaded) {
+        for (const std::uint32_t colour : palette) m_shade_colours.push_back(rgb(colour, alpha));
+    } else {
+        m_shade_colours.push_back(fill_colour(plain_colour, monochrome));
+    }
     m_painter->fill_shades(m_shade_colours);
 }
 

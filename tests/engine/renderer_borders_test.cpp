@@ -229,8 +229,8 @@ struct PairFills {
     Side border;
 };
 PairFills paint_pair(int code, double west, double north, double east, double south, platform::Painter* painter = nullptr) {
+    // No state: every mark a paint takes is the counties'.
     FeatureSet set;
-    set.areas.push_back({AreaKind::state, "Pairland", "94", "PL", {testing::square(-105, 36, 6)}});
     std::string second = "94";
     second += std::to_string(100 + code);
     set.areas.push_back({AreaKind::county, "West", "94101", "PL", {{{-104, 37}, {-101, 37}, {-101, 38}, {-104, 38}, {-104, 37}}}});
@@ -259,8 +259,8 @@ PairFills paint_pair(int code, double west, double north, double east, double so
     return result;
 }
 
-// Fails in the counties' shaded fill once their shades are marked, as a paint cut short by an
-// error would.
+// Fails in the counties' fill, the paint's only one, once their shades are marked, as a paint cut
+// short by an error would.
 class FailingFill : public StrokeRecorder {
 public:
     void begin_shaded(double, double, std::uint8_t) override { throw std::runtime_error("the fill failed"); }
