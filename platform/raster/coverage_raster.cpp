@@ -990,7 +990,7 @@ void CoverageRaster::lay(const PixelTarget& target, Marks& marks, const StrokeSt
 bool CoverageRaster::Marks::traced(const std::vector<Point>& points, const std::vector<Subpath>& subs) const noexcept {
     return holds_path && path_points.size() == points.size() && path_subpaths.size() == subs.size() &&
            std::memcmp(path_points.data(), points.data(), points.size() * sizeof(Point)) == 0 &&
-           std::memcmp(path_subpaths.data(), subs.data(), subs.size() * sizeof(Subpath)) == 0;
+           std::equal(path_subpaths.begin(), path_subpaths.end(), subs.begin());
 }
 
 void CoverageRaster::forget_strokes() noexcept {
@@ -1067,7 +1067,7 @@ bool CoverageRaster::line_points(const Point* p, std::uint32_t count, bool close
     return true;
 }
 
-void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias) {
+void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias, PathAfter after) {
     const double half_width = style.width / 2;
     if (m_points.empty() || target.width <= 0 || target.height <= 0 || !target.pixels || !(half_width > 0) ||
         !std::isfinite(half_width))
@@ -1082,6 +1082,7 @@ void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style,
             lay(target, marks, style, antialias, true);
             marks.holds_path = false;
             marks.age = 0;
+            if (after == PathAfter::cleared) clear_path();
             return;
         }
     }
@@ -1118,8 +1119,14 @@ void CoverageRaster::stroke(const PixelTarget& target, const StrokeStyle& style,
         }
     }
     lay(target, marks, style, antialias, false);
-    marks.path_points.assign(m_points.begin(), m_points.end());
-    marks.path_subpaths.assign(m_subpaths.begin(), m_subpaths.end());
+    if (after == PathAfter::cleared) {
+        marks.path_points.swap(m_points);
+        marks.path_subpaths.swap(m_subpaths);
+        clear_path();
+    } else {
+        marks.path_points.assign(m_points.begin(), m_points.end());
+        marks.path_subpaths.assign(m_subpaths.begin(), m_subpaths.end());
+    }
     marks.holds_path = true;
     marks.age = ++m_clock;
 }

@@ -50,8 +50,11 @@ public:
     // Fills the shaded subpaths in one sweep, each shade in its colour, the colours laid in their
     // order at every pixel: as if each shade were filled in turn, with every shared edge walked once.
     void fill_shades(const PixelTarget& target, std::span<const Colour> colours, FillRule rule, bool antialias);
-    // Joins are round; `style.cap` shapes the two ends of each open subpath.
-    void stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias);
+    // Joins are round; `style.cap` shapes the two ends of each open subpath. A stroke whose path is
+    // done with may have it cleared: the raster then keeps it for a later stroke of the same path
+    // without copying it (a country's borders are some thirty thousand points).
+    enum class PathAfter : std::uint8_t { kept, cleared };
+    void stroke(const PixelTarget& target, const StrokeStyle& style, bool antialias, PathAfter after = PathAfter::kept);
     // Forgets the strokes kept for painting again: the pixels they were laid on may change.
     void forget_strokes() noexcept;
 
@@ -62,6 +65,8 @@ private:
         std::uint32_t first, count;
         bool closed;
         std::uint8_t shade = k_unshaded;
+        // By member: the padding of two equal subpaths need not be.
+        bool operator==(const Subpath&) const = default;
     };
     struct Cell {
         // The pixel's x, and for a shaded fill from bit k_shade_shift the shade and the shade beyond

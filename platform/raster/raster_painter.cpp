@@ -54,14 +54,14 @@ void RasterPainter::fill_shades(std::span<const Colour> colours) {
 void RasterPainter::fill_and_stroke(Colour fill_colour, const StrokeStyle& style) {
     before_raster();
     m_raster->fill(pixels(), fill_colour, FillRule::even_odd, m_antialias);
-    m_raster->stroke(pixels(), style, m_antialias);
+    m_raster->stroke(pixels(), style, m_antialias, CoverageRaster::PathAfter::cleared);
     m_raster->clear_path();
     after_raster();
 }
 
 void RasterPainter::stroke(const StrokeStyle& style) {
     before_raster();
-    m_raster->stroke(pixels(), style, m_antialias);
+    m_raster->stroke(pixels(), style, m_antialias, CoverageRaster::PathAfter::cleared);
     m_raster->clear_path();
     after_raster();
 }

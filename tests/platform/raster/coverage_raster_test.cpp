@@ -368,6 +368,18 @@ TEST_F(CoverageRasterTest, ALineOverItsCasingLooksAsIfEachWereDrawnAfresh) {
             worst = std::max(worst, std::abs(int((m_pixels[i] >> shift) & 0xFF) - int((reused[i] >> shift) & 0xFF)));
     EXPECT_LE(worst, 3);
 
+    // A casing stroked with its path cleared keeps the path for the line all the same.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    CoverageRaster clearing;
+    for (const double width : {7.0, 4.0}) {
+        clearing.move_to(5, 10.3);
+        clearing.line_to(40.7, 33.1);
+        clearing.line_to(58, 12);
+        clearing.stroke(target(), {Colour{width > 5 ? 0xFF000000u : 0xFFFF0000u}, width, LineCap::round}, true, CoverageRaster::PathAfter::cleared);
+        EXPECT_TRUE(clearing.path_empty());
+    }
+    EXPECT_EQ(m_pixels, reused);
+
     // A wider stroke of the same path cannot come from narrower marks.
     std::fill(m_pixels.begin(), m_pixels.end(), k_white);
     road();
