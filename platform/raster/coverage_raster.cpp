@@ -1008,14 +1008,16 @@ public:
           m_length2(m_dx * m_dx + m_dy * m_dy), m_limit(m_near2 * m_length2) {}
     bool near(double px, double py) const noexcept {
         const double qx = px - m_ax, qy = py - m_ay;
+        // Most points are far from the line through the chord, and so from the chord: one test.
+        const double across = qx * m_dy - qy * m_dx;
+        if (across * across > m_limit) return false;
         const double along = qx * m_dx + qy * m_dy;
         if (along <= 0) return qx * qx + qy * qy <= m_near2;
         if (along >= m_length2) {
             const double ex = qx - m_dx, ey = qy - m_dy;
             return ex * ex + ey * ey <= m_near2;
         }
-        const double across = qx * m_dy - qy * m_dx;
-        return across * across <= m_limit;
+        return true;
     }
 
 private:
