@@ -208,7 +208,7 @@ void Renderer::add_ring_pieces(const GeometryTable& table, std::uint32_t feature
 }
 
 void Renderer::add_shaded_ring(const GeometryTable& table, const SharedEdges& shared, std::span<const std::uint8_t> shade_of,
-                               std::uint32_t feature, std::uint32_t ring, std::uint8_t shade) {
+                               std::uint32_t feature, std::uint32_t ring, std::uint8_t shade, KeptPath* border) {
     const PointRun run = table.ring(feature, ring);
     const std::uint32_t count = run.size();
     if (count < 2) return;
@@ -216,7 +216,7 @@ void Renderer::add_shaded_ring(const GeometryTable& table, const SharedEdges& sh
     m_path.clear();
     m_beyond.clear();
     // A clipped ring bounds its own area alone, as does one that does not end where it starts; the
-    // areas beyond draw their own side of its borders.
+    // areas beyond draw their own side of its borders. Its border line is the whole ring.
     const UnitPoint start = run[0], end = run[count - 1];
     if (shade_of[feature] == k_no_colour || start.x != end.x || start.y != end.y) {
         project_line(run);
@@ -226,35 +226,79 @@ void Renderer::add_shaded_ring(const GeometryTable& table, const SharedEdges& sh
         m_beyond.assign(m_path.size(), platform::k_edge_alone);
         p.begin_shaded(m_clipped[0].x, m_clipped[0].y, shade);
         p.shaded_lines_to(m_path, m_beyond);
+        if (border) {
+            // As an open line back to its start: round ends meeting there make the joint.
+            border->starts.push_back(static_cast<std::uint32_t>(border->points.size()));
+            border->points.push_back({m_clipped[0].x, m_clipped[0].y});
+            border->points.insert(border->points.end(), m_path.begin(), m_path.end());
+            border->points.push_back({m_clipped[0].x, m_clipped[0].y});
+        }
         return;
     }
     // Each edge shared with another unclipped area in view is given by the lower-numbered of the
     // two, with the other's shade beyond it; between two areas of one shade it cancels out and
-    // neither gives it.
+    // neither gives it. The border line takes the same edges as stroke_borders would: all but those
+    // a lower-numbered area in view draws.
     const std::uint32_t first = table.first_point(feature, ring);
-    auto beyond_edge = [&](std::uint32_t from) -> std::uint8_t {
+    struct Edge {
+        std::uint8_t beyond;
+        bool drawn;
+    };
+    auto edge_at = [&](std::uint32_t from) -> Edge {
         const std::uint32_t other = shared.other_feature(first + from);
-        if (other == SharedEdges::k_none || shade_of[other] == k_no_colour) return platform::k_edge_alone;
-        if (shade_of[other] == shade || other < feature) return platform::k_edge_left_out;
-        return shade_of[other];
+        if (other == SharedEdges::k_none) return {platform::k_edge_alone, border != nullptr};
+        const bool drawn = border && !(other < feature && m_in_stroke[other] != 0);
+        if (shade_of[other] == k_no_colour) return {platform::k_edge_alone, drawn};
+        if (shade_of[other] == shade || other < feature) return {platform::k_edge_left_out, drawn};
+        return {shade_of[other], drawn};
     };
     UnitPoint a = run[0];
     double lx = m_transform.x(a.x), ly = m_transform.y(a.y);
     p.begin_shaded(lx, ly, shade);
-    std::uint8_t edge = beyond_edge(0);  // what lies beyond the edge to the next point kept
+    Edge edge = edge_at(0);  // beyond: of the edge to the next point kept for the fill; drawn: of the edge from the last point
+    double bx = lx, by = ly;  // the border line's last point
+    if (border && edge.drawn) {
+        border->starts.push_back(static_cast<std::uint32_t>(border->points.size()));
+        border->points.push_back({lx, ly});
+    }
     for (std::uint32_t k = 1; k < count; ++k) {
-        const std::uint8_t next = k + 1 < count ? beyond_edge(k) : platform::k_edge_alone;
+        const Edge next = k + 1 < count ? edge_at(k) : Edge{platform::k_edge_alone, false};
+        const bool last = k + 1 == count;
+        const bool fill_needs = last || next.beyond != edge.beyond || edge.beyond != platform::k_edge_left_out;
+        const bool line_needs = border && (edge.drawn || next.drawn);
         // A run of edges left out needs only its ends; within a run of edges alike, points within
         // half a pixel of the last one kept add nothing visible, as in add_ring.
-        if (k + 1 < count && next == edge && edge == platform::k_edge_left_out) continue;
+        if (!fill_needs && !line_needs) {
+            edge.drawn = next.drawn;
+            continue;
+        }
         const UnitPoint q = run[k];
         const double x = m_transform.x(q.x), y = m_transform.y(q.y);
-        if (k + 1 < count && next == edge && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
-        m_path.push_back({x, y});
-        m_beyond.push_back(edge);
-        lx = x;
-        ly = y;
-        edge = next;
+        if (fill_needs && !(!last && next.beyond == edge.beyond && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y))) {
+            m_path.push_back({x, y});
+            m_beyond.push_back(edge.beyond);
+            lx = x;
+            ly = y;
+            edge.beyond = next.beyond;
+        }
+        if (line_needs) {
+            // The line's pieces run over the edges drawn, each piece's ends kept where the other
+            // area's piece takes over.
+            if (edge.drawn) {
+                const bool piece_ends = last || !next.drawn;
+                if (piece_ends || !(std::abs(x - bx) < 0.5 && std::abs(y - by) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y))) {
+                    border->points.push_back({x, y});
+                    bx = x;
+                    by = y;
+                }
+            } else {
+                border->starts.push_back(static_cast<std::uint32_t>(border->points.size()));
+                border->points.push_back({x, y});
+                bx = x;
+                by = y;
+            }
+        }
+        edge.drawn = next.drawn;
     }
     p.shaded_lines_to(m_path, m_beyond);
 }
@@ -270,7 +314,7 @@ void Renderer::query(const PackView& pack, GeometryLayer layer) {
 }
 
 void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer layer, bool by_code, double alpha,
-                          std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour) {
+                          std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour, bool border_follows) {
     // One shaded fill for the layer, each area's colour worked out once. A border of two unclipped
     // areas in view is walked once for both, and not at all between two of one colour: the pieces
     // of a lake or a sea cut along the packs' cells fill as one.
@@ -288,11 +332,34 @@ void Renderer::fill_areas(std::span<const PackView* const> packs, GeometryLayer 
             if (drawn_unclipped(table.box(f))) colour_of[f] = static_cast<std::uint8_t>(colour);
         }
     }
-    for (const ColouredArea& area : m_coloured) {
-        const GeometryTable& table = packs[area.pack]->geometry(layer, m_band);
-        const SharedEdges& shared = packs[area.pack]->shared_edges(layer, m_band);
-        for (std::uint32_t r = 0; r < table.ring_count(area.feature); ++r)
-            add_shaded_ring(table, shared, m_colour_of[area.pack], area.feature, r, static_cast<std::uint8_t>(area.colour));
+    // The layer's border line, stroked later, is worked out on the same walk round the rings.
+    KeptPath* border = border_follows ? &m_border_paths[static_cast<std::size_t>(layer)] : nullptr;
+    if (border) {
+        border->points.clear();
+        border->starts.clear();
+        border->made = true;
+    }
+    for (std::size_t p = 0; p < packs.size() && border; ++p) {
+        const std::uint32_t features = packs[p]->geometry(layer, m_band).size();
+        if (m_in_stroke.size() < features) m_in_stroke.resize(features);
+    }
+    for (std::size_t k = 0; k < m_coloured.size();) {
+        // One pack's areas at a time, marked as in the border line's stroke.
+        const std::uint32_t pack = m_coloured[k].pack;
+        std::size_t end = k;
+        while (end < m_coloured.size() && m_coloured[end].pack == pack) ++end;
+        const GeometryTable& table = packs[pack]->geometry(layer, m_band);
+        const SharedEdges& shared = packs[pack]->shared_edges(layer, m_band);
+        if (border)
+            for (std::size_t i = k; i < end; ++i) m_in_stroke[m_coloured[i].feature] = 1;
+        for (std::size_t i = k; i < end; ++i) {
+            const ColouredArea& area = m_coloured[i];
+            for (std::uint32_t r = 0; r < table.ring_count(area.feature); ++r)
+                add_shaded_ring(table, shared, m_colour_of[pack], area.feature, r, static_cast<std::uint8_t>(area.colour), border);
+        }
+        if (border)
+            for (std::size_t i = k; i < end; ++i) m_in_stroke[m_coloured[i].feature] = 0;
+        k = end;
     }
     for (const ColouredArea& area : m_coloured) m_colour_of[area.pack][area.feature] = k_no_colour;
     if (m_coloured.empty()) return;
@@ -319,6 +386,13 @@ void Renderer::stroke_borders(std::span<const PackView* const> packs, GeometryLa
     // The pieces of a ring are drawn with round ends: where two meet, or meet the other feature's
     // piece, they make the round joint the whole ring would have had.
     style.cap = platform::LineCap::round;
+    if (KeptPath& border = m_border_paths[static_cast<std::size_t>(layer)]; border.made) {
+        border.made = false;
+        if (border.starts.empty()) return;
+        paint_kept(border);
+        m_painter->stroke(style);
+        return;
+    }
     bool any = false;
     for (const PackView* pack : packs) {
         query(*pack, layer);
@@ -871,6 +945,7 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
     if (m_painter_seen != &painter) m_measured.fill({});  // another painter may have other fonts
     // Marks are taken off as each layer is done; a paint cut short by an error may have left some.
     for (auto& colours : m_colour_of) std::fill(colours.begin(), colours.end(), k_no_colour);
+    for (auto& border : m_border_paths) border.made = false;
     std::fill(m_in_stroke.begin(), m_in_stroke.end(), std::uint8_t{0});
     m_painter_seen = &painter;
     m_painter = &painter;
@@ -907,12 +982,13 @@ void Renderer::paint(platform::Painter& painter, const MapView& view, std::span<
     // Over an underlay the land is left open and the shadings are lighter, so the image shows through.
     const double shade_alpha = underlay ? 0.25 : 0.45;
     if (style.shade_states)
-        fill_areas(packs, GeometryLayer::state, true, underlay ? 0.35 : 1.0, k_state_palette, monochrome, land);
+        fill_areas(packs, GeometryLayer::state, true, underlay ? 0.35 : 1.0, k_state_palette, monochrome, land, true);
     else if (!underlay)
-        fill_areas(packs, GeometryLayer::state, false, 1.0, {}, monochrome, land);
-    if (style.shade_counties) fill_areas(packs, GeometryLayer::county, true, shade_alpha * 0.6, k_county_palette, monochrome, land);
+        fill_areas(packs, GeometryLayer::state, false, 1.0, {}, monochrome, land, true);
+    if (style.shade_counties)
+        fill_areas(packs, GeometryLayer::county, true, shade_alpha * 0.6, k_county_palette, monochrome, land, m_zoom >= k_county_lines_zoom);
     if (style.shade_minor_civil_divisions && m_zoom >= 8)
-        fill_areas(packs, GeometryLayer::minor_civil_division, true, shade_alpha * 0.5, k_mcd_palette, monochrome, land);
+        fill_areas(packs, GeometryLayer::minor_civil_division, true, shade_alpha * 0.5, k_mcd_palette, monochrome, land, m_zoom >= 9);
     if (style.shade_places && m_zoom >= 7) fill_areas(packs, GeometryLayer::place, true, shade_alpha, k_place_palette, monochrome, land);
     fill_areas(packs, GeometryLayer::water, false, 1.0, {}, monochrome, water);
     if (monochrome) stroke_outlines(packs, GeometryLayer::water, {k_black, 0.6, platform::LineCap::butt});

@@ -81,13 +81,16 @@ private:
     void add_ring_pieces(const GeometryTable& table, std::uint32_t feature, std::uint32_t ring, LeftOut left_out);
     // A ring of an area in `shade`, its edges marked with what lies beyond them (Painter::begin_shaded);
     // `shade_of` gives the shade of each unclipped area in view, by feature.
+    // With `border`, the ring's part of the layer's border line goes there too (stroke_borders).
     void add_shaded_ring(const GeometryTable& table, const SharedEdges& shared, std::span<const std::uint8_t> shade_of, std::uint32_t feature,
-                         std::uint32_t ring, std::uint8_t shade);
+                         std::uint32_t ring, std::uint8_t shade, KeptPath* border);
     bool drawn_unclipped(const pack::UnitBox& box) const noexcept;
     void add_dashed_feature(const GeometryTable& table, std::uint32_t feature, double on, double off);
     void query(const PackView& pack, pack::GeometryLayer layer);
+    // `border_follows`: the layer's border line is stroked later in the paint, and is worked out
+    // here on the same walk round the rings.
     void fill_areas(std::span<const PackView* const> packs, pack::GeometryLayer layer, bool by_code, double alpha,
-                    std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour);
+                    std::span<const std::uint32_t> palette, bool monochrome, std::int32_t plain_colour, bool border_follows = false);
     void stroke_outlines(std::span<const PackView* const> packs, pack::GeometryLayer layer, const platform::StrokeStyle& style);
     // The outlines of areas that tile the map (counties, states), each shared border drawn once.
     void stroke_borders(std::span<const PackView* const> packs, pack::GeometryLayer layer, platform::StrokeStyle style);
@@ -119,6 +122,7 @@ private:
     // By pack and feature: the shading colour of an unclipped area in view, else k_no_colour.
     std::vector<std::vector<std::uint8_t>> m_colour_of;
     std::vector<platform::Colour> m_shade_colours;
+    std::array<KeptPath, pack::k_geometry_layer_count> m_border_paths;  // by layer: a border line worked out by its fill
     std::vector<std::uint8_t> m_beyond;  // by point of m_path: what lies beyond the edge to it
     std::array<std::vector<std::pair<const PackView*, std::uint32_t>>, 5> m_roads_by_class;
     // By level (ground, bridge, tunnel) and rank: engine/road_style.h.

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <set>
 #include <stdexcept>
@@ -119,10 +120,11 @@ protected:
     }
 
     // The county line stroke of a paint of the view.
-    StrokeRecorder::Stroke county_lines(const MapView& view) {
+    StrokeRecorder::Stroke county_lines(const MapView& view, bool shaded = true) {
         StrokeRecorder recorder;
         const PackView* packs[] = {m_pack.get()};
         MapStyle style;
+        style.shade_counties = shaded;
         Renderer renderer;
         renderer.paint(recorder, view, packs, style, false);
         const platform::Colour colour = platform::Colour::from_bgr(static_cast<std::uint32_t>(style.colour(ids::COLOUR_COUNTY_LINES)));
@@ -281,6 +283,19 @@ TEST(RendererShading, APaintCutShortLeavesNoMarkForTheNext) {
     const PairFills close = paint_pair(code, -101.02, 37.52, -100.97, 37.48);
     ASSERT_EQ(close.fills.size(), 1u);
     EXPECT_EQ(close.fills[0].count(close.border), 1u);
+}
+
+TEST_F(RendererBorders, TheLinesAreTheSameWhenTheyAreWorkedOutWithTheShadingAndWithout) {
+    // Shaded, the counties' lines come from the walk round their rings that fills them; unshaded,
+    // from a walk of their own. Both in full view and cut by the edge of the map.
+    for (const auto& corners : {std::array{-102.5, 40.5, -98.5, 36.5}, std::array{-101.6, 39.6, -98.6, 36.6}}) {
+        MapView view;
+        view.set_size(600, 500);
+        view.show_rectangle(corners[0], corners[1], corners[2], corners[3]);
+        const auto shaded = county_lines(view, true), plain = county_lines(view, false);
+        EXPECT_EQ(std::multiset<Side>(shaded.sides.begin(), shaded.sides.end()), std::multiset<Side>(plain.sides.begin(), plain.sides.end()));
+        EXPECT_FALSE(shaded.sides.empty());
+    }
 }
 
 TEST_F(RendererBorders, AreasCutByTheEdgeOfTheMapAreDrawnWholeAndLeaveNoBorderUndrawn) {
