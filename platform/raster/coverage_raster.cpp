@@ -813,7 +813,9 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
     const double ax = tame(s.ax), ay = tame(s.ay), bx = tame(s.bx), by = tame(s.by);
     const double dx = bx - ax, dy = by - ay;
     const double length = std::sqrt(dx * dx + dy * dy);
-    const double ux = length > 0 ? dx / length : 1, uy = length > 0 ? dy / length : 0;
+    // One division for both: a boundary line is tens of thousands of segments, and each waits on it.
+    const double inverse = length > 0 ? 1 / length : 0;
+    const double ux = length > 0 ? dx * inverse : 1, uy = dy * inverse;
     const double reach = marks.reach;
     const double box_left = std::min(ax, bx) - reach, box_right = std::max(ax, bx) + reach;
     // Rows and columns whose pixel centres come within reach.
