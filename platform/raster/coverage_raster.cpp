@@ -812,9 +812,11 @@ inline double box_area(std::int32_t top, std::int32_t bottom, std::int32_t left,
 void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias) {
     const double ax = tame(s.ax), ay = tame(s.ay), bx = tame(s.bx), by = tame(s.by);
     const double dx = bx - ax, dy = by - ay;
-    const double length = std::sqrt(dx * dx + dy * dy);
-    // One division for both: a boundary line is tens of thousands of segments, and each waits on it.
-    const double inverse = length > 0 ? 1 / length : 0;
+    // In single precision, and one division for both: a boundary line is tens of thousands of
+    // segments, and each waits on these; the marks need far less than a float's precision.
+    const float length_float = std::sqrt(static_cast<float>(dx * dx + dy * dy));
+    const double length = length_float;
+    const double inverse = length_float > 0 ? 1.0f / length_float : 0;
     const double ux = length > 0 ? dx * inverse : 1, uy = dy * inverse;
     const double reach = marks.reach;
     const double box_left = std::min(ax, bx) - reach, box_right = std::max(ax, bx) + reach;
