@@ -105,6 +105,18 @@ inline std::uint32_t to_coverage(std::int32_t area) noexcept {
     return static_cast<std::uint32_t>((a * 255 + 128) >> 8);
 }
 
+// Runs a fill's sweep as built for its rule and antialiasing.
+template <typename Sweep>
+void sweep_for(FillRule rule, bool antialias, Sweep& sweep) {
+    if (rule == FillRule::even_odd) {
+        if (antialias) sweep.template operator()<FillRule::even_odd, true>();
+        else sweep.template operator()<FillRule::even_odd, false>();
+    } else {
+        if (antialias) sweep.template operator()<FillRule::non_zero, true>();
+        else sweep.template operator()<FillRule::non_zero, false>();
+    }
+}
+
 // floor and ceil for values already brought within int range; the library versions cost a
 // dozen instructions each on processors without SSE4.1, and these run for every row of every edge.
 inline std::int32_t floor_int(double v) noexcept {
@@ -460,13 +472,7 @@ void CoverageRaster::fill(const PixelTarget& target, Colour colour, FillRule rul
                 if (const auto c = to_coverage<Rule, Antialias>(carried)) ink.span(line + previous + 1, m_width - previous - 1, c);
         }
     };
-    if (rule == FillRule::even_odd) {
-        if (antialias) sweep.template operator()<FillRule::even_odd, true>();
-        else sweep.template operator()<FillRule::even_odd, false>();
-    } else {
-        if (antialias) sweep.template operator()<FillRule::non_zero, true>();
-        else sweep.template operator()<FillRule::non_zero, false>();
-    }
+    sweep_for(rule, antialias, sweep);
 }
 
 void CoverageRaster::fill_shades(const PixelTarget& target, std::span<const Colour> colours, FillRule rule, bool antialias) {
@@ -545,13 +551,7 @@ void CoverageRaster::fill_shades(const PixelTarget& target, std::span<const Colo
             for (std::uint32_t open = inside; open; open &= open - 1) carried[std::size_t(__builtin_ctz(open))] = 0;
         }
     };
-    if (rule == FillRule::even_odd) {
-        if (antialias) sweep.template operator()<FillRule::even_odd, true>();
-        else sweep.template operator()<FillRule::even_odd, false>();
-    } else {
-        if (antialias) sweep.template operator()<FillRule::non_zero, true>();
-        else sweep.template operator()<FillRule::non_zero, false>();
-    }
+    sweep_for(rule, antialias, sweep);
 }
 
 // ---- Strokes ----
