@@ -239,8 +239,8 @@ namespace {
 
 // Splits `numerator / denominator` (denominator > 0) into a floored quotient and its remainder.
 // Fills keep to pictures of at most k_max_paint_side pixels a side, 2^22 in fixed point, so every
-// product the edge walk divides stays below 2^30: 32-bit division, several times cheaper than
-// 64-bit on many processors and no library call on 32-bit x86.
+// product the edge walk divides stays below 2^30: 32-bit division, cheaper than 64-bit on many
+// processors (1.7 times here) and no library call on 32-bit x86.
 inline void divide(std::int32_t numerator, std::int32_t denominator, std::int32_t& quotient, std::int32_t& remainder) noexcept {
     quotient = numerator / denominator;
     remainder = numerator % denominator;
