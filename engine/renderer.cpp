@@ -66,6 +66,13 @@ std::uint32_t code_hash(std::string_view code) {
 
 constexpr double k_county_lines_zoom = 4.5;
 
+// Whether a point of a line, at (x, y) in pixels, adds nothing visible to the last one kept: it lies
+// within half a pixel of it, and not on the edge of a cell the packs cut areas along, where the
+// pieces of one area must meet exactly.
+bool adds_nothing(double x, double y, double last_x, double last_y, const UnitPoint& q) noexcept {
+    return std::abs(x - last_x) < 0.5 && std::abs(y - last_y) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y);
+}
+
 // The least population a place needs for a label at a zoom level.
 std::int64_t label_population(double zoom) {
     if (zoom < 4.5) return 1000000;
@@ -127,7 +134,7 @@ void Renderer::add_ring(const GeometryTable& table, std::uint32_t feature, std::
         for (std::uint32_t i = 1; i < count; ++i) {
             const UnitPoint q = run[i];
             const double x = m_transform.x(q.x), y = m_transform.y(q.y);
-            if (i + 1 < count && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
+            if (i + 1 < count && adds_nothing(x, y, lx, ly, q)) continue;
             m_path.push_back({x, y});
             lx = x;
             ly = y;
@@ -196,7 +203,7 @@ void Renderer::add_ring_pieces(const GeometryTable& table, std::uint32_t feature
         for (std::uint32_t k = from + 1; k <= to; ++k) {
             const UnitPoint q = run[k];
             const double x = m_transform.x(q.x), y = m_transform.y(q.y);
-            if (k < to && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y)) continue;
+            if (k < to && adds_nothing(x, y, lx, ly, q)) continue;
             m_path.push_back({x, y});
             lx = x;
             ly = y;
@@ -274,7 +281,7 @@ void Renderer::add_shaded_ring(const GeometryTable& table, const SharedEdges& sh
         }
         const UnitPoint q = run[k];
         const double x = m_transform.x(q.x), y = m_transform.y(q.y);
-        if (fill_needs && !(!last && next.beyond == edge.beyond && std::abs(x - lx) < 0.5 && std::abs(y - ly) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y))) {
+        if (fill_needs && !(!last && next.beyond == edge.beyond && adds_nothing(x, y, lx, ly, q))) {
             m_path.push_back({x, y});
             m_beyond.push_back(edge.beyond);
             lx = x;
@@ -286,7 +293,7 @@ void Renderer::add_shaded_ring(const GeometryTable& table, const SharedEdges& sh
             // area's piece takes over.
             if (edge.drawn) {
                 const bool piece_ends = last || !next.drawn;
-                if (piece_ends || !(std::abs(x - bx) < 0.5 && std::abs(y - by) < 0.5 && !pack::on_cut_cell_edge(q.x, q.y))) {
+                if (piece_ends || !adds_nothing(x, y, bx, by, q)) {
                     border->points.push_back({x, y});
                     bx = x;
                     by = y;
