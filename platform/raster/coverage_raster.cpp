@@ -739,12 +739,18 @@ inline void keep_nearest(std::uint8_t* group, Int4 low, Int4 high) noexcept {
 // nearest point is across squared plus how far along lies beyond an end. Every pixel in reach is
 // measured, since a narrower line may be laid from these marks later.
 //
+// Along and across are measured in units of the direction's length, whatever it is: with the
+// segment itself as the direction, its length is wanted nowhere, and a short segment's measure
+// waits on no square root and no division but the scale's.
+//
 // Pixels go eight or four at a time from a multiple of four, so that a group lies within one tile.
 // The pixels a group takes in beyond the stretch asked for are out of reach, or so near its edge
 // that no line laid from the marks covers them; the marks keep the nearest.
 struct RoundMeasure {
     double ax, ay;
-    float ux, uy, length, scale;
+    float ux, uy;  // the direction
+    float length;  // of the segment, in the direction's units
+    float scale;   // marks per squared unit
 
     // Measures pixels `left` to `right` of the row whose centre lies `py` below the segment's start;
     // `at(x)` is where the mark of pixel x lies.
@@ -813,12 +819,6 @@ inline double box_area(std::int32_t top, std::int32_t bottom, std::int32_t left,
 void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_width, bool antialias) {
     const double ax = tame(s.ax), ay = tame(s.ay), bx = tame(s.bx), by = tame(s.by);
     const double dx = bx - ax, dy = by - ay;
-    // In single precision, and one division for both: a boundary line is tens of thousands of
-    // segments, and each waits on these; the marks need far less than a float's precision.
-    const float length_float = std::sqrt(static_cast<float>(dx * dx + dy * dy));
-    const double length = length_float;
-    const double inverse = length_float > 0 ? 1.0f / length_float : 0;
-    const double ux = length > 0 ? dx * inverse : 1, uy = dy * inverse;
     const double reach = marks.reach;
     const double box_left = std::min(ax, bx) - reach, box_right = std::max(ax, bx) + reach;
     // Rows and columns whose pixel centres come within reach.
@@ -828,8 +828,30 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
     const std::int32_t box_last = std::min(m_width - 1, floor_int(box_right - 0.5));
     if (first_row > last_row || box_first > box_last) return;
     const float scale = marks.scale;
-    const auto fux = static_cast<float>(ux), fuy = static_cast<float>(uy), fl = static_cast<float>(length);
     const bool round = !s.butt_start && !s.butt_end;
+    // Round segments are measured along the segment itself (see RoundMeasure); a dot, or a segment
+    // too short for its scale to stay finite, along any direction of unit length. A boundary line
+    // is tens of thousands of segments, and the marks need far less than a float's precision.
+    const auto squared_length = static_cast<float>(dx * dx + dy * dy);
+    const bool dot = !(squared_length > 1e-12f);
+    const RoundMeasure measure{ax, ay, dot ? 1.0f : static_cast<float>(dx), dot ? 0.0f : static_cast<float>(dy), squared_length,
+                               dot ? scale : scale / squared_length};
+    // Short segments (most of a boundary line), and any segment whose box is not much more than the
+    // pixels within reach of it (a road running near level or upright, a wide line), are measured
+    // over their whole box: working out each row's stretch costs more than the pixels it would
+    // spare. Measured on the street view, boxes up to three times what lies in reach still pay.
+    auto in_reach = [&] { return 2 * reach * std::sqrt(double(squared_length)) + std::numbers::pi * reach * reach; };
+    if (round && (box_last - box_first < k_short_segment || box_area(first_row, last_row, box_first, box_last) <= 3 * in_reach())) {
+        for (std::int32_t band = first_row >> k_tile_shift; band <= last_row >> k_tile_shift; ++band)
+            reach_tiles(marks, band, box_first >> k_tile_shift, box_last >> k_tile_shift);
+        measure.box([&](std::int32_t y, std::int32_t x) noexcept { return mark_at(marks, x, y); }, first_row + 0.5 - ay, first_row,
+                    last_row, box_first, box_last);
+        return;
+    }
+    const float length_float = std::sqrt(squared_length);
+    const double length = length_float;
+    const double inverse = length_float > 0 ? 1.0f / length_float : 0;
+    const double ux = length > 0 ? dx * inverse : 1, uy = dy * inverse;
     // Each row is measured only over the pixels whose centres lie within the capsule around the
     // segment: a flat end's coverage reaches half a pixel along past the end, which the capsule of
     // the radius to that corner takes in. The small margin keeps the pixels that float rounding puts
@@ -837,19 +859,6 @@ void CoverageRaster::stroke_segment(Marks& marks, const Segment& s, double half_
     const double radius = (round || !antialias ? reach : std::sqrt(reach * reach + 0.25)) + 1.0 / 64;
     const double start = s.butt_start ? 0.0 : -1e30, end = s.butt_end ? length : 1e30;
     static_assert(k_tile == 16, "the measure moves to the next tile every sixteen pixels");
-    const RoundMeasure measure{ax, ay, fux, fuy, fl, scale};
-    // Short segments (most of a boundary line), and any segment whose box is not much more than the
-    // pixels within reach of it (a road running near level or upright, a wide line), are measured
-    // over their whole box: working out each row's stretch costs more than the pixels it would
-    // spare. Measured on the street view, boxes up to three times what lies in reach still pay.
-    const double in_reach = 2 * reach * length + std::numbers::pi * reach * reach;
-    if (round && (box_last - box_first < k_short_segment || box_area(first_row, last_row, box_first, box_last) <= 3 * in_reach)) {
-        for (std::int32_t band = first_row >> k_tile_shift; band <= last_row >> k_tile_shift; ++band)
-            reach_tiles(marks, band, box_first >> k_tile_shift, box_last >> k_tile_shift);
-        measure.box([&](std::int32_t y, std::int32_t x) noexcept { return mark_at(marks, x, y); }, first_row + 0.5 - ay, first_row,
-                    last_row, box_first, box_last);
-        return;
-    }
     const RowSpans spans(ax, ay, bx, by, ux, uy, length, radius);
     for (std::int32_t row = first_row; row <= last_row; ++row) {
         const double yc = row + 0.5;

@@ -325,6 +325,22 @@ TEST_F(CoverageRasterTest, DotsAndClosedOutlines) {
     m_raster.line_to(20, 20);
     stroke(6, LineCap::round);
     EXPECT_NEAR(total_ink(), std::numbers::pi * 9, 0.6);
+    // Segments far shorter than a pixel, some too short to be measured along themselves, lay the
+    // same dot. Near the origin the shortest are distinct points.
+    std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+    m_raster.move_to(0, 0);
+    m_raster.line_to(0, 0);
+    stroke(6, LineCap::round);
+    const std::vector<std::uint32_t> dot = m_pixels;
+    for (const double length : {1e-30, 1e-20, 1e-9, 1e-7, 3e-6, 1e-3}) {
+        std::fill(m_pixels.begin(), m_pixels.end(), k_white);
+        m_raster.move_to(0, 0);
+        m_raster.line_to(length, length);
+        stroke(6, LineCap::round);
+        int most = 0;
+        for (std::size_t i = 0; i < dot.size(); ++i) most = std::max(most, std::abs(int(dot[i] & 0xFF) - int(m_pixels[i] & 0xFF)));
+        EXPECT_LE(most, 2) << "a segment " << length << " long";
+    }
 
     // A closed outline is joined all round: no caps, and its closing side is drawn.
     std::fill(m_pixels.begin(), m_pixels.end(), k_white);
