@@ -1,5 +1,6 @@
 #include "engine/pack/pack_writer.h"
 
+#include "engine/pack/border_pins.h"
 #include "engine/pack/pack_format.h"
 #include "engine/pack/simplify.h"
 #include "platform/atomic_file.h"
@@ -132,15 +133,17 @@ double band_tolerance(std::uint32_t band) {
     return 0.5 * 360.0 / (256.0 * std::exp2(pack::k_band_upper_zoom[band]));
 }
 
-// `cut` marks the land and water pieces that the importer cuts along the grid of k_cut_cell_units.
+// `cut` marks the land and water pieces that the importer cuts along the grid of k_cut_cell_units;
+// `pins`, when given, the points each ring keeps (see border_pins).
 std::vector<std::vector<LonLat>> simplified_rings(const std::vector<std::vector<LonLat>>& rings, double tolerance,
-                                                  bool closed, bool cut = false) {
+                                                  bool closed, bool cut = false, const std::vector<std::vector<bool>>* pins = nullptr) {
     std::vector<std::vector<LonLat>> result;
-    for (const auto& ring : rings) {
-        std::vector<bool> pinned(ring.size());
+    for (std::size_t r = 0; r < rings.size(); ++r) {
+        const auto& ring = rings[r];
+        std::vector<bool> pinned = pins && r < pins->size() && (*pins)[r].size() == ring.size() ? (*pins)[r] : std::vector<bool>(ring.size());
         if (cut)
             for (std::size_t i = 0; i < ring.size(); ++i)
-                pinned[i] = pack::on_cut_cell_edge(pack::to_units(ring[i].lon), pack::to_units(ring[i].lat));
+                pinned[i] = pinned[i] || pack::on_cut_cell_edge(pack::to_units(ring[i].lon), pack::to_units(ring[i].lat));
         auto points = detail::simplify_line(ring, tolerance, pinned);
         // Consecutive duplicates add nothing to a drawing.
         points.erase(std::unique(points.begin(), points.end(),
@@ -408,6 +411,20 @@ std::string build_pack(const FeatureSet& features) {
     std::array<std::vector<std::vector<std::vector<LonLat>>>, 2> cleaned;  // areas, roads
     for (const auto& area : features.areas) cleaned[0].push_back(stored_rings(area.rings, true));
     for (const auto& road : features.roads) cleaned[1].push_back(stored_rings({road.points}, false));
+    // The points each layer's simplification keeps, so that shared borders stay shared.
+    std::vector<std::vector<std::vector<bool>>> area_pins(features.areas.size());
+    for (std::uint32_t layer = 0; layer < pack::k_geometry_layer_count; ++layer) {
+        std::vector<std::size_t> members;
+        std::vector<const detail::FeatureRings*> rings;
+        for (std::size_t i = 0; i < features.areas.size(); ++i) {
+            if (static_cast<std::uint32_t>(pack::layer_of(features.areas[i].kind)) != layer) continue;
+            members.push_back(i);
+            rings.push_back(&cleaned[0][i]);
+        }
+        if (members.empty()) continue;
+        auto pins = detail::border_pins(rings);
+        for (std::size_t k = 0; k < members.size(); ++k) area_pins[members[k]] = std::move(pins[k]);
+    }
 
     UnitBox extent{std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min(),
                    std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int32_t>::min()};
@@ -431,7 +448,7 @@ std::string build_pack(const FeatureSet& features) {
             const AreaKind kind = features.areas[i].kind;
             auto rings = full_detail ? std::move(cleaned[0][i])
                                      : simplified_rings(cleaned[0][i], tolerance, true,
-                                                        kind == AreaKind::land || kind == AreaKind::water);
+                                                        kind == AreaKind::land || kind == AreaKind::water, &area_pins[i]);
             if (rings.empty()) continue;
             UnitBox box = box_of_points(rings.front());
             for (const auto& ring : rings) box = merge(box, box_of_points(ring));

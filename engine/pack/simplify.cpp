@@ -40,17 +40,23 @@ std::vector<LonLat> simplify_line(const std::vector<LonLat>& points, double tole
         if (i - span_start > 1) stack.emplace_back(span_start, i);
         span_start = i;
     }
+    // A span keeps the same points whichever way it runs: a border two areas share runs one way in
+    // each, and is kept the same in both. So the chord is measured from its lesser end, and of two
+    // points equally far the lesser is taken.
+    auto less = [](const LonLat& a, const LonLat& b) noexcept { return a.lon < b.lon || (a.lon == b.lon && a.lat < b.lat); };
     while (!stack.empty()) {
         auto [first, last] = stack.back();
         stack.pop_back();
         double farthest = -1;
         std::size_t index = first;
         const bool closed = points[first] == points[last];
+        const bool reversed = less(points[last], points[first]);
+        const LonLat& from = reversed ? points[last] : points[first];
+        const LonLat& to = reversed ? points[first] : points[last];
         for (std::size_t i = first + 1; i < last; ++i) {
             // A closed span has no chord; measure from its anchor point instead.
-            const double d = closed ? squared_segment_distance(points[i], points[first], points[first])
-                                    : squared_segment_distance(points[i], points[first], points[last]);
-            if (d > farthest) {
+            const double d = closed ? squared_segment_distance(points[i], from, from) : squared_segment_distance(points[i], from, to);
+            if (d > farthest || (d == farthest && less(points[i], points[index]))) {
                 farthest = d;
                 index = i;
             }
