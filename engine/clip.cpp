@@ -1,5 +1,6 @@
 #include "engine/clip.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace tolm::engine::detail {
@@ -32,6 +33,13 @@ PixelPoint at_y(const PixelPoint& a, const PixelPoint& b, double y) {
 
 void clip_ring(const std::vector<PixelPoint>& ring, const PixelBox& box, std::vector<PixelPoint>& out,
                std::vector<PixelPoint>& scratch) {
+    // A ring wholly inside the box comes out as it went in, without the four passes (a state's
+    // outline seen whole, measured for its name).
+    if (std::all_of(ring.begin(), ring.end(),
+                    [&](const PixelPoint& p) { return p.x >= box.left && p.x <= box.right && p.y >= box.top && p.y <= box.bottom; })) {
+        out.assign(ring.begin(), ring.end());
+        return;
+    }
     clip_edge(ring, scratch, [&](const PixelPoint& p) { return p.x >= box.left; },
               [&](const PixelPoint& a, const PixelPoint& b) { return at_x(a, b, box.left); });
     clip_edge(scratch, out, [&](const PixelPoint& p) { return p.x <= box.right; },

@@ -178,6 +178,14 @@ TEST(Clip, RingsAndLinesAreCutToTheBox) {
         EXPECT_TRUE(p.x == 0 || p.x == 100);
         EXPECT_TRUE(p.y == 0 || p.y == 100);
     }
+    // A ring inside, touching the box's sides, comes out as it went in; one a hair beyond is cut.
+    const std::vector<detail::PixelPoint> inside = {{0, 10}, {100, 0}, {60, 100}, {30, 50}};
+    detail::clip_ring(inside, box, out, scratch);
+    ASSERT_EQ(out.size(), inside.size());
+    for (std::size_t i = 0; i < out.size(); ++i) EXPECT_TRUE(out[i].x == inside[i].x && out[i].y == inside[i].y) << i;
+    detail::clip_ring({{0, 10}, {100.5, 0}, {60, 100}, {30, 50}}, box, out, scratch);
+    EXPECT_EQ(out.size(), 5u);
+    for (const auto& p : out) EXPECT_LE(p.x, 100);
     // A line crossing the box twice gives two pieces with exact crossing points.
     std::vector<detail::PixelPoint> pieces;
     std::vector<std::size_t> starts;
