@@ -68,10 +68,7 @@ TEST_F(FirstStartOnTheDesktop, TheUserBrowsesToTheProductFolderAndThePathsAreSto
     std::vector<std::string> texts;
     DialogDriver driver;
     driver.when_titled(platform::app_title(), DialogDriver::press(IDOK, &texts));
-    driver.when_folder_dialog([&](HWND dialog) {
-        SendMessageA(dialog, platform::BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(folder.c_str()));
-        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    });
+    driver.when_folder_dialog([&](HWND dialog) { tolm::test::pick_folder(dialog, folder); });
     driver.when_titled(platform::app_title(), DialogDriver::press(IDOK, &texts));
 
     EXPECT_EQ(load(), data1);

@@ -5,6 +5,7 @@
 // each tick looks for the window the next step waits for and acts on it with window messages.
 // Windows only; the tests that use it run under Wine.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdint>
 #include <deque>
@@ -201,6 +202,30 @@ inline void pump_messages() {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
+}
+
+// Browses the folder dialog to `path` and picks it, as a user clicking through the tree does. The
+// tree may not yet hold a folder made just before the dialog opened (Wine fills it as it goes): the
+// path is asked for again until the tree shows its last part selected, for up to two seconds.
+inline void pick_folder(HWND dialog, const std::string& path) {
+    const std::size_t cut = path.find_last_of("\\/");
+    const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
+    const HWND tree = find_child(dialog, "SysTreeView32");
+    constexpr UINT set_selection = WM_USER + 102;  // BFFM_SETSELECTIONA
+    for (int attempt = 0; attempt < 80; ++attempt) {
+        if (attempt % 8 == 0) SendMessageA(dialog, set_selection, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
+        const auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+        char text[MAX_PATH] = {};
+        TVITEMA shown{};
+        shown.mask = TVIF_TEXT;
+        shown.hItem = item;
+        shown.pszText = text;
+        shown.cchTextMax = sizeof text;
+        if (item && SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&shown)) && lstrcmpiA(text, leaf.c_str()) == 0) break;
+        pump_messages();
+        Sleep(25);
+    }
+    SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
 }
 
 // A key pressed in a window, as the keyboard sends it: the key going down, its character, the key

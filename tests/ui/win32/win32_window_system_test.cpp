@@ -500,10 +500,7 @@ TEST_F(Win32Desktop, TheFolderDialogStartsWhereItsCallbackSelectsAndGivesThePath
     // The user goes elsewhere and picks that.
     {
         DialogDriver driver;
-        driver.when_folder_dialog([&](HWND dialog) {
-            SendMessageA(dialog, BFFM_SETSELECTIONA, TRUE, reinterpret_cast<LPARAM>(picked_path.c_str()));
-            SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-        });
+        driver.when_folder_dialog([&](HWND dialog) { tolm::test::pick_folder(dialog, picked_path); });
         FolderBrowseRequest request;
         request.title = "Browse to the folder";
         const FolderBrowseAnswer answer = desktop.browse_for_folder(request);

@@ -45,10 +45,7 @@ TEST(DesktopClient, AFirstStartAsksThroughTheRealDialogsAndTheSearchDialogIsAWin
     std::vector<std::string> texts;
     DialogDriver driver;
     driver.when_titled("TolmServer7", DialogDriver::press(IDOK, &texts));
-    driver.when_folder_dialog([&](HWND dialog) {
-        SendMessageA(dialog, 0x400 + 102, TRUE, reinterpret_cast<LPARAM>(product_path.c_str()));  // BFFM_SETSELECTIONA
-        SendMessageA(GetDlgItem(dialog, IDOK), BM_CLICK, 0, 0);
-    });
+    driver.when_folder_dialog([&](HWND dialog) { tolm::test::pick_folder(dialog, product_path); });
     driver.when_titled("TolmServer7", DialogDriver::press(IDOK, &texts));
 
     ComPtr<_clsMapServ> server;
