@@ -204,9 +204,21 @@ inline void pump_messages() {
     }
 }
 
-// Browses the folder dialog to `path` and picks it, as a user clicking through the tree does. The
-// tree may not yet hold a folder made just before the dialog opened (Wine fills it as it goes): the
-// path is asked for again until the tree shows its last part selected, for up to two seconds.
+// The text of the item selected in a tree view, or "" when none is.
+inline std::string selected_tree_text(HWND tree) {
+    char text[MAX_PATH] = {};
+    TVITEMA shown{};
+    shown.mask = TVIF_TEXT;
+    shown.hItem = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+    shown.pszText = text;
+    shown.cchTextMax = sizeof text;
+    if (!shown.hItem || !SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&shown))) return {};
+    return text;
+}
+
+// Browses the folder dialog to `path` and picks it, as a user clicking through the tree does.
+// Wine's dialog may drop a selection when the shell reports a folder changed: the path is asked
+// for again until the tree shows its last part selected, for up to two seconds.
 inline void pick_folder(HWND dialog, const std::string& path) {
     const std::size_t cut = path.find_last_of("\\/");
     const std::string leaf = cut == std::string::npos ? path : path.substr(cut + 1);
@@ -214,14 +226,7 @@ inline void pick_folder(HWND dialog, const std::string& path) {
     constexpr UINT set_selection = WM_USER + 102;  // BFFM_SETSELECTIONA
     for (int attempt = 0; attempt < 80; ++attempt) {
         if (attempt % 8 == 0) SendMessageA(dialog, set_selection, TRUE, reinterpret_cast<LPARAM>(path.c_str()));
-        const auto item = reinterpret_cast<HTREEITEM>(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
-        char text[MAX_PATH] = {};
-        TVITEMA shown{};
-        shown.mask = TVIF_TEXT;
-        shown.hItem = item;
-        shown.pszText = text;
-        shown.cchTextMax = sizeof text;
-        if (item && SendMessageA(tree, TVM_GETITEMA, 0, reinterpret_cast<LPARAM>(&shown)) && lstrcmpiA(text, leaf.c_str()) == 0) break;
+        if (lstrcmpiA(selected_tree_text(tree).c_str(), leaf.c_str()) == 0) break;
         pump_messages();
         Sleep(25);
     }

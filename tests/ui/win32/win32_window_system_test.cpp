@@ -473,13 +473,7 @@ TEST_F(Win32Desktop, TheFolderDialogStartsWhereItsCallbackSelectsAndGivesThePath
             HWND tree = tolm::test::find_child(dialog, "SysTreeView32");
             const DWORD give_up_at = GetTickCount() + 5000;
             while (tree && GetTickCount() < give_up_at) {
-                char text[MAX_PATH] = {};
-                TVITEMA item{};
-                item.mask = TVIF_TEXT;
-                item.hItem = TreeView_GetSelection(tree);
-                item.pszText = text;
-                item.cchTextMax = sizeof text;
-                if (item.hItem && TreeView_GetItem(tree, &item) && equals_ignoring_case(text, start_name)) break;
+                if (equals_ignoring_case(tolm::test::selected_tree_text(tree), start_name)) break;
                 tolm::test::pump_messages();
                 Sleep(20);
             }
