@@ -146,6 +146,18 @@ TEST(PictureReader, EveryBitFlipEitherReadsOrIsRefused) {
     }
 }
 
+// A JPEG whose coefficients, times their quantisation, overflow an int stopped a sanitized build
+// inside the decoder (found by fuzzing under UBSan): it reads, whatever its pixels.
+TEST(PictureReader, AJpegWhoseCoefficientsOverflowReads) {
+    const auto damaged = tolm::test::read_bytes(std::string(TOLM_SOURCE_DIR) + "/tests/fuzz/corpus/picture/jpeg-coefficient-overflow.jpg");
+    ASSERT_FALSE(damaged.empty());
+    try {
+        const Bitmap picture = decode_picture(damaged, "overflow.jpg");
+        EXPECT_EQ(picture.pixels.size(), std::size_t(picture.width) * std::size_t(picture.height));
+    } catch (const RuntimeError&) {
+    }
+}
+
 // A JPEG Huffman table of more than 256 codes made the decoder write past its table (found by
 // fuzzing under ASan): refused before decoding, wherever the table lies, and a sound JPEG still reads.
 TEST(PictureReader, AJpegHuffmanTableOfTooManyCodesIsRefused) {
